@@ -1,0 +1,30 @@
+// Program entry: single instance, the main window, the message loop; exit code 0 in every case.
+#include "app/command_line_win.h"
+#include "app/single_instance_win.h"
+#include "ui/main_window_win.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int showCommand) {
+    if (!quellix::CheckSingleInstance(L"RIVUzovUv")) {
+        return 0; // another instance runs: no window, no log line
+    }
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    {
+        quellix::TFormPdigi form{instance, quellix::CommandLineArguments()};
+        if (form.CreateAndShow(showCommand)) {
+            MSG message{};
+            while (!form.CloseRequested() && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+                if (!::IsDialogMessageW(form.Handle(), &message)) {
+                    ::TranslateMessage(&message);
+                    ::DispatchMessageW(&message);
+                }
+            }
+            form.Destroy();
+        }
+    }
+    quellix::ReleaseSingleInstance();
+    return 0;
+}

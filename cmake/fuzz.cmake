@@ -1,0 +1,10 @@
+# libFuzzer targets: fuzz/<name>_fuzz.cpp each become one fuzzer over the core.
+target_sources(quellix_core PRIVATE ${QUELLIX_POSIX_SOURCES})
+add_library(quellix_platform ALIAS quellix_core)
+file(GLOB QUELLIX_FUZZERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*_fuzz.cpp)
+foreach(src ${QUELLIX_FUZZERS})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE quellix_platform)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+endforeach()

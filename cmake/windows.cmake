@@ -1,0 +1,58 @@
+# Windows build: the thin Win32 shell, the program, and the tests that run under Wine.
+enable_language(RC)
+target_compile_definitions(quellix_flags INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                                   _WIN32_WINNT=0x0601)
+
+# The shell joins the core in one library: core code calls into the operating-system boundary.
+target_sources(quellix_core PRIVATE ${QUELLIX_WIN_SOURCES})
+target_link_libraries(quellix_core PUBLIC comctl32 comdlg32 shell32 version gdi32 user32 advapi32)
+add_library(quellix_shell ALIAS quellix_core)
+
+add_executable(quellix WIN32 ${CMAKE_SOURCE_DIR}/app/entry_win.cpp ${CMAKE_SOURCE_DIR}/app/quellix.rc)
+target_link_libraries(quellix PRIVATE quellix_shell)
+target_link_options(quellix PRIVATE -municode)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/app/quellix.rc PROPERTIES
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/assets/quellix.ico;${CMAKE_SOURCE_DIR}/app/quellix.manifest")
+target_include_directories(quellix PRIVATE ${CMAKE_SOURCE_DIR})
+
+# GoogleTest built by the cross compiler from Debian's sources.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Helper programs the tests start (stand-ins for system tools, small test children).
+file(GLOB QUELLIX_TEST_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/tools/*.cpp)
+set(QUELLIX_TOOL_TARGETS)
+foreach(src ${QUELLIX_TEST_TOOLS})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE quellix_flags)
+    list(APPEND QUELLIX_TOOL_TARGETS ${name})
+endforeach()
+
+# In-process Win32 tests of the shell.
+file(GLOB QUELLIX_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+add_executable(quellix_win_tests ${QUELLIX_WIN_TESTS})
+target_link_libraries(quellix_win_tests PRIVATE quellix_shell gtest gtest_main)
+if(QUELLIX_TOOL_TARGETS)
+    add_dependencies(quellix_win_tests ${QUELLIX_TOOL_TARGETS})
+endif()
+add_test(NAME win COMMAND quellix_win_tests --gtest_brief=1)
+
+# End-to-end tests: start the real quellix.exe with real command lines, registry values and files.
+# They share the prefix's registry and the program's named mutex, so they run one at a time.
+file(GLOB QUELLIX_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+add_executable(quellix_e2e_tests ${QUELLIX_E2E_TESTS})
+target_link_libraries(quellix_e2e_tests PRIVATE quellix_shell gtest gtest_main)
+add_dependencies(quellix_e2e_tests quellix ${QUELLIX_TOOL_TARGETS})
+add_test(NAME e2e COMMAND quellix_e2e_tests --gtest_brief=1)
+set_tests_properties(e2e PROPERTIES RUN_SERIAL TRUE TIMEOUT 900)
+set_tests_properties(win PROPERTIES TIMEOUT 600)
+
+file(GLOB QUELLIX_WIN_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_bench_win.cpp)
+foreach(src ${QUELLIX_WIN_BENCHES})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE quellix_shell)
+endforeach()

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs, from Debian's archive, whatever of the build and test tools this machine lacks.
+# Idempotent: a machine that has everything is left alone and no package list is fetched.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ python3
+    clang libclang-rt-14-dev          # libFuzzer and the sanitizers
+    googletest libgtest-dev           # GoogleTest: installed natively, sources for the cross build
+    g++-mingw-w64-x86-64-posix        # the Windows cross compiler
+    wine64                            # runs the program and its tests
+    xvfb xdotool x11-apps imagemagick # the window's own tests: a real X display, input, screenshots
+    fonts-ipafont-gothic              # a Japanese font so Wine can draw the window's texts
+    locales
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "install-deps: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Wine uses code page 932 when started under a Japanese locale.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
+    locale-gen >/dev/null
+fi

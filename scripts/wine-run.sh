@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in this build's test prefix for the chosen locale.
+# QUELLIX_WINE_LOCALE: ja (ja_JP.UTF-8, code page 932; the default) or c (C.UTF-8, code page 1252).
+# QUELLIX_WINE_GRAPHICS: null (headless; the default) or x11 (a real display, for the window's own tests).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+loc=${QUELLIX_WINE_LOCALE:-ja}
+graphics=${QUELLIX_WINE_GRAPHICS:-null}
+case $loc in
+    ja) lc=ja_JP.UTF-8 ;;
+    c) lc=C.UTF-8 ;;
+    *) echo "wine-run: unknown locale '$loc'" >&2; exit 2 ;;
+esac
+root=${QUELLIX_WINE_ROOT:-$here/../build/wine}
+prefix=$root/prefix-$loc-$graphics
+"$here/wine-prefix.sh" "$prefix" "$lc" "$graphics"
+export WINEPREFIX=$prefix LC_ALL=$lc WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+[ "$graphics" = null ] && unset DISPLAY
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+[ -x "$wine" ] || wine=wine
+exec "$wine" "$@"

@@ -1,0 +1,28 @@
+// The program's error type: a Shift_JIS message that the application's error hook writes to the log.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace quellix {
+
+class QuellixError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// An input/output failure carrying the operating system's error code.
+class IoError : public QuellixError {
+public:
+    IoError(const std::string& message, std::uint32_t code) : QuellixError{message}, code_{code} {}
+    [[nodiscard]] std::uint32_t Code() const noexcept { return code_; }
+
+private:
+    std::uint32_t code_;
+};
+
+// Raises an IoError for the boundary's last error, with `what` (a path, say) in front.
+[[noreturn]] void ThrowLastIoError(const std::string& what);
+
+} // namespace quellix

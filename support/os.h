@@ -1,0 +1,110 @@
+// The operating-system boundary: files with sharing modes, directory entries, environment and
+// clock. Paths are Shift_JIS byte strings with backslashes, as everywhere in the program; the
+// Win32 side converts them with code page 932, the POSIX side (native tests) turns backslashes
+// into slashes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quellix::os {
+
+enum class OpenMode {
+    ReadExisting,   // an existing file, for reading
+    CreateAlways,   // created, or emptied when it exists, for writing
+    AppendOrCreate, // appended to when it exists, created otherwise, for writing
+};
+
+// What other openers of the same file may do while this handle is open.
+enum class Share {
+    None,      // nobody else may open it
+    Read,      // others may read, nobody may write
+    ReadWrite, // others may read and write
+};
+
+// An open file. Not copyable; closes in its destructor.
+class File {
+public:
+    File();
+    File(File&&) noexcept;
+    File& operator=(File&&) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File();
+
+    [[nodiscard]] bool IsOpen() const noexcept;
+    // Bytes read, 0 at the end of the file, -1 on an error.
+    [[nodiscard]] long long Read(void* buffer, std::size_t size);
+    [[nodiscard]] bool Write(std::string_view bytes);
+    // Pushes everything written so far to the disk itself, not only to the system's cache.
+    [[nodiscard]] bool FlushToDisk();
+    // Closes now; false when the system reported an error on closing.
+    bool Close();
+
+    struct Impl;
+    explicit File(std::unique_ptr<Impl> impl);
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+// Opens a file; the result is not open on failure, and LastError() tells why.
+[[nodiscard]] File OpenFile(const std::string& path, OpenMode mode, Share share);
+
+// The system's error code of the last failed call of this boundary on this thread.
+[[nodiscard]] std::uint32_t LastError();
+// The system's text for an error code, in Shift_JIS.
+[[nodiscard]] std::string ErrorMessage(std::uint32_t code);
+
+[[nodiscard]] bool FileExists(const std::string& path);
+[[nodiscard]] bool DirectoryExists(const std::string& path);
+bool RemoveFile(const std::string& path);
+bool RenameFile(const std::string& from, const std::string& to);
+// Moves `from` over `to` in one step, replacing `to` when it exists; the entry `to` never goes
+// missing on the way. Flushed through to the disk before returning.
+bool ReplaceFileAtomically(const std::string& from, const std::string& to);
+// Creates one directory level.
+bool MakeDirectory(const std::string& path);
+
+// Walks the entries that match a wildcard pattern ("dir\*.tvpi": "*" and "?" in the last
+// component, letter case ignored), leaving out directories.
+class FileEnumerator {
+public:
+    explicit FileEnumerator(const std::string& pattern);
+    FileEnumerator(const FileEnumerator&) = delete;
+    FileEnumerator& operator=(const FileEnumerator&) = delete;
+    ~FileEnumerator();
+    // The next entry's name (without directory); false when there is none left.
+    [[nodiscard]] bool Next(std::string& name);
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+// The value of an environment variable (name not case-sensitive on Windows); nullopt when unset.
+[[nodiscard]] std::optional<std::string> ReadEnvironment(const std::string& name);
+
+struct LocalDateTime {
+    int year{};
+    int month{};
+    int day{};
+    int hour{};
+    int minute{};
+    int second{};
+    int millisecond{};
+};
+[[nodiscard]] LocalDateTime Now();
+
+// Full path of the running program's executable file.
+[[nodiscard]] std::string ExecutablePath();
+
+// Gives up the rest of the thread's time slice / sleeps.
+void SleepMilliseconds(unsigned milliseconds);
+
+} // namespace quellix::os

@@ -1,0 +1,394 @@
+#include "ui/main_window_win.h"
+
+#include "app/command_line.h"
+#include "app/reserve_cleanup.h"
+#include "support/cp932_win.h"
+#include "support/errors.h"
+#include "support/os.h"
+#include "support/text.h"
+#include "ui/main_window_layout.h"
+#include "ui/message_pump_win.h"
+
+#include <commctrl.h>
+
+namespace quellix {
+
+namespace {
+
+constexpr UINT kFirstActivation = WM_APP + 1;
+HWND g_mainWindow = nullptr;
+
+UniqueHfont MakeFont(int height) {
+    return UniqueHfont{::CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                     DEFAULT_PITCH | FF_DONTCARE, WideFromSjis(layout::kFormFontName).c_str())};
+}
+
+void DrawLabel(HDC dc, const layout::Bounds& b, const std::string& text, COLORREF color, UINT format) {
+    RECT rect{b.left, b.top, b.left + b.width, b.top + b.height};
+    const std::wstring wide = WideFromSjis(text);
+    ::SetTextColor(dc, color);
+    ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect, format | DT_NOPREFIX);
+}
+
+} // namespace
+
+TFormPdigi::TFormPdigi(HINSTANCE instance, std::vector<std::string> arguments)
+    : instance_{instance}, arguments_{std::move(arguments)} {
+    run_.PumpMessages = &PumpMessages;
+}
+
+TFormPdigi::~TFormPdigi() {
+    if (window_ != nullptr) {
+        ::DestroyWindow(window_);
+    }
+}
+
+HWND TFormPdigi::MainWindow() noexcept { return g_mainWindow; }
+
+bool TFormPdigi::CreateAndShow(int showCommand) {
+    const std::wstring className = WideFromSjis(layout::kWindowClass);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &TFormPdigi::WindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hIcon = ::LoadIconW(instance_, L"MAINICON");
+    windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = className.c_str();
+    if (::RegisterClassExW(&windowClass) == 0) {
+        return false;
+    }
+    ::CreateWindowExW(WS_EX_CONTROLPARENT, className.c_str(), WideFromSjis(layout::kCaption).c_str(),
+                      WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, layout::kInitialLeft,
+                      layout::kInitialTop, layout::kClientWidth, layout::kClientHeight, nullptr, nullptr, instance_,
+                      this);
+    if (window_ == nullptr) {
+        return false;
+    }
+    ::ShowWindow(window_, showCommand);
+    ::UpdateWindow(window_);
+    // The first activation may not come as WM_ACTIVATE when another program has the foreground.
+    ::PostMessageW(window_, kFirstActivation, 0, 0);
+    return true;
+}
+
+void TFormPdigi::Destroy() {
+    if (window_ != nullptr) {
+        ::DestroyWindow(window_);
+    }
+}
+
+LRESULT CALLBACK TFormPdigi::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    TFormPdigi* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<TFormPdigi*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_ = window;
+        g_mainWindow = window;
+    } else {
+        self = reinterpret_cast<TFormPdigi*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    }
+    if (self == nullptr) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    // No exception crosses into the system: every one reaches the error hook.
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        self->AppException(error);
+    } catch (...) {
+        self->AppException(std::string{"unknown error"});
+    }
+    return 0;
+}
+
+LRESULT TFormPdigi::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        CreateControls();
+        FormCreate();
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && !FActivated) {
+            ::PostMessageW(window_, kFirstActivation, 0, 0);
+        }
+        break;
+    case kFirstActivation:
+        FormActivate();
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_NCHITTEST: {
+        // The whole surface drags the window; child windows get their own hit tests.
+        const LRESULT hit = ::DefWindowProcW(window_, message, wParam, lParam);
+        return hit == HTCLIENT ? HTCAPTION : hit;
+    }
+    case WM_PAINT:
+        WMPaint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // WMPaint draws everything
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case WM_DESTROY:
+        SaveSettingsOnDestroy();
+        FormDestroy();
+        if (g_mainWindow == window_) {
+            g_mainWindow = nullptr;
+        }
+        window_ = nullptr;
+        return 0;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void TFormPdigi::CreateControls() {
+    formFont_ = MakeFont(layout::kFormFontHeight);
+    labelFont_ = MakeFont(layout::kLabelFontHeight);
+    const auto create = [&](const wchar_t* cls, const std::string& text, DWORD style, const layout::Bounds& b,
+                            int id, DWORD exStyle = 0) {
+        HWND control = ::CreateWindowExW(exStyle, cls, WideFromSjis(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+                                         b.left, b.top, b.width, b.height, window_,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
+        return control;
+    };
+    // Created in tab order.
+    HWND progress = create(PROGRESS_CLASSW, "", 0, layout::kProgressBar1, layout::kIdProgressBar1);
+    ::SendMessageW(progress, PBM_SETRANGE32, 0, 100);
+    create(L"BUTTON", layout::kButtonPauseText, WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, layout::kButtonPause,
+           layout::kIdButtonPause);
+    create(L"BUTTON", layout::kButtonStopText, WS_TABSTOP | BS_PUSHBUTTON, layout::kButtonStop,
+           layout::kIdButtonStop);
+    create(L"BUTTON", layout::kButtonSkipText, WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, layout::kButtonSkip,
+           layout::kIdButtonSkip);
+    create(L"BUTTON", layout::kButtonPlayText, WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, layout::kButtonPlay,
+           layout::kIdButtonPlay);
+    create(L"BUTTON", "", WS_TABSTOP | BS_PUSHBUTTON, layout::kButtonHome, layout::kIdButtonHome);
+    create(L"BUTTON", "", WS_TABSTOP | BS_PUSHBUTTON, layout::kButtonAbout, layout::kIdButtonAbout);
+    create(L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | WS_BORDER, layout::kPdigiDir, layout::kIdPdigiDir);
+    create(L"BUTTON", "", WS_TABSTOP | BS_PUSHBUTTON, layout::kButtonFile, layout::kIdButtonFile);
+}
+
+void TFormPdigi::EnableControl(int id, bool enabled) const noexcept { ::EnableWindow(Control(id), enabled); }
+
+bool TFormPdigi::ControlEnabled(int id) const noexcept { return ::IsWindowEnabled(Control(id)) != FALSE; }
+
+void TFormPdigi::SetLabel1(std::string text) {
+    label1Text_ = std::move(text);
+    RECT rect{layout::kLabel1.left, layout::kLabel1.top, layout::kLabel1.left + layout::kLabel1.width,
+              layout::kLabel1.top + layout::kLabel1.height};
+    ::InvalidateRect(window_, &rect, FALSE);
+}
+
+void TFormPdigi::SetProgress(int position) const noexcept {
+    ::SendMessageW(Control(layout::kIdProgressBar1), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void TFormPdigi::WMPaint() {
+    PAINTSTRUCT paint{};
+    HDC dc = ::BeginPaint(window_, &paint);
+    PaintBackground(dc);
+    ::SetBkMode(dc, TRANSPARENT);
+    {
+        const ScopedSelectObject font{dc, labelFont_.get()};
+        DrawLabel(dc, layout::kLabel1, label1Text_, RGB(0, 0, 0), DT_LEFT | DT_TOP);
+        layout::Bounds shadow = layout::kRxLabel1;
+        shadow.left -= 1;
+        shadow.top -= 1;
+        DrawLabel(dc, shadow, layout::kRxLabel1Text, ::GetSysColor(COLOR_BTNHIGHLIGHT), DT_LEFT | DT_TOP);
+        DrawLabel(dc, layout::kRxLabel1, layout::kRxLabel1Text, RGB(0, 0, 128), DT_LEFT | DT_TOP);
+    }
+    if (labelSettingVisible_) {
+        const ScopedSelectObject font{dc, formFont_.get()};
+        DrawLabel(dc, layout::kLabelSetting, layout::kLabelSettingText, ::GetSysColor(COLOR_WINDOWTEXT),
+                  DT_LEFT | DT_TOP | DT_SINGLELINE);
+    }
+    ::EndPaint(window_, &paint);
+}
+
+void TFormPdigi::OnCommand(int id, int code) {
+    if (code != BN_CLICKED) {
+        return;
+    }
+    if (id == IDCANCEL) { // Esc: the first enabled cancel button, Stop before Skip
+        id = ControlEnabled(layout::kIdButtonStop)   ? layout::kIdButtonStop
+             : ControlEnabled(layout::kIdButtonSkip) ? layout::kIdButtonSkip
+                                                     : 0;
+    }
+    if (id == 0 || !ControlEnabled(id)) {
+        return; // a disabled button's handler is never reached
+    }
+    switch (id) {
+    case layout::kIdButtonPlay:
+        ButtonPlayClick();
+        break;
+    case layout::kIdButtonPause:
+        ButtonPauseClick();
+        break;
+    case layout::kIdButtonSkip:
+        ButtonSkipClick();
+        break;
+    case layout::kIdButtonStop:
+        ButtonStopClick();
+        break;
+    case layout::kIdButtonHome:
+        ButtonHomeClick();
+        break;
+    case layout::kIdButtonAbout:
+        ButtonAboutClick();
+        break;
+    case layout::kIdButtonFile:
+        ButtonFileClick();
+        break;
+    default:
+        break;
+    }
+}
+
+void TFormPdigi::AppException(const std::exception& error) noexcept { AppException(std::string{error.what()}); }
+
+void TFormPdigi::AppException(const std::string& message) noexcept {
+    try {
+        LogFile1.WriteLog(message, true);
+    } catch (...) {
+        // The log itself failed: nothing else can report it, and the program must go on.
+    }
+}
+
+std::string TFormPdigi::GetRootDir() const {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"software\\Morvane\\Pexlan2\\etc", 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return {};
+    }
+    const UniqueHkey owned{key};
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExW(key, L"RootPath", nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        return {};
+    }
+    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (::RegQueryValueExW(key, L"RootPath", nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
+        ERROR_SUCCESS) {
+        return {};
+    }
+    value.resize(wcsnlen(value.c_str(), value.size()));
+    return SjisFromWide(value);
+}
+
+void TFormPdigi::FormCreate() {
+    rootDir_ = GetRootDir();
+    SetupSettingsStore();
+    ApplyWindowRegion();
+    run_.FStopRequested = false;
+}
+
+void TFormPdigi::FormActivate() {
+    if (FActivated) {
+        return;
+    }
+    FActivated = true;
+    LogFile1.SetLogFileName(RootFile(rootDir_, "pex.log"));
+    LogFile1.SetActive(true);
+    LogFile1.WriteLog(layout::kApplicationTitle, false);
+    ImportChannelFile();
+    if (DecideMode(arguments_) == RunMode::Settings) {
+        return; // the settings window stays open until the user closes it
+    }
+    labelSettingVisible_ = false;
+    ::InvalidateRect(window_, nullptr, FALSE);
+    FReserveDir = ResolveReserveDir(arguments_.front(), rootDir_);
+    try {
+        if (os::DirectoryExists(FReserveDir)) {
+            RunImport();
+        } else {
+            LogFile1.WriteLog(FReserveDir + "がないので予約状況をを保存できません.", true);
+        }
+    } catch (...) {
+        Close();
+        throw;
+    }
+    Close();
+}
+
+void TFormPdigi::RunImport() {
+    struct DisableRunButtons { // in every case, also when a step raised
+        TFormPdigi& form;
+        ~DisableRunButtons() {
+            form.EnableControl(layout::kIdButtonPlay, false);
+            form.EnableControl(layout::kIdButtonStop, false);
+            form.EnableControl(layout::kIdButtonSkip, false);
+            form.EnableControl(layout::kIdButtonPause, false);
+        }
+    } guard{*this};
+    run_.FSkipRequested = false;
+    EnableControl(layout::kIdButtonPause, true);
+    DeleteOldReservationFiles();
+    SetLabel1(layout::kStatusAnalysing);
+    SetProgress(50);
+    HarvestReservations();
+    SetProgress(100);
+    SetLabel1(layout::kStatusFinishing);
+}
+
+void TFormPdigi::DeleteOldReservationFiles() { quellix::DeleteOldReservationFiles(FReserveDir, run_); }
+
+void TFormPdigi::ButtonPlayClick() { run_.FPaused = false; }
+
+void TFormPdigi::ButtonPauseClick() {
+    run_.FPaused = true;
+    EnableControl(layout::kIdButtonPlay, true);
+    EnableControl(layout::kIdButtonPause, false);
+    // The interrupted loop is held here, inside this handler, until the pause ends.
+    while (run_.FPaused && !run_.FStopRequested && !run_.FSkipRequested) {
+        ::Sleep(10);
+        PumpMessages();
+    }
+    if (window_ != nullptr) {
+        EnableControl(layout::kIdButtonPlay, false);
+        EnableControl(layout::kIdButtonPause, true);
+    }
+}
+
+void TFormPdigi::ButtonSkipClick() {
+    run_.FSkipRequested = true;
+    if (SjisPos(layout::kStatusSkipping, label1Text_) == 0) {
+        SetLabel1(label1Text_ + layout::kStatusSkipping);
+    }
+    LogFile1.WriteLog("スキップボタン押下", false);
+}
+
+void TFormPdigi::ButtonStopClick() {
+    run_.FStopRequested = true;
+    EnableControl(layout::kIdButtonPlay, false);
+    EnableControl(layout::kIdButtonStop, false);
+    EnableControl(layout::kIdButtonSkip, false);
+    EnableControl(layout::kIdButtonPause, false);
+    LogFile1.WriteLog("停止ボタン押下", false);
+    Close();
+}
+
+// Closing is a request: the window is destroyed only after the running handler has unwound, so
+// a close from inside a nested loop never pulls the window away from under that loop.
+void TFormPdigi::Close() {
+    if (closeRequested_ || window_ == nullptr) {
+        return;
+    }
+    FormClose();
+    closeRequested_ = true;
+    SaveSettingsOnAcceptedClose();
+    ::ShowWindow(window_, SW_HIDE);
+}
+
+void TFormPdigi::FormClose() { run_.FStopRequested = true; }
+
+void TFormPdigi::FormDestroy() {}
+
+} // namespace quellix
