@@ -1,0 +1,240 @@
+#include "tests/e2e/e2e_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+
+namespace quellix::e2e {
+
+std::wstring BinDir() {
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(::GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
+    return path.substr(0, path.find_last_of(L'\\'));
+}
+
+std::wstring QuellixExe() {
+    return BinDir() + L"\\quellix.exe";
+}
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    wchar_t base[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, base);
+    for (;;) {
+        path_ = std::wstring{base} + L"qx-e2e-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                std::to_wstring(counter++) + L"-" + std::to_wstring(::GetTickCount());
+        if (::CreateDirectoryW(path_.c_str(), nullptr)) {
+            return;
+        }
+    }
+}
+
+TempDir::~TempDir() {
+    RemoveTree(path_);
+}
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW entry{};
+    UniqueFindHandle find{::FindFirstFileW((path + L"\\*").c_str(), &entry)};
+    if (find) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            const std::wstring full = path + L"\\" + name;
+            ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                RemoveTree(full);
+            } else {
+                ::DeleteFileW(full.c_str());
+            }
+        } while (::FindNextFileW(find.get(), &entry));
+    }
+    find.reset();
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryW(path.c_str());
+}
+
+namespace {
+UniqueHkey CreateKey(const std::wstring& key) {
+    UniqueHkey handle;
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, handle.put(), nullptr);
+    return handle;
+}
+} // namespace
+
+void SetRegistryString(const std::wstring& key, const std::wstring& name, const std::wstring& value) {
+    const UniqueHkey handle = CreateKey(key);
+    ASSERT_TRUE(handle);
+    ::RegSetValueExW(handle.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void SetRegistryDword(const std::wstring& key, const std::wstring& name, DWORD value) {
+    const UniqueHkey handle = CreateKey(key);
+    ASSERT_TRUE(handle);
+    ::RegSetValueExW(handle.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+void DeleteRegistryValue(const std::wstring& key, const std::wstring& name) {
+    UniqueHkey handle;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ALL_ACCESS, handle.put()) == ERROR_SUCCESS) {
+        ::RegDeleteValueW(handle.get(), name.c_str());
+    }
+}
+
+void DeleteRegistryTree(const std::wstring& key) {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+}
+
+void SetRootPath(const std::wstring& root) {
+    SetRegistryString(kHostKey, L"RootPath", root);
+}
+
+std::wstring QuoteArgument(const std::wstring& argument) {
+    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) {
+        return argument;
+    }
+    std::wstring out = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, L'\\');
+    return out + L"\"";
+}
+
+PROCESS_INFORMATION StartQuellix(const std::vector<std::wstring>& arguments, const ProcessOptions& options) {
+    std::wstring commandLine = QuoteArgument(QuellixExe());
+    for (const std::wstring& argument : arguments) {
+        commandLine += L" " + QuoteArgument(argument);
+    }
+    std::wstring environment;
+    if (!options.extraEnvironment.empty()) {
+        wchar_t* block = ::GetEnvironmentStringsW();
+        for (const wchar_t* p = block; *p != L'\0'; p += wcslen(p) + 1) {
+            environment.append(p).push_back(L'\0');
+        }
+        ::FreeEnvironmentStringsW(block);
+        for (const std::wstring& entry : options.extraEnvironment) {
+            environment.append(entry).push_back(L'\0');
+        }
+        environment.push_back(L'\0');
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const BOOL started = ::CreateProcessW(
+        nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+        environment.empty() ? nullptr : environment.data(),
+        options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &startup, &process);
+    EXPECT_TRUE(started) << "cannot start quellix.exe: error " << ::GetLastError();
+    return process;
+}
+
+RunResult WaitAndClose(PROCESS_INFORMATION& process, DWORD timeoutMs) {
+    RunResult result;
+    if (process.hProcess == nullptr) {
+        return result;
+    }
+    result.finished = ::WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    if (!result.finished) {
+        ::TerminateProcess(process.hProcess, 99);
+        ::WaitForSingleObject(process.hProcess, 5000);
+    }
+    ::GetExitCodeProcess(process.hProcess, &result.exitCode);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    process = {};
+    return result;
+}
+
+RunResult RunQuellix(const std::vector<std::wstring>& arguments, DWORD timeoutMs, const ProcessOptions& options) {
+    PROCESS_INFORMATION process = StartQuellix(arguments, options);
+    return WaitAndClose(process, timeoutMs);
+}
+
+HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    do {
+        HWND found = nullptr;
+        while ((found = ::FindWindowExW(nullptr, found, L"TFormPdigi", nullptr)) != nullptr) {
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(found, &owner);
+            if (owner == processId) {
+                return found;
+            }
+        }
+        ::Sleep(10);
+    } while (::GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    UniqueFileHandle file{::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr)};
+    std::string bytes;
+    if (!file) {
+        return bytes;
+    }
+    char buffer[65536];
+    DWORD got = 0;
+    while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        bytes.append(buffer, got);
+    }
+    return bytes;
+}
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    UniqueFileHandle file{::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)};
+    ASSERT_TRUE(file) << "cannot create test file, error " << ::GetLastError();
+    DWORD put = 0;
+    ASSERT_TRUE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr));
+}
+
+std::vector<std::string> ReadLines(const std::wstring& path) {
+    const std::string bytes = ReadFileBytes(path);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(bytes.substr(start));
+            break;
+        }
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+std::vector<std::wstring> ListDir(const std::wstring& path) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW entry{};
+    UniqueFindHandle find{::FindFirstFileW((path + L"\\*").c_str(), &entry)};
+    if (find) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name != L"." && name != L"..") {
+                names.push_back(name);
+            }
+        } while (::FindNextFileW(find.get(), &entry));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace quellix::e2e

@@ -1,0 +1,79 @@
+// Helpers for the end-to-end tests: a fresh temporary folder per test, the host's registry value,
+// starting the real quellix.exe with a real command line, and reading what it wrote.
+#pragma once
+
+#include "support/unique_handle_win.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace quellix::e2e {
+
+inline constexpr const wchar_t* kHostKey = L"software\\Morvane\\Pexlan2\\etc";
+
+// The folder of the running test program (quellix.exe and the test tools lie beside it).
+[[nodiscard]] std::wstring BinDir();
+[[nodiscard]] std::wstring QuellixExe();
+
+// A new empty folder under the system's temporary folder, removed with its content at the end.
+class TempDir {
+public:
+    TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    ~TempDir();
+    // Without a trailing backslash.
+    [[nodiscard]] const std::wstring& Path() const noexcept { return path_; }
+    [[nodiscard]] std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+void RemoveTree(const std::wstring& path);
+
+// HKEY_CURRENT_USER values.
+void SetRegistryString(const std::wstring& key, const std::wstring& name, const std::wstring& value);
+void SetRegistryDword(const std::wstring& key, const std::wstring& name, DWORD value);
+void DeleteRegistryValue(const std::wstring& key, const std::wstring& name);
+void DeleteRegistryTree(const std::wstring& key);
+void SetRootPath(const std::wstring& root);
+
+// Quotes one argument so that the program's argument splitting gives it back unchanged.
+[[nodiscard]] std::wstring QuoteArgument(const std::wstring& argument);
+
+struct ProcessOptions {
+    std::wstring workingDirectory;              // empty: the test's own
+    std::vector<std::wstring> extraEnvironment; // "NAME=value" entries added to the test's environment
+};
+
+// Starts quellix.exe with these arguments.
+[[nodiscard]] PROCESS_INFORMATION StartQuellix(const std::vector<std::wstring>& arguments,
+                                               const ProcessOptions& options = {});
+
+struct RunResult {
+    bool finished = false; // ended within the time limit
+    DWORD exitCode = 0;
+};
+
+// Starts quellix.exe and waits for it to end (killing it after `timeoutMs`).
+RunResult RunQuellix(const std::vector<std::wstring>& arguments, DWORD timeoutMs = 60000,
+                     const ProcessOptions& options = {});
+// Waits for a started process, closes its handles.
+RunResult WaitAndClose(PROCESS_INFORMATION& process, DWORD timeoutMs = 60000);
+
+// The main window of the given process (class TFormPdigi), waiting up to `timeoutMs` for it.
+[[nodiscard]] HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs = 20000);
+
+// Whole files as bytes.
+[[nodiscard]] std::string ReadFileBytes(const std::wstring& path);
+[[nodiscard]] bool FileExists(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// The lines of a CR LF text file (the last, empty piece after the final CR LF left out).
+[[nodiscard]] std::vector<std::string> ReadLines(const std::wstring& path);
+// Entries of a folder (names only, sorted), files and folders.
+[[nodiscard]] std::vector<std::wstring> ListDir(const std::wstring& path);
+
+} // namespace quellix::e2e

@@ -1,0 +1,228 @@
+// The real quellix.exe, started as the host starts it: single instance, pex.log, the decision
+// between an import run and the settings window, deleting the previous run's files, run control.
+#include "tests/e2e/e2e_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace quellix::e2e {
+namespace {
+
+constexpr int kIdButtonPause = 101;
+constexpr int kIdButtonStop = 102;
+constexpr int kIdButtonPlay = 104;
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+int CountLinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix) {
+    return static_cast<int>(
+        std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return StartsWith(l, prefix); }));
+}
+
+std::string Sjis(const std::wstring& wide) {
+    std::string out(wide.size() * 2 + 1, '\0');
+    out.resize(
+        static_cast<std::size_t>(::WideCharToMultiByte(932, 0, wide.c_str(), static_cast<int>(wide.size()), out.data(),
+                                                       static_cast<int>(out.size()), nullptr, nullptr)));
+    return out;
+}
+
+class RunControllerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        SetRootPath(root.Path());
+        ASSERT_TRUE(::CreateDirectoryW((root / L"reserve").c_str(), nullptr));
+        ASSERT_TRUE(::CreateDirectoryW(reserve.c_str(), nullptr));
+    }
+
+    void ExpectFramedLog(const std::vector<std::string>& lines) {
+        ASSERT_GE(lines.size(), 4U);
+        EXPECT_TRUE(StartsWith(lines.front(), "--- START ---\t"));
+        EXPECT_EQ(lines[1], "Version 1.0.1.0");
+        EXPECT_EQ(lines[2], "Quellix");
+        EXPECT_TRUE(StartsWith(lines.back(), "--- END ---\t"));
+    }
+
+    TempDir root;
+    std::wstring reserve = root / L"reserve\\GigaPocket";
+};
+
+TEST_F(RunControllerTest, MissingReserveDirectoryLogsOneErrorLineAndExitsZero) {
+    const std::wstring missing = root / L"reserve\\NoSuchDeck";
+    const RunResult result = RunQuellix({missing});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0U);
+    const std::vector<std::string> lines = ReadLines(root / L"pex.log");
+    ExpectFramedLog(lines);
+    ASSERT_EQ(lines.size(), 5U);
+    EXPECT_EQ(lines[3], "pex.log: " + Sjis(missing) + "\\がないので予約状況をを保存できません. (C.ERROR)");
+}
+
+TEST_F(RunControllerTest, ImportRunDeletesOldReservationFilesOnly) {
+    for (const wchar_t* name : {L"a.tvpi", L"b.TVPI", L"c.Tvpi", L"hidden.tvpi", L"keep.txt", L"keep.tvpi.bak"}) {
+        WriteFileBytes(reserve + L"\\" + name, "x");
+    }
+    ::SetFileAttributesW((reserve + L"\\hidden.tvpi").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    ASSERT_TRUE(::CreateDirectoryW((reserve + L"\\dir.tvpi").c_str(), nullptr));
+    // A file held open without delete sharing cannot be deleted: it is passed over.
+    WriteFileBytes(reserve + L"\\locked.tvpi", "x");
+    UniqueFileHandle locked{::CreateFileW((reserve + L"\\locked.tvpi").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, 0, nullptr)};
+    ASSERT_TRUE(locked);
+
+    const RunResult result = RunQuellix({reserve});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0U);
+    locked.reset();
+    EXPECT_EQ(ListDir(reserve),
+              (std::vector<std::wstring>{L"dir.tvpi", L"keep.tvpi.bak", L"keep.txt", L"locked.tvpi"}));
+    ExpectFramedLog(ReadLines(root / L"pex.log"));
+}
+
+TEST_F(RunControllerTest, LogIsAppendedAcrossRuns) {
+    ASSERT_TRUE(RunQuellix({reserve}).finished);
+    ASSERT_TRUE(RunQuellix({reserve + L"\\"}).finished);
+    const std::vector<std::string> lines = ReadLines(root / L"pex.log");
+    EXPECT_EQ(CountLinesStartingWith(lines, "--- START ---\t"), 2);
+    EXPECT_EQ(CountLinesStartingWith(lines, "--- END ---\t"), 2);
+    EXPECT_EQ(CountLinesStartingWith(lines, "Version 1.0.1.0"), 2);
+    ASSERT_EQ(lines.size() % 2, 0U);
+    ExpectFramedLog({lines.begin(), lines.begin() + static_cast<long>(lines.size() / 2)});
+    ExpectFramedLog({lines.begin() + static_cast<long>(lines.size() / 2), lines.end()});
+}
+
+TEST_F(RunControllerTest, UnwritableLogDirectoryStillCompletesTheRun) {
+    SetRootPath(root / L"missing\\deeper"); // the log's directory cannot be created
+    WriteFileBytes(reserve + L"\\old.tvpi", "x");
+    const RunResult result = RunQuellix({reserve});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0U);
+    EXPECT_FALSE(FileExists(reserve + L"\\old.tvpi"));
+}
+
+TEST_F(RunControllerTest, MissingRootPathUsesTheCurrentDriveRoot) {
+    DeleteRegistryValue(kHostKey, L"RootPath");
+    // With no root directory the log is "\pex.log": the root of the current drive.
+    const std::wstring driveLog = root.Path().substr(0, 2) + L"\\pex.log";
+    ::DeleteFileW(driveLog.c_str());
+    ProcessOptions options;
+    options.workingDirectory = root.Path();
+    const RunResult result = RunQuellix({reserve}, 60000, options);
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0U);
+    ExpectFramedLog(ReadLines(driveLog));
+    ::DeleteFileW(driveLog.c_str());
+}
+
+TEST_F(RunControllerTest, OnlyOneOfTenInstancesStartedTogetherRuns) {
+    std::vector<PROCESS_INFORMATION> processes;
+    for (int i = 0; i < 10; ++i) {
+        processes.push_back(StartQuellix({reserve, L"/c"})); // settings window: stays open
+    }
+    // Every instance but one ends by itself; the one left is closed like a user would.
+    std::vector<HANDLE> handles;
+    for (const PROCESS_INFORMATION& p : processes) {
+        handles.push_back(p.hProcess);
+    }
+    int ended = 0;
+    const DWORD start = ::GetTickCount();
+    while (ended < 9 && ::GetTickCount() - start < 30000) {
+        ended = static_cast<int>(std::count_if(handles.begin(), handles.end(),
+                                               [](HANDLE h) { return ::WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }));
+        ::Sleep(20);
+    }
+    EXPECT_EQ(ended, 9);
+    for (PROCESS_INFORMATION& p : processes) {
+        if (::WaitForSingleObject(p.hProcess, 0) != WAIT_OBJECT_0) {
+            ::PostMessageW(WaitForMainWindow(p.dwProcessId), WM_CLOSE, 0, 0);
+        }
+        const RunResult result = WaitAndClose(p, 20000);
+        EXPECT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 0U);
+    }
+    const std::vector<std::string> lines = ReadLines(root / L"pex.log");
+    EXPECT_EQ(CountLinesStartingWith(lines, "--- START ---\t"), 1);
+    EXPECT_EQ(CountLinesStartingWith(lines, "--- END ---\t"), 1);
+}
+
+// Run control: a few thousand old files keep the delete loop busy while the test clicks the real
+// buttons, as a user would.
+class RunControlTest : public RunControllerTest {
+protected:
+    static constexpr int kFiles = 3000;
+
+    void SetUp() override {
+        RunControllerTest::SetUp();
+        for (int i = 0; i < kFiles; ++i) {
+            const std::wstring name = reserve + L"\\old" + std::to_wstring(i) + L".tvpi";
+            UniqueFileHandle file{::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)};
+        }
+        process = StartQuellix({reserve});
+        window = WaitForMainWindow(process.dwProcessId);
+        ASSERT_NE(window, nullptr);
+        // The run has started once Pause is enabled.
+        ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(window, kIdButtonPause)); }));
+    }
+
+    void TearDown() override { WaitAndClose(process, 5000); }
+
+    template <typename Condition> static bool WaitUntil(Condition condition, DWORD timeoutMs = 20000) {
+        const DWORD start = ::GetTickCount();
+        while (!condition()) {
+            if (::GetTickCount() - start > timeoutMs) {
+                return false;
+            }
+            ::Sleep(2);
+        }
+        return true;
+    }
+
+    void Click(int id) const { ::PostMessageW(::GetDlgItem(window, id), BM_CLICK, 0, 0); }
+    std::size_t FilesLeft() const { return ListDir(reserve).size(); }
+
+    PROCESS_INFORMATION process{};
+    HWND window = nullptr;
+};
+
+TEST_F(RunControlTest, StopEndsTheDeletionAndClosesTheWindow) {
+    Click(kIdButtonStop);
+    const RunResult result = WaitAndClose(process, 30000);
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0U);
+    EXPECT_GT(FilesLeft(), 0U);
+    const std::vector<std::string> lines = ReadLines(root / L"pex.log");
+    ExpectFramedLog(lines);
+    EXPECT_EQ(CountLinesStartingWith(lines, "停止ボタン押下"), 1);
+}
+
+TEST_F(RunControlTest, PauseHoldsTheDeletionAndResumeLetsItFinish) {
+    Click(kIdButtonPause);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(window, kIdButtonPlay)); }));
+    const std::size_t held = FilesLeft();
+    ::Sleep(300);
+    EXPECT_EQ(FilesLeft(), held);
+    EXPECT_GT(held, 0U);
+    Click(kIdButtonPlay);
+    const RunResult result = WaitAndClose(process, 60000);
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0U);
+    EXPECT_EQ(FilesLeft(), 0U);
+}
+
+TEST_F(RunControlTest, PauseThenStopEndsTheRun) {
+    Click(kIdButtonPause);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(window, kIdButtonPlay)); }));
+    Click(kIdButtonStop);
+    const RunResult result = WaitAndClose(process, 30000);
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0U);
+    EXPECT_GT(FilesLeft(), 0U);
+    ExpectFramedLog(ReadLines(root / L"pex.log"));
+}
+
+} // namespace
+} // namespace quellix::e2e
