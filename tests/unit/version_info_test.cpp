@@ -1,0 +1,32 @@
+#include "support/version_info.h"
+
+#include <gtest/gtest.h>
+
+namespace quellix {
+namespace {
+
+TEST(VersionTextHeader, ReadsProductVersionAndAuthorFromAComment) {
+    struct Case {
+        const char* text;
+        const char* product;
+        const char* version;
+        const char* author;
+    };
+    const Case cases[] = {
+        {"#!/bin/sh\n# Tool ver 1.2 by Someone\necho\n", "Tool", "1.2", "Someone"},
+        {"rem Batch Helper version 2.0 by A. Writer\r\n", "Batch Helper", "2.0", "A. Writer"},
+        {"' Script by Me\n' Script ver 3\n", "Script", "3", "Me"},
+        {"no comment here\n", "", "", ""},
+        {"x\nx\nx\nx\nx\nx\nx\nx\nx\nx\n# Late ver 9 by Nobody\n", "", "", ""}, // beyond ten lines
+    };
+    for (const Case& c : cases) {
+        TVersion version;
+        ReadVersionTextHeader(c.text, version);
+        EXPECT_EQ(version.ProductName, c.product) << c.text;
+        EXPECT_EQ(version.FileVersion, c.version) << c.text;
+        EXPECT_EQ(version.LegalCopyright, c.author) << c.text;
+    }
+}
+
+} // namespace
+} // namespace quellix
