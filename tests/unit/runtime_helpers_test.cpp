@@ -1,69 +1,45 @@
 #include "app/runtime_helpers.h"
 
+#include "tests/unit/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 namespace quellix {
 namespace {
 
-// A fresh folder, given to the program with backslashes (the POSIX boundary turns them back).
-class Folder {
-public:
-    Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qx-helpers-XXXXXX").string();
-        native_ = ::mkdtemp(pattern.data());
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    ~Folder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(native_, ignored);
-    }
-    [[nodiscard]] std::string Path(const std::string& name) const {
-        std::string path = native_ + "/" + name;
-        for (char& c : path) {
-            c = c == '/' ? '\\' : c;
-        }
-        return path;
-    }
-    void Touch(const std::string& name, const std::string& bytes = "x") const {
-        std::ofstream{native_ + "/" + name, std::ios::binary} << bytes;
-    }
-    [[nodiscard]] std::string Native(const std::string& name) const { return native_ + "/" + name; }
-
-private:
-    std::string native_;
-};
+using testing_support::NativeTempDir;
+using testing_support::ReadAll;
+using testing_support::WriteAll;
 
 TEST(MakeUniqueName, NumbersTheNameUntilItIsFree) {
-    const Folder folder;
-    const std::string report = folder.Path("report.txt");
+    const NativeTempDir folder;
+    const std::string report = folder.File("report.txt");
     EXPECT_EQ(MakeUniqueName(report), report);
-    folder.Touch("report.txt");
-    EXPECT_EQ(MakeUniqueName(report), folder.Path("report(1).txt"));
-    folder.Touch("report(1).txt");
-    EXPECT_EQ(MakeUniqueName(report), folder.Path("report(2).txt"));
+    WriteAll(folder.NativeFile("report.txt"), "x");
+    EXPECT_EQ(MakeUniqueName(report), folder.File("report(1).txt"));
+    WriteAll(folder.NativeFile("report(1).txt"), "x");
+    EXPECT_EQ(MakeUniqueName(report), folder.File("report(2).txt"));
 
-    folder.Touch("notes");
-    EXPECT_EQ(MakeUniqueName(folder.Path("notes")), folder.Path("notes(1)"));
-    folder.Touch("a.b.c");
-    EXPECT_EQ(MakeUniqueName(folder.Path("a.b.c")), folder.Path("a.b(1).c"));
+    WriteAll(folder.NativeFile("notes"), "x");
+    EXPECT_EQ(MakeUniqueName(folder.File("notes")), folder.File("notes(1)"));
+    WriteAll(folder.NativeFile("a.b.c"), "x");
+    EXPECT_EQ(MakeUniqueName(folder.File("a.b.c")), folder.File("a.b(1).c"));
     // A dot in a directory name is no extension; a directory of that name does not count.
-    std::filesystem::create_directory(folder.Native("dir.d"));
-    EXPECT_EQ(MakeUniqueName(folder.Path("dir.d")), folder.Path("dir.d"));
-    folder.Touch("dir.d/plain");
-    EXPECT_EQ(MakeUniqueName(folder.Path("dir.d\\plain")), folder.Path("dir.d\\plain(1)"));
+    std::filesystem::create_directory(folder.NativeFile("dir.d"));
+    EXPECT_EQ(MakeUniqueName(folder.File("dir.d")), folder.File("dir.d"));
+    WriteAll(folder.NativeFile("dir.d/plain"), "x");
+    EXPECT_EQ(MakeUniqueName(folder.File("dir.d\\plain")), folder.File("dir.d\\plain(1)"));
 }
 
 TEST(OpenRetry, MakesRetriesPlusOneAttemptsAndWaitsBetweenThem) {
-    const Folder folder;
+    const NativeTempDir folder;
     int waits = 0;
     const RetryWait countWaits = [&] { ++waits; };
-    TTextFile missing{folder.Path("missing.txt"), {}};
+    TTextFile missing{folder.File("missing.txt"), {}};
     EXPECT_FALSE(OpenForReadRetry(missing, 0, countWaits));
     EXPECT_EQ(waits, 0);
     EXPECT_FALSE(OpenForReadRetry(missing, 2, countWaits));
@@ -74,10 +50,10 @@ TEST(OpenRetry, MakesRetriesPlusOneAttemptsAndWaitsBetweenThem) {
 
     // The file appears during the first wait: the second attempt opens it.
     waits = 0;
-    TTextFile late{folder.Path("late.txt"), {}};
+    TTextFile late{folder.File("late.txt"), {}};
     EXPECT_TRUE(OpenForReadRetry(late, 3, [&] {
         ++waits;
-        folder.Touch("late.txt", "hello");
+        WriteAll(folder.NativeFile("late.txt"), "hello");
     }));
     EXPECT_EQ(waits, 1);
     char buffer[8]{};
@@ -85,22 +61,19 @@ TEST(OpenRetry, MakesRetriesPlusOneAttemptsAndWaitsBetweenThem) {
 }
 
 TEST(OpenRetry, WriteCreatesOrEmptiesTheFile) {
-    const Folder folder;
-    folder.Touch("out.txt", "old contents");
-    TTextFile out{folder.Path("out.txt"), {}};
+    const NativeTempDir folder;
+    WriteAll(folder.NativeFile("out.txt"), "old contents");
+    TTextFile out{folder.File("out.txt"), {}};
     ASSERT_TRUE(OpenForWriteRetry(out, 0));
     EXPECT_TRUE(out.Handle.Write("new"));
     out.Handle.Close();
-    std::ifstream in{folder.Native("out.txt")};
-    std::string contents;
-    std::getline(in, contents);
-    EXPECT_EQ(contents, "new");
+    EXPECT_EQ(ReadAll(folder.NativeFile("out.txt")), "new");
 
     int waits = 0;
-    TTextFile inNewDir{folder.Path("sub\\file.txt"), {}};
+    TTextFile inNewDir{folder.File("sub\\file.txt"), {}};
     EXPECT_TRUE(OpenForWriteRetry(inNewDir, 1, [&] {
         ++waits;
-        std::filesystem::create_directory(folder.Native("sub"));
+        std::filesystem::create_directory(folder.NativeFile("sub"));
     }));
     EXPECT_EQ(waits, 1);
     EXPECT_FALSE(OpenForWriteRetry(inNewDir, -1, [&] { ++waits; })); // no attempt at all
