@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# One real import run of quellix.exe under Wine on the sample data in samples/: a host root
+# directory named in the registry, a reserve directory holding a file of an earlier run. Prints
+# the log the program wrote and what the reserve directory holds afterwards.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+echo "== building quellix.exe"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$(nproc)" >/dev/null
+
+demo=$PWD/build/demo
+rm -rf "$demo"
+mkdir -p "$demo"
+cp -r samples/host "$demo/host"
+export QUELLIX_WINE_ROOT=$PWD/build/wine-demo
+trap 'for p in "$QUELLIX_WINE_ROOT"/prefix-*; do [ -d "$p" ] && WINEPREFIX=$p wineserver -k 2>/dev/null; done; true' EXIT
+run() { scripts/wine-run.sh "$@"; }
+hostWin=$(run winepath -w "$demo/host" 2>/dev/null | tr -d '\r')
+run reg add 'HKCU\software\Morvane\Pexlan2\etc' /v RootPath /d "$hostWin" /f >/dev/null 2>&1
+if [ -f scripts/demo-setup.sh ]; then
+    . scripts/demo-setup.sh # what later parts of the run need: the task listing, the tuner's files
+fi
+
+echo "== the reserve directory before the run"
+ls -l "$demo/host/reserve/GigaPocket"
+
+echo "== quellix.exe \"$hostWin\\reserve\\GigaPocket\\\""
+status=0
+run build/windows/bin/quellix.exe "$hostWin\\reserve\\GigaPocket\\" || status=$?
+echo "exit code: $status"
+
+echo "== pex.log (Shift_JIS, shown as UTF-8)"
+iconv -f CP932 -t UTF-8 "$demo/host/pex.log" | tr -d '\r'
+
+echo "== the reserve directory after the run"
+ls -l "$demo/host/reserve/GigaPocket"
+shopt -s nullglob
+for f in "$demo"/host/reserve/GigaPocket/*.tvpi; do
+    echo "-- $(basename "$f")"
+    iconv -f CP932 -t UTF-8 "$f" | tr -d '\r'
+done
