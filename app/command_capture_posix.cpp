@@ -1,0 +1,187 @@
+// Command capture for native builds, so that code built on it can be tested with stand-in
+// programs: the command line is split into words as Windows programs split theirs (blanks
+// separate, double quotes group) and the program is searched on PATH. There is no window, so
+// nothing is dispatched while waiting.
+#include "app/command_capture.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <csignal>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <vector>
+
+extern char** environ;
+
+namespace quellix {
+
+namespace {
+
+std::vector<std::string> SplitWords(std::string_view commandLine) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    bool quoted = false;
+    for (const char c : commandLine) {
+        if (c == '"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if ((c == ' ' || c == '\t') && !quoted) {
+            if (inWord) {
+                words.push_back(std::move(word));
+                word.clear();
+            }
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord) {
+        words.push_back(std::move(word));
+    }
+    return words;
+}
+
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd) : fd_{fd} {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() { Reset(); }
+    [[nodiscard]] int Get() const noexcept { return fd_; }
+    void Reset(int fd = -1) noexcept {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        fd_ = fd;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+bool MakePipe(Fd& read, Fd& write) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        return false;
+    }
+    read.Reset(fds[0]);
+    write.Reset(fds[1]);
+    return true;
+}
+
+class SpawnActions {
+public:
+    SpawnActions() { ::posix_spawn_file_actions_init(&actions_); }
+    SpawnActions(const SpawnActions&) = delete;
+    SpawnActions& operator=(const SpawnActions&) = delete;
+    ~SpawnActions() { ::posix_spawn_file_actions_destroy(&actions_); }
+    posix_spawn_file_actions_t* Get() { return &actions_; }
+
+private:
+    posix_spawn_file_actions_t actions_{};
+};
+
+// Reads what the descriptor holds now; sets `open` false at its end.
+std::size_t Drain(int fd, std::string* sink, bool& open) {
+    std::size_t moved = 0;
+    char buffer[65536];
+    while (open) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got > 0) {
+            if (sink != nullptr) {
+                sink->append(buffer, static_cast<std::size_t>(got));
+            }
+            moved += static_cast<std::size_t>(got);
+        } else if (got == 0 || errno != EINTR) {
+            open = got != 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+            return moved;
+        }
+    }
+    return moved;
+}
+
+} // namespace
+
+std::optional<std::string> RunCommandCapture(const std::string& commandLine, std::string_view input) {
+    const std::vector<std::string> words = SplitWords(commandLine);
+    if (words.empty()) {
+        return std::nullopt;
+    }
+    std::vector<char*> argv;
+    for (const auto& word : words) {
+        argv.push_back(const_cast<char*>(word.c_str()));
+    }
+    argv.push_back(nullptr);
+
+    Fd inRead;
+    Fd inWrite;
+    Fd outRead;
+    Fd outWrite;
+    Fd errRead;
+    Fd errWrite;
+    if (!MakePipe(inRead, inWrite) || !MakePipe(outRead, outWrite) || !MakePipe(errRead, errWrite)) {
+        return std::nullopt;
+    }
+    SpawnActions actions;
+    ::posix_spawn_file_actions_adddup2(actions.Get(), inRead.Get(), 0);
+    ::posix_spawn_file_actions_adddup2(actions.Get(), outWrite.Get(), 1);
+    ::posix_spawn_file_actions_adddup2(actions.Get(), errWrite.Get(), 2);
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, argv[0], actions.Get(), nullptr, argv.data(), environ) != 0) {
+        return std::nullopt;
+    }
+    inRead.Reset();
+    outWrite.Reset();
+    errWrite.Reset();
+
+    // A command that does not read its input must neither block us nor end us with SIGPIPE: it
+    // only gets what fits into the pipe.
+    ::fcntl(inWrite.Get(), F_SETFL, O_NONBLOCK);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction previous {};
+    ::sigaction(SIGPIPE, &ignore, &previous);
+    while (!input.empty()) {
+        const ssize_t put = ::write(inWrite.Get(), input.data(), input.size());
+        if (put <= 0 && errno != EINTR) {
+            break;
+        }
+        input.remove_prefix(put > 0 ? static_cast<std::size_t>(put) : 0);
+    }
+    ::sigaction(SIGPIPE, &previous, nullptr);
+    inWrite.Reset();
+    ::fcntl(outRead.Get(), F_SETFL, O_NONBLOCK);
+    ::fcntl(errRead.Get(), F_SETFL, O_NONBLOCK);
+
+    std::string result;
+    bool outOpen = true;
+    bool errOpen = true;
+    bool ended = false;
+    for (;;) {
+        int status = 0;
+        // Tested before reading, as on Windows: once the command has ended, one read that finds
+        // the pipes empty has seen all of its output, even if a process it started holds them.
+        ended = ended || ::waitpid(pid, &status, WNOHANG) == pid;
+        const std::size_t moved = Drain(outRead.Get(), &result, outOpen) + Drain(errRead.Get(), nullptr, errOpen);
+        if (ended && moved == 0) {
+            break;
+        }
+        if (moved == 0) {
+            if (!outOpen && !errOpen) {
+                ended = ::waitpid(pid, &status, 0) == pid || errno == ECHILD;
+                continue;
+            }
+            pollfd fds[2] = {{outOpen ? outRead.Get() : -1, POLLIN, 0}, {errOpen ? errRead.Get() : -1, POLLIN, 0}};
+            ::poll(fds, 2, 5);
+        }
+    }
+    return result;
+}
+
+} // namespace quellix

@@ -1,0 +1,51 @@
+// The native command capture, which lets code built on it run stand-in programs in tests.
+#include "app/command_capture.h"
+#include "support/errors.h"
+
+#include "tests/unit/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace quellix {
+namespace {
+
+using testing_support::NativeTempDir;
+using testing_support::ReadAll;
+using testing_support::WriteAll;
+
+TEST(RunCommandCapture, ReturnsStandardOutputOnly) {
+    EXPECT_EQ(RunCommandCapture("sh -c \"printf 'a b'; printf err >&2\""), "a b");
+    EXPECT_EQ(RunCommandCapture("true"), "");
+    EXPECT_EQ(RunCommandCapture("cat", "fed input"), "fed input");
+    EXPECT_EQ(RunCommandCapture("sh -c \"sleep 0.2; printf late\""), "late");
+    // Large output on both pipes does not stall either side.
+    const auto big = RunCommandCapture("sh -c \"head -c 3000000 /dev/zero; head -c 3000000 /dev/zero >&2\"");
+    ASSERT_TRUE(big);
+    EXPECT_EQ(big->size(), 3000000U);
+}
+
+TEST(RunCommandCapture, ReturnsWhenTheCommandEndsThoughAChildKeepsThePipe) {
+    // Waiting for the pipe's end would also collect "late".
+    EXPECT_EQ(RunCommandCapture("sh -c \"(sleep 2; echo late) & echo done\""), "done\n");
+}
+
+TEST(RunCommandCapture, GivesNothingForACommandThatCannotStart) {
+    EXPECT_FALSE(RunCommandCapture("qx-no-such-program-here /x"));
+    EXPECT_FALSE(RunCommandCapture(""));
+}
+
+TEST(RunCommandToFile, WritesTheOutputOrLeavesTheFileAlone) {
+    const NativeTempDir dir;
+    WriteAll(dir.NativeFile("task.csv"), "previous");
+    RunCommandToFile("qx-no-such-program-here", dir.File("task.csv"));
+    EXPECT_EQ(ReadAll(dir.NativeFile("task.csv")), "previous");
+    RunCommandToFile("true", dir.File("task.csv"));
+    EXPECT_TRUE(std::filesystem::exists(dir.NativeFile("task.csv")));
+    EXPECT_EQ(ReadAll(dir.NativeFile("task.csv")), "");
+    RunCommandToFile("printf x,y", dir.File("task.csv"));
+    EXPECT_EQ(ReadAll(dir.NativeFile("task.csv")), "x,y");
+    EXPECT_THROW(RunCommandToFile("true", dir.File("missing\\task.csv")), IoError);
+}
+
+} // namespace
+} // namespace quellix

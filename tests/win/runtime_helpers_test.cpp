@@ -1,0 +1,136 @@
+#include "app/runtime_helpers.h"
+#include "support/shell_open_win.h"
+#include "support/wait.h"
+
+#include "tests/win/win_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace quellix {
+namespace {
+
+using win_test::BinDir;
+using win_test::CountingWindow;
+using win_test::PostAppMessageLater;
+using win_test::ReadBytes;
+using win_test::TestFolder;
+using win_test::WriteBytes;
+
+// Sets or clears an environment variable for one test and puts the old value back.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const wchar_t* name, const wchar_t* value) : name_{name} {
+        const DWORD needed = ::GetEnvironmentVariableW(name, nullptr, 0);
+        if (needed > 0) {
+            std::wstring old(needed, L'\0');
+            old.resize(::GetEnvironmentVariableW(name, old.data(), needed));
+            old_ = old;
+        }
+        ::SetEnvironmentVariableW(name, value);
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    ~ScopedEnvironment() { ::SetEnvironmentVariableW(name_.c_str(), old_ ? old_->c_str() : nullptr); }
+
+private:
+    std::wstring name_;
+    std::optional<std::wstring> old_;
+};
+
+TEST(GetTempDir, ReadsTheVariableWhateverItsCase) {
+    struct Case {
+        const wchar_t* value; // null: the variable is not set
+        const char* expected;
+    };
+    const Case cases[] = {
+        {L"C:\\TEMP", "C:\\TEMP\\"},
+        {L"C:\\TEMP\\", "C:\\TEMP\\"},
+        {L"  C:\\TEMP  ", "C:\\TEMP\\"},
+        {L"C:\\\u8868", "C:\\表\\"}, // 表 ends in a 0x5C byte that is no backslash
+        {nullptr, "\\"},
+    };
+    for (const auto& c : cases) {
+        const ScopedEnvironment temp{L"TEMP", c.value};
+        EXPECT_EQ(GetTempDir(), c.expected);
+    }
+}
+
+TEST(OpenRetry, WaitsBetweenAttemptsUntilTheFileIsFree) {
+    const TestFolder folder;
+    const std::string name = folder.File("busy.txt");
+    WriteBytes(name, "contents");
+    // Someone else writes the file and lets nobody in.
+    HANDLE blocker = ::CreateFileW(WideFromSjis(name).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(blocker, INVALID_HANDLE_VALUE);
+    int waits = 0;
+    TTextFile file{name, {}};
+    EXPECT_FALSE(OpenForReadRetry(file, 0, [&] { ++waits; }));
+    EXPECT_FALSE(OpenForWriteRetry(file, 1, [&] { ++waits; }));
+    EXPECT_EQ(waits, 1);
+    EXPECT_TRUE(OpenForReadRetry(file, 5, [&] {
+        if (++waits == 3) {
+            ::CloseHandle(blocker);
+        }
+    }));
+    EXPECT_EQ(waits, 3);
+
+    // While we read, others may read but not write.
+    const HANDLE reader = ::CreateFileW(WideFromSjis(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(reader, INVALID_HANDLE_VALUE);
+    ::CloseHandle(reader);
+    const HANDLE writer = ::CreateFileW(WideFromSjis(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    file.Handle.Close();
+
+    TTextFile output{name, {}};
+    ASSERT_TRUE(OpenForWriteRetry(output, 0));
+    EXPECT_TRUE(output.Handle.Write("new"));
+    output.Handle.Close();
+    EXPECT_EQ(ReadBytes(name), "new");
+}
+
+TEST(WaitMinutes, HandlesMessagesPostedWhileItWaits) {
+    const CountingWindow window;
+    ASSERT_NE(window.Handle(), nullptr);
+    const HANDLE poster = PostAppMessageLater(window.Handle());
+    const ULONGLONG start = ::GetTickCount64();
+    WaitMinutes(0.5 / 60); // half a second
+    const ULONGLONG elapsed = ::GetTickCount64() - start;
+    ::WaitForSingleObject(poster, INFINITE);
+    ::CloseHandle(poster);
+    EXPECT_EQ(CountingWindow::Count(), 1);
+    EXPECT_GE(elapsed, 490U);
+
+    // Zero and negative waits return at once and leave the queue alone.
+    ::PostMessageW(window.Handle(), WM_APP, 0, 0);
+    WaitMinutes(0);
+    WaitMinutes(-1);
+    EXPECT_EQ(CountingWindow::Count(), 1);
+    MSG message{};
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::DispatchMessageW(&message);
+    }
+    EXPECT_EQ(CountingWindow::Count(), 2);
+}
+
+TEST(ShellOpen, OpensTheTargetInItsOwnFolderWithTheParameters) {
+    const TestFolder folder;
+    const std::string report = folder.File("cwd.txt");
+    ShellOpen(BinDir() + "capture_child.exe", "cwd \"" + report + "\"");
+    for (int i = 0; i < 200 && ReadBytes(report).empty(); ++i) {
+        ::Sleep(50);
+    }
+    const std::string directory = ReadBytes(report);
+    std::wstring wide(directory.size() / sizeof(wchar_t), L'\0');
+    directory.copy(reinterpret_cast<char*>(wide.data()), wide.size() * sizeof(wchar_t));
+    // The working directory is the target's folder (GetCurrentDirectory leaves off the backslash).
+    EXPECT_EQ(SjisFromWide(wide) + "\\", BinDir());
+}
+
+} // namespace
+} // namespace quellix
