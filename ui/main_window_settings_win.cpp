@@ -1,10 +1,46 @@
 // The main window's settings store: pex.ini keeps the channel-file directory and the placement.
+#include "app/command_line.h"
+#include "support/settings_store_win.h"
+#include "ui/main_window_layout.h"
 #include "ui/main_window_win.h"
 
 namespace quellix {
 
-void TFormPdigi::SetupSettingsStore() {}
-void TFormPdigi::SaveSettingsOnAcceptedClose() {}
-void TFormPdigi::SaveSettingsOnDestroy() {}
+void TFormPdigi::SetupSettingsStore() {
+    FormStorage1.SetTarget(std::make_unique<TWindowSettingsTarget>(
+        window_, true, std::vector<std::pair<std::string, HWND>>{{"PdigiDir", Control(layout::kIdPdigiDir)}}));
+    FormStorage1.StoredProps = {"PdigiDir.Text"};
+    FormStorage1.IniFileName = RootFile(rootDir_, "pex.ini");
+    FormStorage1.Active = true;
+    FormStorage1.RestoreSettings();
+}
+
+// The store's errors go to the error hook here, so that the close and the show go on as usual.
+void TFormPdigi::SaveSettingsOnAcceptedClose() {
+    try {
+        FormStorage1.CloseAccepted();
+    } catch (const std::exception& error) {
+        AppException(error);
+    }
+}
+
+void TFormPdigi::SaveSettingsOnDestroy() {
+    try {
+        FormStorage1.WindowDestroying();
+    } catch (const std::exception& error) {
+        AppException(error);
+    }
+}
+
+void TFormPdigi::WMShowWindow(WPARAM shown, LPARAM status) {
+    if (shown == FALSE || status != 0) {
+        return; // hidden, or shown again with its owner: not a show of the window itself
+    }
+    try {
+        FormStorage1.WindowShown();
+    } catch (const std::exception& error) {
+        AppException(error);
+    }
+}
 
 } // namespace quellix

@@ -4,6 +4,7 @@
 
 #include "app/run_control.h"
 #include "support/log_file.h"
+#include "support/settings_store.h"
 #include "support/unique_handle_win.h"
 
 #include <windows.h>
@@ -37,6 +38,7 @@ public:
     static HWND MainWindow() noexcept;
 
     TLogFile LogFile1;
+    TSettingsStore FormStorage1;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -72,6 +74,7 @@ private:
     void SetupSettingsStore();             // main_window_settings_win.cpp
     void SaveSettingsOnAcceptedClose();    // main_window_settings_win.cpp
     void SaveSettingsOnDestroy();          // main_window_settings_win.cpp
+    void WMShowWindow(WPARAM shown, LPARAM status); // main_window_settings_win.cpp
     void ApplyWindowRegion();              // main_window_skin_win.cpp
     void PaintBackground(HDC dc);          // main_window_skin_win.cpp
     void ButtonHomeClick();                // main_window_skin_win.cpp

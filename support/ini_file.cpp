@@ -1,0 +1,225 @@
+#include "support/ini_file.h"
+
+#include "support/os.h"
+#include "support/text.h"
+
+#include <array>
+
+namespace quellix::ini {
+
+namespace {
+
+struct Line {
+    std::size_t begin = 0; // first byte
+    std::size_t end = 0;   // one past the last byte before the line break
+    std::size_t next = 0;  // first byte of the following line
+};
+
+enum class Kind { Blank, Section, Key, Other };
+
+struct Parsed {
+    Kind kind = Kind::Other;
+    std::string name;         // section or key name, trimmed
+    std::size_t equals = 0;   // offset of "=" in the line (keys)
+    std::string_view value{}; // text after "=" (keys)
+};
+
+// Visits every line; a line ends at LF, with a CR before it not part of the line. `visit` returns
+// false to stop.
+template <typename Visit> void ForEachLine(std::string_view content, Visit visit) {
+    std::size_t position = 0;
+    while (position < content.size()) {
+        Line line{position, content.size(), content.size()};
+        const std::size_t newline = content.find('\n', position);
+        if (newline != std::string_view::npos) {
+            line.end = newline;
+            line.next = newline + 1;
+        }
+        if (line.end > line.begin && content[line.end - 1] == '\r') {
+            --line.end;
+        }
+        if (!visit(line)) {
+            return;
+        }
+        position = line.next;
+    }
+}
+
+// Offset of the first `c` that is a character of its own, not the trail byte of a double-byte
+// character (a section name may hold "ゾ", whose trail byte is "]").
+std::size_t FindCharacter(std::string_view text, char c) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == c) {
+            return i;
+        }
+        if (IsSjisLeadByte(static_cast<unsigned char>(text[i]))) {
+            ++i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+Parsed Parse(std::string_view text) {
+    Parsed parsed{};
+    const std::string leading = TrimLeft(text);
+    if (leading.empty()) {
+        parsed.kind = Kind::Blank;
+    } else if (leading.front() == '[') {
+        const std::string_view inner = std::string_view{leading}.substr(1);
+        parsed.kind = Kind::Section;
+        parsed.name = Trim(inner.substr(0, FindCharacter(inner, ']')));
+    } else if (leading.front() != ';') { // comment lines are kept, never matched
+        const std::size_t equals = FindCharacter(text, '=');
+        if (equals != std::string_view::npos) {
+            parsed.kind = Kind::Key;
+            parsed.name = Trim(text.substr(0, equals));
+            parsed.equals = equals;
+            parsed.value = text.substr(equals + 1);
+        }
+    }
+    return parsed;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return AsciiLower(a) == AsciiLower(b);
+}
+
+std::string Unquote(std::string value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    os::File file = os::OpenFile(path, os::OpenMode::ReadExisting, os::Share::ReadWrite);
+    if (!file.IsOpen()) {
+        return std::nullopt;
+    }
+    std::string content;
+    std::array<char, 16384> buffer{};
+    for (;;) {
+        const long long count = file.Read(buffer.data(), buffer.size());
+        if (count < 0) {
+            return std::nullopt;
+        }
+        if (count == 0) {
+            return content;
+        }
+        content.append(buffer.data(), static_cast<std::size_t>(count));
+    }
+}
+
+} // namespace
+
+std::optional<std::string> FindValue(std::string_view content, std::string_view section, std::string_view key) {
+    bool inSection = false;
+    bool seenSection = false;
+    std::optional<std::string> found;
+    ForEachLine(content, [&](const Line& line) {
+        const Parsed parsed = Parse(content.substr(line.begin, line.end - line.begin));
+        if (parsed.kind == Kind::Section) {
+            if (inSection) {
+                return false; // only the first section of that name counts
+            }
+            inSection = !seenSection && SameName(parsed.name, section);
+            seenSection = seenSection || inSection;
+        } else if (inSection && parsed.kind == Kind::Key && SameName(parsed.name, key)) {
+            found = Unquote(Trim(parsed.value));
+            return false;
+        }
+        return true;
+    });
+    return found;
+}
+
+std::string SetValue(std::string_view content, std::string_view section, std::string_view key, std::string_view value) {
+    value = value.substr(0, value.find_first_of("\r\n"));
+    bool inSection = false;
+    bool seenSection = false;
+    std::optional<Line> keyLine;
+    std::size_t equals = 0;
+    Line lastFilled{}; // the last line of the section that is not blank
+    ForEachLine(content, [&](const Line& line) {
+        const Parsed parsed = Parse(content.substr(line.begin, line.end - line.begin));
+        if (parsed.kind == Kind::Section) {
+            if (inSection) {
+                return false;
+            }
+            inSection = !seenSection && SameName(parsed.name, section);
+            seenSection = seenSection || inSection;
+            lastFilled = line;
+        } else if (inSection && parsed.kind == Kind::Key && SameName(parsed.name, key)) {
+            keyLine = line;
+            equals = parsed.equals;
+            return false;
+        } else if (inSection && parsed.kind != Kind::Blank) {
+            lastFilled = line;
+        }
+        return true;
+    });
+
+    std::string updated;
+    updated.reserve(content.size() + section.size() + key.size() + value.size() + 8);
+    if (keyLine) { // the key's own spelling and spacing up to "=" stay
+        updated.append(content.substr(0, keyLine->begin + equals + 1));
+        updated.append(value);
+        updated.append(content.substr(keyLine->end));
+        return updated;
+    }
+    const std::string entry = std::string{key} + "=" + std::string{value} + "\r\n";
+    if (seenSection) {
+        updated.append(content.substr(0, lastFilled.next));
+        if (lastFilled.next == lastFilled.end) { // the file ends without a line break
+            updated.append("\r\n");
+        }
+        updated.append(entry);
+        updated.append(content.substr(lastFilled.next));
+        return updated;
+    }
+    updated.append(content);
+    if (!content.empty() && content.back() != '\n') {
+        updated.append("\r\n");
+    }
+    updated.append("[").append(section).append("]\r\n").append(entry);
+    return updated;
+}
+
+std::string ReadString(const std::string& path, std::string_view section, std::string_view key,
+                       const std::string& fallback) {
+    const std::optional<std::string> content = ReadWholeFile(path);
+    if (!content) {
+        return fallback;
+    }
+    std::optional<std::string> value = FindValue(*content, section, key);
+    return value ? std::move(*value) : fallback;
+}
+
+bool WriteString(const std::string& path, std::string_view section, std::string_view key, std::string_view value) {
+    std::string content;
+    if (os::FileExists(path)) {
+        std::optional<std::string> existing = ReadWholeFile(path);
+        if (!existing) {
+            return false; // never replace a file whose content could not be read
+        }
+        content = std::move(*existing);
+    }
+    const std::string updated = SetValue(content, section, key, value);
+    if (updated == content) {
+        return true;
+    }
+    const std::string temporary = path + ".$$$";
+    os::File file = os::OpenFile(temporary, os::OpenMode::CreateAlways, os::Share::None);
+    if (!file.IsOpen()) {
+        return false;
+    }
+    const bool written = file.Write(updated) && file.FlushToDisk() && file.Close();
+    if (!written || !os::ReplaceFileAtomically(temporary, path)) {
+        file.Close();
+        os::RemoveFile(temporary);
+        return false;
+    }
+    return true;
+}
+
+} // namespace quellix::ini

@@ -1,0 +1,35 @@
+// Key-at-a-time access to a Windows initialization file (pex.ini), done on the file's own bytes:
+// Shift_JIS text stays Shift_JIS whatever the system's code page, and every byte outside the one
+// value being written stays as it was, so the host's own sections and keys are left untouched.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quellix::ini {
+
+// The value of `key` in the first section named `section` of the file text; nullopt when the
+// section or the key is missing. Names match without regard to ASCII letter case; the value is
+// trimmed and loses one enclosing pair of double or single quotes.
+[[nodiscard]] std::optional<std::string> FindValue(std::string_view content, std::string_view section,
+                                                   std::string_view key);
+
+// The file text with `key` of `section` set to `value`: an existing key keeps its line and only
+// the text after its "=" changes; a new key goes after the last line of the section that is not
+// blank; a missing section is added at the end of the text. New lines end in CR LF. A value is
+// cut at its first line break, which would otherwise end the line early.
+[[nodiscard]] std::string SetValue(std::string_view content, std::string_view section, std::string_view key,
+                                   std::string_view value);
+
+// `fallback` when the file, the section or the key is missing or the file cannot be read.
+[[nodiscard]] std::string ReadString(const std::string& path, std::string_view section, std::string_view key,
+                                     const std::string& fallback);
+
+// Writes one key; false when the file cannot be read or written. The file is rewritten through a
+// temporary file that replaces it in one step, so a failure never leaves it half written; a value
+// that is already in place is not written again.
+[[nodiscard]] bool WriteString(const std::string& path, std::string_view section, std::string_view key,
+                               std::string_view value);
+
+} // namespace quellix::ini
