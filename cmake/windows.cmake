@@ -57,3 +57,14 @@ foreach(src ${QUELLIX_WIN_BENCHES})
     add_executable(${name} ${src})
     target_link_libraries(${name} PRIVATE quellix_shell)
 endforeach()
+
+# Python tests that drive quellix.exe under Wine (scripts/wine-run.sh, in the locale that
+# QUELLIX_WINE_LOCALE names) and check its files with independent readers; argv[1] is the bin
+# directory. They share the prefix's registry and the program's named mutex with the end-to-end
+# tests, so they too run one at a time.
+file(GLOB QUELLIX_WINE_PY_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine_py/test_*.py)
+foreach(py ${QUELLIX_WINE_PY_TESTS})
+    get_filename_component(name ${py} NAME_WE)
+    add_test(NAME wine_py_${name} COMMAND python3 ${py} ${CMAKE_BINARY_DIR}/bin)
+    set_tests_properties(wine_py_${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
+endforeach()
