@@ -191,8 +191,7 @@ std::string ReadString(const std::string& path, std::string_view section, std::s
     if (!content) {
         return fallback;
     }
-    std::optional<std::string> value = FindValue(*content, section, key);
-    return value ? std::move(*value) : fallback;
+    return FindValue(*content, section, key).value_or(fallback);
 }
 
 bool WriteString(const std::string& path, std::string_view section, std::string_view key, std::string_view value) {

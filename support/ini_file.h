@@ -1,6 +1,15 @@
 // Key-at-a-time access to a Windows initialization file (pex.ini), done on the file's own bytes:
 // Shift_JIS text stays Shift_JIS whatever the system's code page, and every byte outside the one
 // value being written stays as it was, so the host's own sections and keys are left untouched.
+//
+// Why not GetPrivateProfileStringW / WritePrivateProfileStringW: for a file without a UTF-16 byte
+// order mark they convert between the file and UTF-16 with the system's ANSI code page. Under a
+// Western code page (1252) "C:\表ソ\" goes into the file as "C:\??\" and Shift_JIS already in
+// it reads back as Latin-1 garbage (tried under Wine in a C.UTF-8 locale); the A functions use the
+// same code page. So this module reads and edits the file itself, matching the profile functions
+// where it matters: section and key names without regard to letter case, the first section of a
+// name, trimmed values losing one enclosing pair of quotes, new keys at the end of their section,
+// a missing section at the end of the file, CR LF line ends, an unchanged value not rewritten.
 #pragma once
 
 #include <optional>
