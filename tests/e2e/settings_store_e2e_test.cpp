@@ -1,9 +1,9 @@
 // The settings store end to end: the real quellix.exe with a real pex.ini in a fresh root
 // directory (registry value RootPath), as an import run that closes itself and as the settings
 // window, closed the way a user closes it.
+#include "tests/e2e/e2e_support.h"
+
 #include "support/cp932_win.h"
-#include "support/text.h"
-#include "support/unique_handle_win.h"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +14,14 @@
 #include <string_view>
 #include <vector>
 
-namespace quellix {
+namespace quellix::e2e {
 namespace {
 
-constexpr const wchar_t* kHostKey = L"software\\Morvane\\Pexlan2\\etc";
 constexpr int kDesignedLeft = 309;
 constexpr int kDesignedTop = 149;
 constexpr int kWidth = 445;
 constexpr int kHeight = 183;
+constexpr int kIdPdigiDir = 107;
 
 // Concatenation without `"literal" + std::string`, which GCC 12 at -O3 warns about wrongly.
 std::string Cat(std::initializer_list<std::string_view> parts) {
@@ -41,72 +41,15 @@ std::string NormalRect(int left, int top) {
     return Cat({Number(left), ",", Number(top), ",", Number(left + kWidth), ",", Number(top + kHeight)});
 }
 
-std::wstring ModuleDirectory() {
-    std::wstring path(MAX_PATH, L'\0');
-    path.resize(::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-    return path.substr(0, path.find_last_of(L'\\') + 1);
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    UniqueFileHandle file{::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, 0, nullptr)};
-    std::string bytes;
-    char buffer[4096];
-    DWORD count = 0;
-    while (file && ::ReadFile(file.get(), buffer, sizeof buffer, &count, nullptr) && count > 0) {
-        bytes.append(buffer, count);
-    }
-    return bytes;
-}
-
-void WriteBytes(const std::wstring& path, std::string_view bytes) {
-    UniqueFileHandle file{::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)};
-    ASSERT_TRUE(file);
-    DWORD written = 0;
-    ASSERT_TRUE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-}
-
-// A fresh root directory, with a Shift_JIS name whose characters end in 0x5C bytes, published as
-// the host's RootPath for the time of one test; the previous value comes back afterwards.
+// The host's root directory for one test, published as RootPath: a folder whose name holds
+// Shift_JIS characters ending in 0x5C bytes, with the reserve directory of an import run in it.
 class RootDirectory {
 public:
-    RootDirectory() {
-        static int counter = 0;
-        wchar_t temp[MAX_PATH]{};
-        ::GetTempPathW(MAX_PATH, temp);
-        path_ = std::wstring{temp} + L"quellix-" + WideFromSjis("設定ソ表") + L"-" +
-                std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+    RootDirectory() : path_{temp_ / WideFromSjis("設定ソ表")} {
         ::CreateDirectoryW(path_.c_str(), nullptr);
         ::CreateDirectoryW((path_ + L"\\reserve").c_str(), nullptr);
         ::CreateDirectoryW((path_ + L"\\reserve\\GigaPocket").c_str(), nullptr);
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, kHostKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, key_.put(),
-                          nullptr);
-        std::wstring previous(1024, L'\0');
-        DWORD size = static_cast<DWORD>(previous.size() * sizeof(wchar_t));
-        if (::RegQueryValueExW(key_.get(), L"RootPath", nullptr, nullptr, reinterpret_cast<BYTE*>(previous.data()),
-                               &size) == ERROR_SUCCESS) {
-            previous.resize(wcsnlen(previous.c_str(), previous.size()));
-            previous_ = previous;
-            hadPrevious_ = true;
-        }
         SetRootPath(path_);
-    }
-    RootDirectory(const RootDirectory&) = delete;
-    RootDirectory& operator=(const RootDirectory&) = delete;
-    ~RootDirectory() {
-        if (hadPrevious_) {
-            SetRootPath(previous_);
-        } else {
-            ::RegDeleteValueW(key_.get(), L"RootPath");
-        }
-        for (const wchar_t* name : {L"\\pex.ini", L"\\pex.log", L"\\pex.ini.$$$", L"\\tvconvert.csv",
-                                    L"\\pexTVCHNo.csv", L"\\tvchdata.csv"}) {
-            ::SetFileAttributesW((path_ + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-            ::DeleteFileW((path_ + name).c_str());
-        }
-        ::RemoveDirectoryW((path_ + L"\\reserve\\GigaPocket").c_str());
-        ::RemoveDirectoryW((path_ + L"\\reserve").c_str());
-        ::RemoveDirectoryW(path_.c_str());
     }
 
     [[nodiscard]] std::wstring File(const wchar_t* name) const { return path_ + L"\\" + name; }
@@ -115,91 +58,58 @@ public:
     [[nodiscard]] std::string SjisFile(const char* name) const { return Cat({SjisFromWide(path_), "\\", name}); }
 
 private:
-    void SetRootPath(const std::wstring& value) {
-        ::RegSetValueExW(key_.get(), L"RootPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-
+    TempDir temp_;
     std::wstring path_;
-    UniqueHkey key_;
-    std::wstring previous_;
-    bool hadPrevious_ = false;
 };
-
-UniqueKernelHandle StartQuellix(const std::vector<std::wstring>& arguments) {
-    std::wstring commandLine = L"\"" + ModuleDirectory() + L"quellix.exe\"";
-    for (const std::wstring& argument : arguments) {
-        // Backslashes before the closing quote are doubled, or the last one would escape it.
-        const std::size_t trailing = argument.size() - (argument.find_last_not_of(L'\\') + 1);
-        commandLine += L" \"" + argument + std::wstring(trailing, L'\\') + L"\"";
-    }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process)) {
-        ADD_FAILURE() << "quellix.exe did not start: " << ::GetLastError();
-        return {};
-    }
-    ::CloseHandle(process.hThread);
-    return UniqueKernelHandle{process.hProcess};
-}
-
-// Waits for the program's end; its exit code, or -1 when it did not end in time.
-long long WaitForExit(const UniqueKernelHandle& process) {
-    if (!process || ::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
-        if (process) {
-            ::TerminateProcess(process.get(), 99);
-            ::WaitForSingleObject(process.get(), 10000);
-        }
-        return -1;
-    }
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.get(), &code);
-    return code;
-}
 
 // An import run: the reserve directory as the only argument; the window closes by itself.
+// The exit code, or -1 when the program did not end in time.
 long long RunImport(const RootDirectory& root) {
-    return WaitForExit(StartQuellix({root.ReserveDir()}));
+    const RunResult result = RunQuellix({root.ReserveDir()});
+    return result.finished ? static_cast<long long>(result.exitCode) : -1;
 }
 
-// The settings window as the host opens it, once it is on the screen.
-struct SettingsWindow {
-    UniqueKernelHandle process;
-    HWND window = nullptr;
+// The settings window as the host opens it, once it is on the screen; closed at the latest when
+// the test ends, so that a failing test leaves no instance behind.
+class SettingsWindow {
+public:
+    explicit SettingsWindow(const RootDirectory& root) : process_{StartQuellix({root.ReserveDir(), L"/c"})} {
+        window_ = WaitForMainWindow(process_.dwProcessId);
+        for (int i = 0; i < 2000 && window_ != nullptr && !::IsWindowVisible(window_); ++i) {
+            ::Sleep(10);
+        }
+        EXPECT_TRUE(window_ != nullptr && ::IsWindowVisible(window_)) << "the settings window did not appear";
+    }
+    SettingsWindow(const SettingsWindow&) = delete;
+    SettingsWindow& operator=(const SettingsWindow&) = delete;
+    ~SettingsWindow() { Close(); }
+
+    [[nodiscard]] HWND Handle() const noexcept { return window_; }
+
+    [[nodiscard]] std::string FieldText() const {
+        wchar_t text[1024]{};
+        const LRESULT length = ::SendMessageW(::GetDlgItem(window_, kIdPdigiDir), WM_GETTEXT, std::size(text),
+                                              reinterpret_cast<LPARAM>(text));
+        return SjisFromWide(std::wstring_view{text, static_cast<std::size_t>(length)});
+    }
+
+    // Closes the window as the user does (WM_CLOSE, like the system menu or Alt+F4). The exit
+    // code, or -1 when the program did not end in time.
+    long long Close() {
+        if (process_.hProcess == nullptr) {
+            return -1;
+        }
+        if (window_ != nullptr) {
+            ::PostMessageW(window_, WM_CLOSE, 0, 0);
+        }
+        const RunResult result = WaitAndClose(process_);
+        return result.finished ? static_cast<long long>(result.exitCode) : -1;
+    }
+
+private:
+    PROCESS_INFORMATION process_;
+    HWND window_ = nullptr;
 };
-
-SettingsWindow OpenSettingsWindow(const RootDirectory& root) {
-    SettingsWindow opened{StartQuellix({root.ReserveDir(), L"/c"})};
-    for (int i = 0; i < 1000 && opened.process; ++i) {
-        HWND window = ::FindWindowW(L"TFormPdigi", nullptr);
-        if (window != nullptr && ::IsWindowVisible(window)) {
-            opened.window = window;
-            break;
-        }
-        if (::WaitForSingleObject(opened.process.get(), 20) == WAIT_OBJECT_0) {
-            break;
-        }
-    }
-    EXPECT_NE(opened.window, nullptr) << "the settings window did not appear";
-    return opened;
-}
-
-std::string FieldText(HWND window) {
-    HWND field = ::GetDlgItem(window, 107); // PdigiDir
-    wchar_t text[1024]{};
-    const LRESULT length = ::SendMessageW(field, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
-    return SjisFromWide(std::wstring_view{text, static_cast<std::size_t>(length)});
-}
-
-// Closes the window as the user does (WM_CLOSE, like the system menu or Alt+F4); the exit code.
-long long CloseSettingsWindow(SettingsWindow& opened) {
-    if (opened.window != nullptr) {
-        ::PostMessageW(opened.window, WM_CLOSE, 0, 0);
-    }
-    return WaitForExit(opened.process);
-}
 
 int ScreenPixelsPerInch() {
     HDC screen = ::GetDC(nullptr);
@@ -222,16 +132,16 @@ std::string PlacementKeys(int left, int top) {
 
 TEST(SettingsStoreE2E, FirstCloseCreatesTheFileWithTheTenKeysInOrder) {
     const RootDirectory root;
-    SettingsWindow opened = OpenSettingsWindow(root);
-    ASSERT_NE(opened.window, nullptr);
+    SettingsWindow opened{root};
+    ASSERT_NE(opened.Handle(), nullptr);
     RECT rect{};
-    ::GetWindowRect(opened.window, &rect);
+    ::GetWindowRect(opened.Handle(), &rect);
     EXPECT_EQ(rect.left, kDesignedLeft);
     EXPECT_EQ(rect.top, kDesignedTop);
-    EXPECT_EQ(FieldText(opened.window), "");
-    EXPECT_EQ(CloseSettingsWindow(opened), 0);
+    EXPECT_EQ(opened.FieldText(), "");
+    EXPECT_EQ(opened.Close(), 0);
     EXPECT_EQ(
-        ReadBytes(root.File(L"pex.ini")),
+        ReadFileBytes(root.File(L"pex.ini")),
         Cat({"[TFormPdigi]\r\nFormVersion=0\r\n", PlacementKeys(kDesignedLeft, kDesignedTop), "PdigiDir_Text=\r\n"}));
 }
 
@@ -243,11 +153,11 @@ TEST(SettingsStoreE2E, HostSectionsAndKeysSurviveByteForByte) {
     const std::string ours = "[tformpdigi]\r\nPdigiDir_Text=C:\\表示\\ソフト\\\r\nhostkey=ホスト\r\n\r\n";
     const std::string after = "[After]\r\nVisible=ゾ\r\n[TFormPdigi]\r\nFormVersion=-5";
     const RootDirectory root;
-    WriteBytes(root.File(L"pex.ini"), before + ours + after);
+    WriteFileBytes(root.File(L"pex.ini"), before + ours + after);
 
     EXPECT_EQ(RunImport(root), 0);
 
-    EXPECT_EQ(ReadBytes(root.File(L"pex.ini")),
+    EXPECT_EQ(ReadFileBytes(root.File(L"pex.ini")),
               Cat({before, "[tformpdigi]\r\nPdigiDir_Text=C:\\表示\\ソフト\\\r\nhostkey=ホスト\r\nFormVersion=0\r\n",
                    PlacementKeys(kDesignedLeft, kDesignedTop), "\r\n", after}));
 }
@@ -268,12 +178,12 @@ TEST(SettingsStoreE2E, FieldValuesRoundTrip) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);
         const RootDirectory root;
-        WriteBytes(root.File(L"pex.ini"), Cat({"[TFormPdigi]\r\nPdigiDir_Text=", c.stored, "\r\n"}));
-        SettingsWindow opened = OpenSettingsWindow(root);
-        ASSERT_NE(opened.window, nullptr);
-        EXPECT_EQ(FieldText(opened.window), c.field);
-        EXPECT_EQ(CloseSettingsWindow(opened), 0);
-        const std::string saved = ReadBytes(root.File(L"pex.ini"));
+        WriteFileBytes(root.File(L"pex.ini"), Cat({"[TFormPdigi]\r\nPdigiDir_Text=", c.stored, "\r\n"}));
+        SettingsWindow opened{root};
+        ASSERT_NE(opened.Handle(), nullptr);
+        EXPECT_EQ(opened.FieldText(), c.field);
+        EXPECT_EQ(opened.Close(), 0);
+        const std::string saved = ReadFileBytes(root.File(L"pex.ini"));
         EXPECT_NE(saved.find(Cat({"\r\nPdigiDir_Text=", c.written, "\r\nFormVersion=0\r\n"})), std::string::npos)
             << saved;
     }
@@ -306,19 +216,19 @@ TEST(SettingsStoreE2E, PositionNeedsTheSameDensityAndTheFieldComesBackRegardless
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const RootDirectory root;
-        WriteBytes(root.File(L"pex.ini"), Cat({"[TFormPdigi]\r\n", c.section}));
-        SettingsWindow opened = OpenSettingsWindow(root);
-        ASSERT_NE(opened.window, nullptr);
+        WriteFileBytes(root.File(L"pex.ini"), Cat({"[TFormPdigi]\r\n", c.section}));
+        SettingsWindow opened{root};
+        ASSERT_NE(opened.Handle(), nullptr);
         RECT rect{};
-        ::GetWindowRect(opened.window, &rect);
+        ::GetWindowRect(opened.Handle(), &rect);
         EXPECT_EQ(rect.left, c.left);
         EXPECT_EQ(rect.top, c.top);
         EXPECT_EQ(rect.right - rect.left, kWidth);
         EXPECT_EQ(rect.bottom - rect.top, kHeight);
-        EXPECT_EQ(FieldText(opened.window), c.field);
-        EXPECT_EQ(CloseSettingsWindow(opened), 0);
+        EXPECT_EQ(opened.FieldText(), c.field);
+        EXPECT_EQ(opened.Close(), 0);
         // The save records where the window stood.
-        EXPECT_NE(ReadBytes(root.File(L"pex.ini"))
+        EXPECT_NE(ReadFileBytes(root.File(L"pex.ini"))
                       .find(Cat({"\r\nNormPos", resolution, "=", NormalRect(c.left, c.top), "\r\n"})),
                   std::string::npos);
     }
@@ -326,23 +236,23 @@ TEST(SettingsStoreE2E, PositionNeedsTheSameDensityAndTheFieldComesBackRegardless
 
 TEST(SettingsStoreE2E, MinimizedStateMinimizesTheApplication) {
     const RootDirectory root;
-    WriteBytes(root.File(L"pex.ini"), "[TFormPdigi]\r\nShowCmd=2\r\n");
-    SettingsWindow opened = OpenSettingsWindow(root);
-    ASSERT_NE(opened.window, nullptr);
+    WriteFileBytes(root.File(L"pex.ini"), "[TFormPdigi]\r\nShowCmd=2\r\n");
+    SettingsWindow opened{root};
+    ASSERT_NE(opened.Handle(), nullptr);
     bool minimized = false;
     for (int i = 0; i < 250 && !minimized; ++i) {
-        minimized = ::IsIconic(opened.window) != FALSE;
+        minimized = ::IsIconic(opened.Handle()) != FALSE;
         ::Sleep(20);
     }
     EXPECT_TRUE(minimized);
-    EXPECT_EQ(CloseSettingsWindow(opened), 0);
-    EXPECT_NE(ReadBytes(root.File(L"pex.ini")).find("\r\nShowCmd=2\r\n"), std::string::npos);
+    EXPECT_EQ(opened.Close(), 0);
+    EXPECT_NE(ReadFileBytes(root.File(L"pex.ini")).find("\r\nShowCmd=2\r\n"), std::string::npos);
 }
 
 TEST(SettingsStoreE2E, UnwritableFileIsLoggedAsAnErrorAndTheProgramStillEnds) {
     const RootDirectory root;
     const std::string content = "[Pexlan]\r\nReserveDir=C:\\予約\\\r\n";
-    WriteBytes(root.File(L"pex.ini"), content);
+    WriteFileBytes(root.File(L"pex.ini"), content);
     ASSERT_TRUE(::SetFileAttributesW(root.File(L"pex.ini").c_str(), FILE_ATTRIBUTE_READONLY));
     // Known Wine difference: run as root, Wine lets a read-only file be replaced, so the test also
     // holds the file open the way the host may, without letting anyone write or replace it.
@@ -352,8 +262,8 @@ TEST(SettingsStoreE2E, UnwritableFileIsLoggedAsAnErrorAndTheProgramStillEnds) {
 
     EXPECT_EQ(RunImport(root), 0);
 
-    EXPECT_EQ(ReadBytes(root.File(L"pex.ini")), content);
-    const std::string log = ReadBytes(root.File(L"pex.log"));
+    EXPECT_EQ(ReadFileBytes(root.File(L"pex.ini")), content);
+    const std::string log = ReadFileBytes(root.File(L"pex.log"));
     const std::string errorLine = Cat({"pex.log: ", root.SjisFile("pex.ini"), " に書き込めません (C.ERROR)\r\n"});
     EXPECT_NE(log.find(errorLine), std::string::npos) << log;
     EXPECT_NE(log.find("--- END ---"), std::string::npos) << log;
@@ -362,4 +272,4 @@ TEST(SettingsStoreE2E, UnwritableFileIsLoggedAsAnErrorAndTheProgramStillEnds) {
 }
 
 } // namespace
-} // namespace quellix
+} // namespace quellix::e2e

@@ -52,37 +52,5 @@ TEST(SettingsValues, FourNumbers) {
     }
 }
 
-TEST(SettingsValues, ResolutionKeyWinsOverThePlainOne) {
-    EXPECT_EQ(ResolutionSuffix(1280, 1024), "(1280x1024)");
-    EXPECT_EQ(PickPositionValue("1,2,3,4", "5,6,7,8"), "1,2,3,4");
-    EXPECT_EQ(PickPositionValue("", "5,6,7,8"), "5,6,7,8");
-    EXPECT_EQ(PickPositionValue("", ""), std::nullopt);
-}
-
-TEST(SettingsValues, VersionAndShowCommand) {
-    EXPECT_TRUE(VersionAllowsRestore(0, 0));
-    EXPECT_TRUE(VersionAllowsRestore(3, 0));
-    EXPECT_FALSE(VersionAllowsRestore(-1, 0));
-
-    const struct {
-        int showCmd;
-        TWindowState state;
-    } cases[] = {
-        {1, TWindowState::Normal},    {5, TWindowState::Normal},    {9, TWindowState::Normal},
-        {2, TWindowState::Minimized}, {6, TWindowState::Minimized}, {7, TWindowState::Minimized},
-        {3, TWindowState::Maximized}, {0, TWindowState::Normal},    {4, TWindowState::Normal},
-        {8, TWindowState::Normal},    {-2, TWindowState::Normal},   {10, TWindowState::Normal},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(WindowStateFromShowCmd(c.showCmd, TWindowState::Normal), c.state) << c.showCmd;
-    }
-    EXPECT_EQ(WindowStateFromShowCmd(4, TWindowState::Maximized), TWindowState::Maximized);
-}
-
-TEST(SettingsValues, StoredPropertyKey) {
-    EXPECT_EQ(StoredPropertyKey("PdigiDir.Text"), "PdigiDir_Text");
-    EXPECT_EQ(StoredPropertyKey("Plain"), "Plain");
-}
-
 } // namespace
 } // namespace quellix::settings
