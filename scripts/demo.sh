@@ -15,7 +15,13 @@ rm -rf "$demo"
 mkdir -p "$demo"
 cp -r samples/host "$demo/host"
 export QUELLIX_WINE_ROOT=$PWD/build/wine-demo
-trap 'for p in "$QUELLIX_WINE_ROOT"/prefix-*; do [ -d "$p" ] && WINEPREFIX=$p wineserver -k 2>/dev/null; done; true' EXIT
+stop_wine() {
+    local p
+    for p in "$QUELLIX_WINE_ROOT"/prefix-*; do
+        if [ -d "$p" ]; then WINEPREFIX=$(cd "$p" && pwd) wineserver -k 2>/dev/null || true; fi
+    done
+}
+trap stop_wine EXIT
 run() { scripts/wine-run.sh "$@"; }
 hostWin=$(run winepath -w "$demo/host" 2>/dev/null | tr -d '\r')
 run reg add 'HKCU\software\Morvane\Pexlan2\etc' /v RootPath /d "$hostWin" /f >/dev/null 2>&1

@@ -8,7 +8,13 @@ scripts/install-deps.sh
 
 jobs=$(nproc)
 rm -rf build/native build/native-asan build/fuzz build/windows build/wine
-trap 'for p in build/wine/prefix-*; do [ -d "$p" ] && WINEPREFIX=$PWD/$p wineserver -k 2>/dev/null; done; true' EXIT
+stop_wine() {
+    local p
+    for p in build/wine/prefix-*; do
+        if [ -d "$p" ]; then WINEPREFIX=$(cd "$p" && pwd) wineserver -k 2>/dev/null || true; fi
+    done
+}
+trap stop_wine EXIT
 
 step() { printf '\n== %s ==\n' "$*"; }
 
