@@ -86,7 +86,7 @@ double Median(std::vector<double> values) {
 int main(int argc, char** argv) {
     const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const int chunk = argc > 2 ? std::max(1, std::atoi(argv[2])) : 4096;
-    std::printf("command capture, median of %d runs, the printer writes %d bytes per call\n", repetitions, chunk);
+    std::printf("command capture, fastest of %d runs, the printer writes %d bytes per call\n", repetitions, chunk);
     std::printf("%8s %14s %14s %8s\n", "size", "capture MB/s", "limit MB/s", "ratio");
     bool met = true;
     for (const int megabytes : {1, 10, 50}) {
@@ -107,8 +107,9 @@ int main(int argc, char** argv) {
                 return 1;
             }
         }
-        const double captureRate = static_cast<double>(size) / 1e6 / Median(capture);
-        const double limitRate = static_cast<double>(size) / 1e6 / Median(limit);
+        // The fastest run of each: on a shared machine the other runs measure the neighbours.
+        const double captureRate = static_cast<double>(size) / 1e6 / *std::min_element(capture.begin(), capture.end());
+        const double limitRate = static_cast<double>(size) / 1e6 / *std::min_element(limit.begin(), limit.end());
         const double ratio = captureRate / limitRate;
         met = met && ratio >= 0.8;
         std::printf("%5d MB %14.1f %14.1f %7.2fx\n", megabytes, captureRate, limitRate, ratio);
