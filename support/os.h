@@ -17,6 +17,7 @@ enum class OpenMode {
     ReadExisting,   // an existing file, for reading
     CreateAlways,   // created, or emptied when it exists, for writing
     AppendOrCreate, // appended to when it exists, created otherwise, for writing
+    CreateNew,      // created for writing; fails when the entry already exists
 };
 
 // What other openers of the same file may do while this handle is open.
@@ -67,6 +68,9 @@ bool RenameFile(const std::string& from, const std::string& to);
 // Moves `from` over `to` in one step, replacing `to` when it exists; the entry `to` never goes
 // missing on the way. Flushed through to the disk before returning.
 bool ReplaceFileAtomically(const std::string& from, const std::string& to);
+// Gives the existing file `existing` a second name `link` (same contents, no copy); fails when
+// `link` exists or the file system has no hard links.
+bool CreateHardLink(const std::string& existing, const std::string& link);
 // Creates one directory level.
 bool MakeDirectory(const std::string& path);
 

@@ -130,6 +130,9 @@ File OpenFile(const std::string& path, OpenMode mode, Share /*share: POSIX has n
     case OpenMode::AppendOrCreate:
         flags |= O_WRONLY | O_CREAT | O_APPEND;
         break;
+    case OpenMode::CreateNew:
+        flags |= O_WRONLY | O_CREAT | O_EXCL;
+        break;
     }
     const std::string posixPath = ToPosixPath(path);
     const int fd = ::open(posixPath.c_str(), flags, 0644);
@@ -185,6 +188,10 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to) {
         ::close(dirFd);
     }
     return true;
+}
+
+bool CreateHardLink(const std::string& existing, const std::string& link) {
+    return ::link(ToPosixPath(existing).c_str(), ToPosixPath(link).c_str()) == 0 || Fail();
 }
 
 bool MakeDirectory(const std::string& path) { return ::mkdir(ToPosixPath(path).c_str(), 0755) == 0 || Fail(); }

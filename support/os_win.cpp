@@ -88,6 +88,9 @@ File OpenFile(const std::string& path, OpenMode mode, Share share) {
         access = FILE_APPEND_DATA | SYNCHRONIZE;
         disposition = OPEN_ALWAYS;
         break;
+    case OpenMode::CreateNew:
+        disposition = CREATE_NEW;
+        break;
     }
     DWORD shareMode = 0;
     switch (share) {
@@ -148,6 +151,10 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to) {
     return ::MoveFileExW(WideFromSjis(from).c_str(), WideFromSjis(to).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
            Fail();
+}
+
+bool CreateHardLink(const std::string& existing, const std::string& link) {
+    return ::CreateHardLinkW(WideFromSjis(link).c_str(), WideFromSjis(existing).c_str(), nullptr) || Fail();
 }
 
 bool MakeDirectory(const std::string& path) { return ::CreateDirectoryW(WideFromSjis(path).c_str(), nullptr) || Fail(); }

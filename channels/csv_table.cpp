@@ -1,0 +1,218 @@
+#include "channels/csv_table.h"
+
+#include "channels/locale_compare.h"
+#include "channels/table_file.h"
+#include "support/errors.h"
+#include "support/text.h"
+
+#include <algorithm>
+
+namespace quellix {
+
+namespace {
+
+bool SameFieldName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && AsciiUpper(a) == AsciiUpper(b);
+}
+
+} // namespace
+
+const std::string& TField::FieldName() const noexcept {
+    return table_->defs_[index_].name;
+}
+
+const std::string& TField::DisplayLabel() const noexcept {
+    return table_->defs_[index_].label;
+}
+
+std::size_t TField::Size() const noexcept {
+    return table_->defs_[index_].size;
+}
+
+std::string TField::AsString() const {
+    const std::optional<std::string_view> value = table_->CurrentValue(index_);
+    return value ? std::string{*value} : std::string{};
+}
+
+bool TField::IsNull() const {
+    return !table_->CurrentValue(index_).has_value();
+}
+
+void TField::SetAsString(std::string_view text) {
+    if (table_->state_ != TableState::Editing && table_->state_ != TableState::Inserting) {
+        throw QuellixError{"データセットが編集モードでも挿入モードでもありません: " + FieldName()};
+    }
+    table_->buffer_[index_] = std::string{StoredText(text, Size())};
+    table_->modified_ = true;
+}
+
+TCsvTable::TCsvTable(std::vector<TFieldDef> fields, std::string filePath)
+    : defs_{std::move(fields)}, filePath_{std::move(filePath)}, records_{defs_.size()} {
+    fields_.reserve(defs_.size());
+    for (std::size_t i = 0; i < defs_.size(); ++i) {
+        if (defs_[i].label.empty()) {
+            defs_[i].label = defs_[i].name;
+        }
+        fields_.push_back(TField{*this, i});
+    }
+}
+
+void TCsvTable::Open() {
+    if (Active()) {
+        return;
+    }
+    records_.Clear();
+    if (!filePath_.empty()) {
+        const std::optional<std::string> bytes =
+            LoadTableFile(filePath_, *fs_, [this](std::string_view text) { return IsCompleteTableText(text, defs_); });
+        if (bytes) {
+            records_ = ParseTableText(*bytes, defs_);
+        }
+    }
+    state_ = TableState::Browsing;
+    current_ = 0;
+    buffer_.clear();
+    modified_ = false;
+    writtenSinceOpen_ = false;
+}
+
+void TCsvTable::Close() {
+    if (!Active()) {
+        return;
+    }
+    Cancel();
+    // Closed and emptied whatever the save does.
+    struct Forget {
+        TCsvTable& table;
+        ~Forget() {
+            table.records_.Clear();
+            table.state_ = TableState::Closed;
+            table.current_ = 0;
+        }
+    } forget{*this};
+    if (!filePath_.empty() && !writtenSinceOpen_) {
+        SaveTableFile(filePath_, FormatTableText(defs_, records_), *fs_);
+        writtenSinceOpen_ = true;
+    }
+}
+
+void TCsvTable::First() {
+    CheckActive();
+    CheckBrowseMode();
+    current_ = 0;
+}
+
+bool TCsvTable::Locate(std::string_view keyFields, std::span<const std::string_view> keyValues) {
+    CheckActive();
+    std::vector<std::size_t> keys;
+    for (std::size_t start = 0; start <= keyFields.size();) {
+        const std::size_t end = std::min(keyFields.find(';', start), keyFields.size());
+        keys.push_back(FieldIndex(Trim(keyFields.substr(start, end - start))));
+        start = end + 1;
+    }
+    if (keys.size() != keyValues.size()) {
+        throw QuellixError{"検索キーの値の数がフィールドの数と合いません: " + std::string{keyFields}};
+    }
+    CheckBrowseMode();
+    for (std::size_t record = 0; record < records_.RecordCount(); ++record) {
+        bool match = true;
+        for (std::size_t k = 0; match && k < keys.size(); ++k) {
+            match = LocaleTextEquals(records_.Get(record, keys[k]).value_or(std::string_view{}), keyValues[k]);
+        }
+        if (match) {
+            current_ = record;
+            return true;
+        }
+    }
+    return false;
+}
+
+TField& TCsvTable::FieldByName(std::string_view name) {
+    return fields_[FieldIndex(name)];
+}
+
+void TCsvTable::Append() {
+    CheckActive();
+    CheckBrowseMode();
+    buffer_.assign(defs_.size(), std::nullopt);
+    modified_ = false;
+    state_ = TableState::Inserting;
+}
+
+void TCsvTable::Edit() {
+    CheckActive();
+    if (state_ == TableState::Editing || state_ == TableState::Inserting) {
+        return;
+    }
+    if (records_.Empty()) {
+        Append();
+        return;
+    }
+    buffer_.clear();
+    for (std::size_t f = 0; f < defs_.size(); ++f) {
+        const auto value = records_.Get(current_, f);
+        buffer_.push_back(value ? std::optional<std::string>{std::string{*value}} : std::nullopt);
+    }
+    modified_ = false;
+    state_ = TableState::Editing;
+}
+
+void TCsvTable::Post() {
+    if (state_ != TableState::Editing && state_ != TableState::Inserting) {
+        throw QuellixError{"データセットが編集モードでも挿入モードでもありません: " + filePath_};
+    }
+    if (state_ == TableState::Inserting) {
+        current_ = records_.AddRecord();
+    }
+    for (std::size_t f = 0; f < defs_.size(); ++f) {
+        records_.Set(current_, f, buffer_[f] ? std::optional<std::string_view>{*buffer_[f]} : std::nullopt);
+    }
+    buffer_.clear();
+    modified_ = false;
+    state_ = TableState::Browsing;
+}
+
+void TCsvTable::Cancel() {
+    if (state_ == TableState::Editing || state_ == TableState::Inserting) {
+        buffer_.clear();
+        modified_ = false;
+        state_ = TableState::Browsing;
+    }
+}
+
+void TCsvTable::CheckActive() const {
+    if (!Active()) {
+        throw QuellixError{"閉じたデータセットでは操作できません: " + filePath_};
+    }
+}
+
+void TCsvTable::CheckBrowseMode() {
+    if (modified_) {
+        Post();
+    } else {
+        Cancel();
+    }
+}
+
+std::optional<std::string_view> TCsvTable::CurrentValue(std::size_t field) const {
+    CheckActive();
+    if (state_ == TableState::Editing || state_ == TableState::Inserting) {
+        const std::optional<std::string>& value = buffer_[field];
+        return value ? std::optional<std::string_view>{*value} : std::nullopt;
+    }
+    if (records_.Empty()) {
+        return std::nullopt;
+    }
+    return records_.Get(current_, field);
+}
+
+std::size_t TCsvTable::FieldIndex(std::string_view name) const {
+    for (std::size_t i = 0; i < defs_.size(); ++i) {
+        if (SameFieldName(defs_[i].name, name)) {
+            return i;
+        }
+    }
+    throw QuellixError{"フィールド '" + std::string{name} + "' が見つかりません"};
+}
+
+} // namespace quellix

@@ -1,0 +1,133 @@
+// TCsvTable: a small in-memory table of text fields bound to a CSV file. Open loads the file,
+// the cursor and Locate find records, FieldByName reads and writes the current record's values,
+// Append / Edit / Post add and change records, and Close writes the table back to its file
+// (keeping the previous file as the ".old" backup) and forgets the records.
+#pragma once
+
+#include "channels/csv_table_format.h"
+#include "channels/table_file_system.h"
+#include "channels/table_records.h"
+
+#include <cstddef>
+#include <initializer_list>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quellix {
+
+class TCsvTable;
+
+enum class TableState { Closed, Browsing, Editing, Inserting };
+
+// One field of a table, reached through TCsvTable::FieldByName; reads and writes the value of the
+// table's current record.
+class TField {
+public:
+    TField(const TField&) = delete;
+    TField& operator=(const TField&) = delete;
+    TField(TField&&) = default;
+    TField& operator=(TField&&) = delete;
+    ~TField() = default;
+
+    [[nodiscard]] const std::string& FieldName() const noexcept;
+    [[nodiscard]] const std::string& DisplayLabel() const noexcept;
+    [[nodiscard]] std::size_t Size() const noexcept;
+
+    // The value as text; a null value reads as the empty string.
+    [[nodiscard]] std::string AsString() const;
+    // Stores `text` cut at its first NUL byte and to the field's size in bytes. Only while the
+    // table is editing or inserting a record.
+    void SetAsString(std::string_view text);
+    [[nodiscard]] bool IsNull() const;
+
+private:
+    friend class TCsvTable;
+    TField(TCsvTable& table, std::size_t index) : table_{&table}, index_{index} {}
+
+    TCsvTable* table_;
+    std::size_t index_;
+};
+
+class TCsvTable {
+public:
+    // A closed table with these fields; a field without a label is labelled with its name.
+    explicit TCsvTable(std::vector<TFieldDef> fields, std::string filePath = {});
+    // Fields refer back to their table, so a table stays where it was made.
+    TCsvTable(const TCsvTable&) = delete;
+    TCsvTable& operator=(const TCsvTable&) = delete;
+    TCsvTable(TCsvTable&&) = delete;
+    TCsvTable& operator=(TCsvTable&&) = delete;
+    ~TCsvTable() = default;
+
+    // The table's file; empty keeps the table in memory only. Set before Open.
+    void SetFilePath(std::string path) { filePath_ = std::move(path); }
+    [[nodiscard]] const std::string& FilePath() const noexcept { return filePath_; }
+
+    // Loads the file into an empty table and puts the cursor on the first record. A missing file
+    // (or an empty path) gives an empty table. Raises IoError when the file exists but cannot be
+    // opened or read; the table then stays closed, so nothing is written back over the file.
+    // Does nothing when the table is already open.
+    void Open();
+    // Discards an insert or edit not yet posted, writes the table to its file (unless it was
+    // written since it was opened) and forgets the records. The records are forgotten and the
+    // table closed also when the save raises IoError. Does nothing when the table is closed.
+    void Close();
+
+    [[nodiscard]] TableState State() const noexcept { return state_; }
+    [[nodiscard]] bool Active() const noexcept { return state_ != TableState::Closed; }
+    [[nodiscard]] std::size_t RecordCount() const noexcept { return records_.RecordCount(); }
+
+    // Cursor to the first record in row order.
+    void First();
+    // Makes the first record in row order whose key fields all equal `keyValues` current and
+    // returns true; returns false and leaves the cursor alone when none does. `keyFields` names
+    // the fields, separated by ";". Values are compared whole with the user's collation (byte
+    // for byte outside Windows); a null value compares as the empty string.
+    [[nodiscard]] bool Locate(std::string_view keyFields, std::span<const std::string_view> keyValues);
+    [[nodiscard]] bool Locate(std::string_view keyFields, std::initializer_list<std::string_view> keyValues) {
+        return Locate(keyFields, std::span<const std::string_view>{keyValues.begin(), keyValues.size()});
+    }
+
+    // The field called `name` (letter case of ASCII letters ignored); raises QuellixError when the
+    // table has none.
+    [[nodiscard]] TField& FieldByName(std::string_view name);
+    [[nodiscard]] std::span<const TFieldDef> FieldDefs() const noexcept { return defs_; }
+
+    // A new record, all fields null, to be added at the end of the row order when posted.
+    void Append();
+    // Starts changing the current record (on an empty table: starts a new record).
+    void Edit();
+    // Stores the record being inserted or edited; it becomes the current record.
+    void Post();
+    // Drops the record being inserted or edited.
+    void Cancel();
+
+    // For tests: every file operation goes through `fs` from now on.
+    void SetFileSystemForTesting(TableFileSystem& fs) noexcept { fs_ = &fs; }
+
+private:
+    friend class TField;
+
+    void CheckActive() const;
+    // Posts a changed record or drops an unchanged one, as moving the cursor does.
+    void CheckBrowseMode();
+    [[nodiscard]] std::optional<std::string_view> CurrentValue(std::size_t field) const;
+    [[nodiscard]] std::size_t FieldIndex(std::string_view name) const;
+
+    std::vector<TFieldDef> defs_;
+    std::vector<TField> fields_;
+    std::string filePath_;
+    TableRecords records_;
+    TableState state_{TableState::Closed};
+    std::size_t current_{};
+    // The record being edited or inserted, and whether a value of it was written.
+    std::vector<std::optional<std::string>> buffer_;
+    bool modified_{};
+    bool writtenSinceOpen_{};
+    TableFileSystem* fs_{&TableFileSystem::Real()};
+};
+
+} // namespace quellix
