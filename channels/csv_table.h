@@ -79,6 +79,8 @@ public:
     [[nodiscard]] TableState State() const noexcept { return state_; }
     [[nodiscard]] bool Active() const noexcept { return state_ != TableState::Closed; }
     [[nodiscard]] std::size_t RecordCount() const noexcept { return records_.RecordCount(); }
+    // Every record in row order (posted ones only).
+    [[nodiscard]] const TableRecords& Records() const noexcept { return records_; }
 
     // Cursor to the first record in row order.
     void First();

@@ -1,0 +1,149 @@
+// The table file format: what the writer produces byte for byte, and how leniently the reader
+// takes whatever a file holds.
+#include "channels/channel_tables.h"
+#include "channels/csv_table_format.h"
+#include "table_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace quellix {
+namespace {
+
+using namespace std::string_literals;
+using table_test::RecordsOf;
+using table_test::Row;
+using table_test::Rows;
+using table_test::RowsOf;
+
+constexpr std::nullopt_t N = std::nullopt;
+const std::string kChNoHeader = "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n";
+
+struct ReadCase {
+    const char* name;
+    std::string text;
+    Rows expected;
+};
+
+TEST(TableFormat, ReadsTableTVChNoFiles) {
+    const TCsvTable table = CreateTableTVChNo();
+    const ReadCase cases[] = {
+        {"written form",
+         kChNoHeader + "\"deck\",\"Station A\",\"27\",\r\n\"deck\",\"Station B\",,\r\n",
+         {{"deck", "Station A", "27"}, {"deck", "Station B", N}}},
+        {"labels in another order",
+         "\"TVChannelNo\",\"ToolName\",\"TVChannel\",\r\n\"27\",\"deck\",\"A\",\r\n",
+         {{"deck", "A", "27"}}},
+        {"field name instead of label leaves the column unbound",
+         "\"VideoDeckName\",\"TVChannel\",\"TVChannelNo\",\r\n\"deck\",\"A\",\"27\",\r\n",
+         {{N, "A", "27"}}},
+        {"label case ignored",
+         "\"toolname\",\"tvchannel\",\"TvChannelNo\",\r\n\"deck\",\"A\",\"27\",\r\n",
+         {{"deck", "A", "27"}}},
+        {"null header value binds by position",
+         ",\"TVChannel\",\"TVChannelNo\",\r\n\"deck\",\"A\",\"27\",\r\n",
+         {{"deck", "A", "27"}}},
+        {"null header value past the last field binds nothing",
+         "\"ToolName\",\"TVChannel\",\"TVChannelNo\",,\r\n\"deck\",\"A\",\"27\",\"x\",\r\n",
+         {{"deck", "A", "27"}}},
+        {"LF only",
+         "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\n\"d\",\"A\",\"1\",\n\"d\",\"B\",\"2\",\n",
+         {{"d", "A", "1"}, {"d", "B", "2"}}},
+        {"CR only",
+         "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\"d\",\"A\",\"1\",\r\"d\",\"B\",\"2\",\r",
+         {{"d", "A", "1"}, {"d", "B", "2"}}},
+        {"blank lines and NUL bytes between lines",
+         "\r\n\r\n" + kChNoHeader + "\r\n\n\r\"d\",\"A\",\"1\",\r\n\0\0\r\n\"d\",\"B\",\"2\",\r\n\r\n"s,
+         {{"d", "A", "1"}, {"d", "B", "2"}}},
+        {"no line end after the last line",
+         kChNoHeader + "\"d\",\"A\",\"1\",\r\n\"d\",\"B\",\"2\",",
+         {{"d", "A", "1"}, {"d", "B", "2"}}},
+        {"short line leaves the rest null", kChNoHeader + "\"d\",\r\n", {{"d", N, N}}},
+        {"long line ignores the rest", kChNoHeader + "\"d\",\"A\",\"1\",\"x\",\"y\",\r\n", {{"d", "A", "1"}}},
+        {"line of commas is an all-null record", kChNoHeader + ",,,\r\n", {{N, N, N}}},
+        {"unquoted values read as null", kChNoHeader + "deck,A,\"27\",\r\n", {{N, N, "27"}}},
+        {"one byte after a closing quote is consumed", kChNoHeader + "\"deck\"x,\"A\",\r\n", {{"deck", N, "A"}}},
+        {"open quote runs to the line end", kChNoHeader + "\"deck\",\"A,B\r\n", {{"deck", "A,B", N}}},
+        {"quotes and percent codes decoded",
+         kChNoHeader + "\"a\"\"b%%c\",\"x%cy%nz\",\"12%03\",\r\n",
+         {{"a\"b%c", "x\ry\nz", "12"}}},
+        {"unknown percent codes kept", kChNoHeader + "\"%x%\",\"%%%\",\"%C\",\r\n", {{"%x%", "%%", "%C"}}},
+        {"value cut to the field size inside a double-byte character",
+         kChNoHeader + "\"d\",\"12345678901234567890123456789表\",\"1\",\r\n",
+         {{"d", "12345678901234567890123456789\x95", "1"}}},
+        {"double-byte values unchanged", kChNoHeader + "\"表示\",\"ソ\\\",\"１２\",\r\n", {{"表示", "ソ\\", "１２"}}},
+        {"header only", kChNoHeader, {}},
+        {"empty file", "", {}},
+        {"header without values", "header\r\n\"d\",\"A\",\"1\",\r\n", {{N, N, N}}},
+    };
+    for (const ReadCase& c : cases) {
+        EXPECT_EQ(RowsOf(ParseTableText(c.text, table.FieldDefs())), c.expected) << c.name;
+    }
+}
+
+TEST(TableFormat, WritesTheExactFileForm) {
+    const TCsvTable tv = CreateTableTV();
+    EXPECT_EQ(FormatTableText(tv.FieldDefs(), RecordsOf({{"Station A", "Station A2"}}, 2)),
+              "\"元のTV局名\",\"新しいTV局名\",\r\n\"Station A\",\"Station A2\",\r\n");
+
+    const TCsvTable chNo = CreateTableTVChNo();
+    EXPECT_EQ(FormatTableText(chNo.FieldDefs(), RecordsOf({{"deck", "Station A", "27"}, {"deck", "Station B", N}}, 3)),
+              kChNoHeader + "\"deck\",\"Station A\",\"27\",\r\n\"deck\",\"Station B\",,\r\n");
+
+    const struct {
+        const char* name;
+        Row row;
+        std::string line;
+    } cases[] = {
+        {"all null", {N, N, N}, ",,,\r\n"},
+        {"null versus empty", {"", N, ""}, "\"\",,\"\",\r\n"},
+        {"quote doubled, percent coded", {"a\"b%c", "\"", "%"}, "\"a\"\"b%%c\",\"\"\"\",\"%%\",\r\n"},
+        {"line breaks and NUL coded", {"x\r\ny", "\n\r", "a\0b"s}, "\"x%c%ny\",\"%n%c\",\"a%0b\",\r\n"},
+        {"double-byte bytes as they are", {"表示", "ソ\\", "，"}, "\"表示\",\"ソ\\\",\"，\",\r\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatTableText(chNo.FieldDefs(), RecordsOf({c.row}, 3)), kChNoHeader + c.line) << c.name;
+    }
+}
+
+TEST(TableFormat, WrittenValuesReadBackUnchanged) {
+    const TCsvTable table = CreateTableTVChNo();
+    const Rows rows = {
+        {"a\"b%c", "x\r\ny", ""}, {N, "%0%c%n%%", "\"\""}, {"表示\\ソ", ",", "a,b\",\""}, {N, N, N}, {"", "", ""},
+    };
+    const std::string text = FormatTableText(table.FieldDefs(), RecordsOf(rows, 3));
+    EXPECT_EQ(RowsOf(ParseTableText(text, table.FieldDefs())), rows);
+    // No value breaks its line: one CR LF per record plus the header's.
+    std::size_t lineEnds = 0;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) {
+        ++lineEnds;
+    }
+    EXPECT_EQ(lineEnds, rows.size() + 1);
+    EXPECT_EQ(text.find_first_of("\r\n"), text.find("\r\n"));
+}
+
+TEST(TableFormat, CompleteTextIsExactlyWhatTheWriterProduces) {
+    const TCsvTable table = CreateTableTVChNo();
+    const std::string text =
+        FormatTableText(table.FieldDefs(), RecordsOf({{"deck", "A", "1"}, {"deck", "B", N}, {"x", "y", "z"}}, 3));
+    EXPECT_TRUE(IsCompleteTableText(text, table.FieldDefs()));
+    EXPECT_TRUE(IsCompleteTableText(kChNoHeader, table.FieldDefs()));
+    for (std::size_t length = 0; length < text.size(); ++length) {
+        const std::string prefix = text.substr(0, length);
+        // A cut right after a line end still reads as a (shorter) complete table.
+        const bool atLineEnd = length >= kChNoHeader.size() && prefix.ends_with("\r\n");
+        EXPECT_EQ(IsCompleteTableText(prefix, table.FieldDefs()), atLineEnd) << length;
+    }
+    EXPECT_FALSE(IsCompleteTableText(text + "\0\0"s, table.FieldDefs()));
+    EXPECT_FALSE(IsCompleteTableText("\"toolname\",\"TVChannel\",\"TVChannelNo\",\r\n", table.FieldDefs()));
+    EXPECT_FALSE(IsCompleteTableText(kChNoHeader + "deck,A,1,\r\n", table.FieldDefs()));
+}
+
+TEST(TableFormat, StoredTextCutsAtNulThenToSize) {
+    EXPECT_EQ(StoredText("abc\0def"s, 10), "abc");
+    EXPECT_EQ(StoredText("abcdef", 4), "abcd");
+    EXPECT_EQ(StoredText("表示", 3), "\x95\x5c\x8e");
+    EXPECT_EQ(StoredText("", 3), "");
+}
+
+} // namespace
+} // namespace quellix

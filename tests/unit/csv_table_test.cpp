@@ -1,0 +1,193 @@
+// TCsvTable: cursor, look-up, editing, and the files a table leaves behind.
+#include "channels/channel_tables.h"
+#include "channels/csv_table.h"
+#include "channels/table_file.h"
+#include "support/errors.h"
+#include "table_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace quellix {
+namespace {
+
+using namespace std::string_literals;
+using table_test::Rows;
+using table_test::RowsOf;
+using table_test::ScratchDir;
+
+constexpr std::nullopt_t N = std::nullopt;
+const std::string kChNoHeader = "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n";
+
+void AppendChNo(TCsvTable& table, std::string_view deck, std::string_view channel, std::string_view number) {
+    table.Append();
+    table.FieldByName("VideoDeckName").SetAsString(deck);
+    table.FieldByName("TVChannel").SetAsString(channel);
+    table.FieldByName("TVChannelNo").SetAsString(number);
+    table.Post();
+}
+
+TEST(CsvTable, LocateFindsTheFirstMatchInRowOrder) {
+    ScratchDir dir;
+    dir.Write("pexTVCHNo.csv", kChNoHeader + "\"deck\",\"A\",\"21\",\r\n\"other\",\"B\",\"22\",\r\n"
+                                             "\"deck\",\"C\",\"22\",\r\n\"deck\",\"D\",\"22\",\r\n\"deck\",,,\r\n");
+    TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
+    table.Open();
+    EXPECT_EQ(table.FieldByName("TVChannel").AsString(), "A"); // on the first record after Open
+
+    EXPECT_TRUE(table.Locate("VideoDeckName;TVChannelNo", {"deck", "22"}));
+    EXPECT_EQ(table.FieldByName("TVChannel").AsString(), "C");
+    EXPECT_TRUE(table.Locate(" videodeckname ; TVChannel ", {"deck", "D"})); // names as FieldByName takes them
+    EXPECT_EQ(table.FieldByName("TVChannelNo").AsString(), "22");
+
+    const struct {
+        const char* name;
+        std::string_view fields;
+        std::vector<std::string_view> values;
+    } misses[] = {
+        {"prefix is no match", "VideoDeckName;TVChannelNo", {"deck", "2"}},
+        {"longer value is no match", "VideoDeckName;TVChannelNo", {"deck", "221"}},
+        {"both keys must match", "VideoDeckName;TVChannel", {"other", "A"}},
+        {"case counts", "VideoDeckName;TVChannel", {"DECK", "A"}},
+    };
+    for (const auto& miss : misses) {
+        EXPECT_FALSE(table.Locate(miss.fields, miss.values)) << miss.name;
+        EXPECT_EQ(table.FieldByName("TVChannel").AsString(), "D") << miss.name << ": cursor moved";
+    }
+    EXPECT_TRUE(table.Locate("VideoDeckName;TVChannel", {"deck", ""})); // a null value equals ""
+    EXPECT_TRUE(table.FieldByName("TVChannel").IsNull());
+
+    table.First();
+    EXPECT_EQ(table.FieldByName("TVChannel").AsString(), "A");
+    EXPECT_THROW((void)table.Locate("VideoDeckName;Nothing", {"deck", "x"}), QuellixError);
+    EXPECT_THROW((void)table.Locate("VideoDeckName;TVChannel", {"deck"}), QuellixError);
+    table.Close();
+}
+
+TEST(CsvTable, FieldsStoreCutTextOnlyWhileEditing) {
+    TCsvTable table = CreateTableTVChNo();
+    EXPECT_THROW((void)table.FieldByName("TVChannel").AsString(), QuellixError); // closed
+    table.Open();
+    EXPECT_EQ(table.RecordCount(), 0U);
+    EXPECT_EQ(table.FieldByName("TVChannel").AsString(), ""); // empty table: nothing current
+    EXPECT_THROW(table.FieldByName("TVChannel").SetAsString("x"), QuellixError);
+    EXPECT_THROW((void)table.FieldByName("Channel"), QuellixError);
+    EXPECT_THROW(table.Post(), QuellixError);
+
+    table.Append();
+    TField& channel = table.FieldByName("tvchannel");
+    EXPECT_TRUE(channel.IsNull());
+    channel.SetAsString("12345678901234567890123456789表示"); // 33 bytes into 30: the tail of 表 is lost
+    EXPECT_EQ(channel.AsString(), "12345678901234567890123456789\x95");
+    table.FieldByName("TVChannelNo").SetAsString("27\0 rest"s);
+    EXPECT_EQ(table.FieldByName("TVChannelNo").AsString(), "27");
+    table.FieldByName("VideoDeckName").SetAsString("");
+    table.Post();
+    EXPECT_EQ(RowsOf(table.Records()), (Rows{{"", "12345678901234567890123456789\x95", "27"}}));
+    EXPECT_FALSE(table.FieldByName("VideoDeckName").IsNull()); // empty, not null
+
+    table.Edit();
+    table.FieldByName("TVChannelNo").SetAsString("28");
+    table.Cancel();
+    table.Edit();
+    table.FieldByName("TVChannelNo").SetAsString("29");
+    table.Post();
+    EXPECT_EQ(table.FieldByName("TVChannelNo").AsString(), "29");
+    table.Close();
+}
+
+TEST(CsvTable, MovingOnPostsChangedRecordsAndDropsUntouchedOnes) {
+    TCsvTable table = CreateTableTV();
+    table.Open();
+    table.Edit(); // on an empty table: a new record
+    EXPECT_EQ(table.State(), TableState::Inserting);
+    table.FieldByName("OldChannel").SetAsString("a");
+    table.Append(); // posts "a" first
+    table.First();  // drops the untouched new record
+    table.Append();
+    table.FieldByName("OldChannel").SetAsString("b");
+    EXPECT_TRUE(table.Locate("OldChannel", {"b"})); // posts "b", then looks
+    table.Append();
+    table.Post(); // an untouched record posted explicitly is kept
+    EXPECT_EQ(RowsOf(table.Records()), (Rows{{"a", N}, {"b", N}, {N, N}}));
+    EXPECT_TRUE(table.Locate("OldChannel", {"b"}));
+    table.Close();
+}
+
+TEST(CsvTable, CloseWritesTheFileKeepingTheOldOneAsBackup) {
+    ScratchDir dir;
+    const std::string first = kChNoHeader + "\"deck\",\"Station A\",\"27\",\r\n";
+    dir.Write("pexTVCHNo.csv", first);
+    TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
+    table.Open();
+    AppendChNo(table, "deck", "Station B", "");
+    table.Append();
+    table.FieldByName("VideoDeckName").SetAsString("deck");
+    table.FieldByName("TVChannel").SetAsString("Station C");
+    table.Post();
+    table.Append();
+    table.FieldByName("TVChannel").SetAsString("not posted");
+    table.Close();
+    EXPECT_FALSE(table.Active());
+    EXPECT_EQ(table.RecordCount(), 0U);
+
+    EXPECT_EQ(dir.Read("pexTVCHNo.csv"),
+              first + "\"deck\",\"Station B\",\"\",\r\n\"deck\",\"Station C\",,\r\n"); // empty versus null
+    EXPECT_EQ(dir.Read("pexTVCHNo.old"), first);
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"pexTVCHNo.csv", "pexTVCHNo.old"}));
+
+    table.Open(); // null and empty both read as "", null stays null
+    ASSERT_TRUE(table.Locate("TVChannel", {"Station B"}));
+    EXPECT_EQ(table.FieldByName("TVChannelNo").AsString(), "");
+    EXPECT_FALSE(table.FieldByName("TVChannelNo").IsNull());
+    ASSERT_TRUE(table.Locate("TVChannel", {"Station C"}));
+    EXPECT_EQ(table.FieldByName("TVChannelNo").AsString(), "");
+    EXPECT_TRUE(table.FieldByName("TVChannelNo").IsNull());
+    table.Close();
+}
+
+TEST(CsvTable, UnchangedTableTwiceOpenedAndClosedLeavesFileAndBackupEqual) {
+    ScratchDir dir;
+    // Read leniently, written exactly: the first close already normalises the file.
+    dir.Write("tvconvert.csv", "\"元のTV局名\",\"新しいTV局名\"\n\"Ａ局\",\"A局\"\n\n\"B\",\n");
+    TCsvTable table = CreateTableTV(dir.File("tvconvert.csv"));
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        table.Open();
+        table.Close();
+    }
+    const std::string expected = "\"元のTV局名\",\"新しいTV局名\",\r\n\"Ａ局\",\"A局\",\r\n\"B\",,\r\n";
+    EXPECT_EQ(dir.Read("tvconvert.csv"), expected);
+    EXPECT_EQ(dir.Read("tvconvert.old"), expected);
+}
+
+TEST(CsvTable, MissingFileBecomesAHeaderOnlyFileWithoutBackup) {
+    ScratchDir dir;
+    dir.Write("tvchdata.$$$", "\"TVChannel\",\"TVChannelNo\",\"TVURL\",\r\n\"cut off"); // not a whole table
+    TCsvTable table = CreateTableTVChData(dir.File("tvchdata.csv"));
+    table.Open();
+    EXPECT_EQ(table.RecordCount(), 0U);
+    table.Close();
+    EXPECT_EQ(dir.Read("tvchdata.csv"), "\"TVChannel\",\"TVChannelNo\",\"TVURL\",\r\n");
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"tvchdata.csv"});
+}
+
+TEST(CsvTable, EmptyPathKeepsTheTableInMemory) {
+    TCsvTable table = CreateTableTV();
+    table.Open();
+    table.Append();
+    table.FieldByName("OldChannel").SetAsString("a");
+    table.Post();
+    table.Close();
+    table.Open();
+    EXPECT_EQ(table.RecordCount(), 0U);
+    table.Close();
+}
+
+TEST(CsvTable, FileNamesReplaceTheExtension) {
+    EXPECT_EQ(TemporaryPathOf("C:\\Host\\pexTVCHNo.csv"), "C:\\Host\\pexTVCHNo.$$$");
+    EXPECT_EQ(BackupPathOf("C:\\Host\\tvconvert.csv"), "C:\\Host\\tvconvert.old");
+    EXPECT_EQ(BackupPathOf("C:\\Host.d\\table"), "C:\\Host.d\\table.old");
+    EXPECT_EQ(BackupPathOf("\\tvchdata.csv"), "\\tvchdata.old");
+}
+
+} // namespace
+} // namespace quellix
