@@ -60,6 +60,7 @@ public:
     TCsvTable& operator=(const TCsvTable&) = delete;
     TCsvTable(TCsvTable&&) = delete;
     TCsvTable& operator=(TCsvTable&&) = delete;
+    // Destroying an open table forgets its records without saving them: saving is Close's job.
     ~TCsvTable() = default;
 
     // The table's file; empty keeps the table in memory only. Set before Open.

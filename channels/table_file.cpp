@@ -138,7 +138,7 @@ void SaveTableFile(const std::string& path, std::string_view bytes, TableFileSys
     //    backup in one step. The backup is thus always a complete table.
     fs.RemoveFile(temporary); // left by an interrupted save
     if (fs.FileExists(path)) {
-        if (fs.CreateHardLink(path, temporary) || CopyFileTo(path, temporary, fs)) {
+        if (fs.LinkFile(path, temporary) || CopyFileTo(path, temporary, fs)) {
             if (!fs.ReplaceFileAtomically(temporary, backup)) {
                 fs.RemoveFile(temporary);
             }

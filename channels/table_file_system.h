@@ -26,9 +26,7 @@ public:
     [[nodiscard]] virtual bool FlushToDisk(os::File& file) { return file.FlushToDisk(); }
     virtual bool CloseFile(os::File& file) { return file.Close(); }
     virtual bool RemoveFile(const std::string& path) { return os::RemoveFile(path); }
-    virtual bool CreateHardLink(const std::string& existing, const std::string& link) {
-        return os::CreateHardLink(existing, link);
-    }
+    virtual bool LinkFile(const std::string& existing, const std::string& link) { return os::LinkFile(existing, link); }
     virtual bool ReplaceFileAtomically(const std::string& from, const std::string& to) {
         return os::ReplaceFileAtomically(from, to);
     }

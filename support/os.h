@@ -70,7 +70,7 @@ bool RenameFile(const std::string& from, const std::string& to);
 bool ReplaceFileAtomically(const std::string& from, const std::string& to);
 // Gives the existing file `existing` a second name `link` (same contents, no copy); fails when
 // `link` exists or the file system has no hard links.
-bool CreateHardLink(const std::string& existing, const std::string& link);
+bool LinkFile(const std::string& existing, const std::string& link);
 // Creates one directory level.
 bool MakeDirectory(const std::string& path);
 

@@ -190,7 +190,7 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to) {
     return true;
 }
 
-bool CreateHardLink(const std::string& existing, const std::string& link) {
+bool LinkFile(const std::string& existing, const std::string& link) {
     return ::link(ToPosixPath(existing).c_str(), ToPosixPath(link).c_str()) == 0 || Fail();
 }
 

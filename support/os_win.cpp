@@ -153,7 +153,7 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to) {
            Fail();
 }
 
-bool CreateHardLink(const std::string& existing, const std::string& link) {
+bool LinkFile(const std::string& existing, const std::string& link) {
     return ::CreateHardLinkW(WideFromSjis(link).c_str(), WideFromSjis(existing).c_str(), nullptr) || Fail();
 }
 

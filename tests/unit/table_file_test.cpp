@@ -48,8 +48,8 @@ public:
     bool FlushToDisk(os::File& file) override { return Step(), TableFileSystem::FlushToDisk(file); }
     bool CloseFile(os::File& file) override { return Step(), TableFileSystem::CloseFile(file); }
     bool RemoveFile(const std::string& path) override { return Step(), TableFileSystem::RemoveFile(path); }
-    bool CreateHardLink(const std::string& existing, const std::string& link) override {
-        return Step(), TableFileSystem::CreateHardLink(existing, link);
+    bool LinkFile(const std::string& existing, const std::string& link) override {
+        return Step(), TableFileSystem::LinkFile(existing, link);
     }
     bool ReplaceFileAtomically(const std::string& from, const std::string& to) override {
         return Step(), TableFileSystem::ReplaceFileAtomically(from, to);
@@ -93,9 +93,9 @@ public:
     bool Write(os::File& file, std::string_view bytes) override {
         return !Fails("write") && TableFileSystem::Write(file, bytes);
     }
-    bool CreateHardLink(const std::string& existing, const std::string& link) override {
+    bool LinkFile(const std::string& existing, const std::string& link) override {
         copying_ = true; // a copy follows a failed link
-        return !Fails("link") && TableFileSystem::CreateHardLink(existing, link);
+        return !Fails("link") && TableFileSystem::LinkFile(existing, link);
     }
     bool ReplaceFileAtomically(const std::string& from, const std::string& to) override {
         return !(Fails("replace file") && to.ends_with(".csv")) && TableFileSystem::ReplaceFileAtomically(from, to);
