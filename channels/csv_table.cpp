@@ -63,11 +63,11 @@ void TCsvTable::Open() {
     }
     records_.Clear();
     if (!filePath_.empty()) {
-        const std::optional<std::string> bytes =
-            LoadTableFile(filePath_, *fs_, [this](std::string_view text) { return IsCompleteTableText(text, defs_); });
-        if (bytes) {
-            records_ = ParseTableText(*bytes, defs_);
-        }
+        // Read and parsed block by block; on a read error the partial records are dropped, and
+        // the table stays closed.
+        TableTextReader reader{defs_};
+        (void)LoadTableFile(filePath_, *fs_, reader);
+        records_ = reader.Finish();
     }
     state_ = TableState::Browsing;
     current_ = 0;
@@ -91,7 +91,12 @@ void TCsvTable::Close() {
         }
     } forget{*this};
     if (!filePath_.empty() && !writtenSinceOpen_) {
-        SaveTableFile(filePath_, FormatTableText(defs_, records_), *fs_);
+        SaveTableFile(
+            filePath_,
+            [this](const std::function<bool(std::string_view)>& write) {
+                return WriteTableText(defs_, records_, write);
+            },
+            *fs_);
         writtenSinceOpen_ = true;
     }
 }

@@ -2,8 +2,10 @@
 
 #include "support/text.h"
 
+#include <algorithm>
 #include <array>
-#include <vector>
+#include <cstdint>
+#include <cstring>
 
 namespace quellix {
 
@@ -11,42 +13,50 @@ namespace {
 
 constexpr std::size_t kUnbound = static_cast<std::size_t>(-1);
 
+constexpr std::array<bool, 256> kLineEnds = [] {
+    std::array<bool, 256> ends{};
+    ends[static_cast<unsigned char>('\r')] = true;
+    ends[static_cast<unsigned char>('\n')] = true;
+    ends[0] = true;
+    return ends;
+}();
+
 bool IsLineEnd(char c) noexcept {
-    return c == '\r' || c == '\n' || c == '\0';
+    return kLineEnds[static_cast<unsigned char>(c)];
 }
 
-// Lines end at any run of CR, LF and NUL bytes, so blank lines vanish; line ends in front of the
-// first line are skipped as well, so a file that starts with one reads as if it did not.
-class LineCursor {
-public:
-    explicit LineCursor(std::string_view bytes) : bytes_{bytes} {}
-
-    bool Next(std::string_view& line) {
-        while (position_ < bytes_.size() && IsLineEnd(bytes_[position_])) {
-            ++position_;
+// The first line-end byte at or after `at` (bytes.size() when there is none). Line ends are below
+// 0x0E, so words of eight bytes none of which is below 0x0E are skipped whole.
+std::size_t FindLineEnd(std::string_view bytes, std::size_t at) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101U;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080U;
+    for (;;) {
+        for (; at + 8 <= bytes.size(); at += 8) {
+            std::uint64_t word{};
+            std::memcpy(&word, bytes.data() + at, sizeof word);
+            if (((word - kOnes * 0x0E) & ~word & kHighBits) != 0) {
+                break; // some byte below 0x0E
+            }
         }
-        if (position_ >= bytes_.size()) {
-            return false;
+        const std::size_t stop = std::min(bytes.size(), at + 8);
+        for (; at < stop; ++at) {
+            if (IsLineEnd(bytes[at])) {
+                return at;
+            }
         }
-        const std::size_t start = position_;
-        while (position_ < bytes_.size() && !IsLineEnd(bytes_[position_])) {
-            ++position_;
+        if (at >= bytes.size()) {
+            return bytes.size();
         }
-        line = bytes_.substr(start, position_ - start);
-        return true;
     }
-
-private:
-    std::string_view bytes_;
-    std::size_t position_{};
-};
+}
 
 enum class ValueKind { None, Null, Text };
 
 // Reads the value at `position` and moves past it. Bytes outside double quotes are skipped, so an
-// unquoted value reads as null; a quoted value is unquoted into `text` ("" inside stands for ").
-// A quote left open runs to the end of the line.
-ValueKind NextValue(std::string_view line, std::size_t& position, std::string& text) {
+// unquoted value reads as null. A quoted value is given as a view of the line when it holds no
+// doubled quote, else unquoted into `scratch` ("" inside stands for "). A quote left open runs to
+// the end of the line.
+ValueKind NextValue(std::string_view line, std::size_t& position, std::string_view& value, std::string& scratch) {
     while (position < line.size() && line[position] != '"' && line[position] != ',') {
         ++position;
     }
@@ -58,22 +68,29 @@ ValueKind NextValue(std::string_view line, std::size_t& position, std::string& t
         return ValueKind::Null;
     }
     ++position;
-    text.clear();
+    bool copied = false;
     for (;;) {
         const std::size_t close = line.find('"', position);
         if (close == std::string_view::npos) {
-            text.append(line.substr(position));
+            value = line.substr(position);
             position = line.size();
-            return ValueKind::Text;
-        }
-        text.append(line.substr(position, close - position));
-        if (close + 1 < line.size() && line[close + 1] == '"') {
-            text.push_back('"');
+        } else if (close + 1 < line.size() && line[close + 1] == '"') {
+            if (!copied) {
+                scratch.clear();
+                copied = true;
+            }
+            scratch.append(line.substr(position, close + 1 - position));
             position = close + 2;
             continue;
+        } else {
+            value = line.substr(position, close - position);
+            // The closing quote and the one byte after it, normally the delimiting comma.
+            position = close + 2 < line.size() ? close + 2 : line.size();
         }
-        // The closing quote and the one byte after it, normally the delimiting comma.
-        position = close + 2 < line.size() ? close + 2 : line.size();
+        if (copied) {
+            scratch.append(value);
+            value = scratch;
+        }
         return ValueKind::Text;
     }
 }
@@ -81,9 +98,6 @@ ValueKind NextValue(std::string_view line, std::size_t& position, std::string& t
 // Undoes the "%" coding. A "%" before any other byte, or at the very end, is taken literally:
 // the writer never produces either, and keeping the bytes loses nothing.
 std::string_view DecodeValue(std::string_view coded, std::string& scratch) {
-    if (coded.find('%') == std::string_view::npos) {
-        return coded;
-    }
     scratch.clear();
     for (std::size_t i = 0; i < coded.size(); ++i) {
         const char c = coded[i];
@@ -124,83 +138,136 @@ constexpr std::array<bool, 256> kSpecialBytes = [] {
     return special;
 }();
 
+// Collects output bytes in 64 KiB pieces for `write`; after a failed write it writes no more.
+class ChunkWriter {
+public:
+    explicit ChunkWriter(const std::function<bool(std::string_view)>& write) : write_{write} {}
+
+    void Put(char c) {
+        if (used_ == kChunk) {
+            Flush();
+        }
+        chunk_[used_++] = c;
+    }
+    void Put(std::string_view bytes) {
+        while (!bytes.empty()) {
+            if (used_ == kChunk) {
+                Flush();
+            }
+            const std::size_t n = std::min(bytes.size(), kChunk - used_);
+            std::memcpy(chunk_.data() + used_, bytes.data(), n);
+            used_ += n;
+            bytes.remove_prefix(n);
+        }
+    }
+    bool Flush() {
+        if (ok_ && used_ > 0) {
+            ok_ = write_(std::string_view{chunk_.data(), used_});
+        }
+        used_ = 0;
+        return ok_;
+    }
+    [[nodiscard]] bool Ok() const noexcept { return ok_; }
+    // Room for `size` bytes written straight into the chunk and handed back with Commit; null
+    // when `size` is more than a chunk holds.
+    [[nodiscard]] char* Room(std::size_t size) {
+        if (size > kChunk) {
+            return nullptr;
+        }
+        if (kChunk - used_ < size) {
+            Flush();
+        }
+        return chunk_.data() + used_;
+    }
+    void Commit(const char* end) { used_ = static_cast<std::size_t>(end - chunk_.data()); }
+
+private:
+    static constexpr std::size_t kChunk = 65536;
+    const std::function<bool(std::string_view)>& write_;
+    std::vector<char> chunk_ = std::vector<char>(kChunk);
+    std::size_t used_{};
+    bool ok_{true};
+};
+
 // The quoted text of the coded value. A double quote never occurs as the second byte of a
 // double-byte character, so a byte scan finds exactly the quotes a character scan would.
-void AppendQuotedValue(std::string& out, std::string_view value) {
-    out.push_back('"');
+// Writes at most 2 + 2 * value.size() bytes at `out` and returns their end.
+char* WriteQuotedValue(char* out, std::string_view value) {
+    *out++ = '"';
+    for (const char c : value) {
+        if (!kSpecialBytes[static_cast<unsigned char>(c)]) {
+            *out++ = c;
+            continue;
+        }
+        switch (c) {
+        case '%':
+            *out++ = '%';
+            *out++ = '%';
+            break;
+        case '\0':
+            *out++ = '%';
+            *out++ = '0';
+            break;
+        case '\r':
+            *out++ = '%';
+            *out++ = 'c';
+            break;
+        case '\n':
+            *out++ = '%';
+            *out++ = 'n';
+            break;
+        default:
+            *out++ = '"';
+            *out++ = '"';
+            break;
+        }
+    }
+    *out++ = '"';
+    return out;
+}
+
+// The same through the writer's pieces, for a value longer than one piece.
+void PutQuotedValue(ChunkWriter& out, std::string_view value) {
+    out.Put('"');
     std::size_t runStart = 0;
     for (std::size_t i = 0; i < value.size(); ++i) {
         const char c = value[i];
         if (!kSpecialBytes[static_cast<unsigned char>(c)]) {
             continue;
         }
-        out.append(value.substr(runStart, i - runStart));
+        out.Put(value.substr(runStart, i - runStart));
         runStart = i + 1;
         switch (c) {
         case '%':
-            out.append("%%");
+            out.Put("%%");
             break;
         case '\0':
-            out.append("%0");
+            out.Put("%0");
             break;
         case '\r':
-            out.append("%c");
+            out.Put("%c");
             break;
         case '\n':
-            out.append("%n");
+            out.Put("%n");
             break;
         default:
-            out.append("\"\"");
+            out.Put("\"\"");
             break;
         }
     }
-    out.append(value.substr(runStart));
-    out.push_back('"');
+    out.Put(value.substr(runStart));
+    out.Put('"');
 }
 
-void AppendQuotedLabel(std::string& out, std::string_view label) {
-    out.push_back('"');
+void PutQuotedLabel(ChunkWriter& out, std::string_view label) {
+    out.Put('"');
     for (const char c : label) {
         if (c == '"') {
-            out.push_back('"');
+            out.Put('"');
         }
-        out.push_back(c);
+        out.Put(c);
     }
-    out.push_back('"');
-}
-
-// Column k of the file goes to field binding[k], or nowhere.
-std::vector<std::size_t> BindColumns(std::string_view header, std::span<const TFieldDef> fields) {
-    std::vector<std::string> upperLabels;
-    upperLabels.reserve(fields.size());
-    for (const TFieldDef& field : fields) {
-        upperLabels.push_back(AsciiUpper(field.label));
-    }
-    std::vector<std::size_t> binding;
-    std::string text;
-    std::size_t position = 0;
-    for (;;) {
-        const ValueKind kind = NextValue(header, position, text);
-        if (kind == ValueKind::None) {
-            break;
-        }
-        std::size_t field = kUnbound;
-        if (kind == ValueKind::Null) {
-            // The k-th field; a null beyond the last field binds nothing, so such a header still
-            // loads every line in full.
-            field = binding.size() < fields.size() ? binding.size() : kUnbound;
-        } else {
-            const std::string wanted = AsciiUpper(text);
-            for (std::size_t f = 0; f < upperLabels.size(); ++f) {
-                if (upperLabels[f] == wanted) {
-                    field = f;
-                    break;
-                }
-            }
-        }
-        binding.push_back(field);
-    }
-    return binding;
+    out.Put('"');
 }
 
 } // namespace
@@ -213,55 +280,169 @@ std::string_view StoredText(std::string_view text, std::size_t size) {
     return text.substr(0, size);
 }
 
-TableRecords ParseTableText(std::string_view bytes, std::span<const TFieldDef> fields) {
-    TableRecords records{fields.size()};
-    LineCursor lines{bytes};
-    std::string_view line;
-    if (!lines.Next(line)) {
-        return records;
-    }
-    const std::vector<std::size_t> binding = BindColumns(line, fields);
-    // Room for a typical file: one record per 32 bytes, the values needing less than the file.
-    records.Reserve(bytes.size() / 32, bytes.size());
-    std::string text;
-    std::string decoded;
-    while (lines.Next(line)) {
-        const std::size_t record = records.AddRecord();
-        std::size_t position = 0;
-        for (const std::size_t field : binding) {
-            const ValueKind kind = NextValue(line, position, text);
-            if (kind == ValueKind::None) {
-                break;
-            }
-            if (kind == ValueKind::Text && field != kUnbound) {
-                records.Set(record, field, StoredText(DecodeValue(text, decoded), fields[field].size));
-            }
+TableTextReader::TableTextReader(std::span<const TFieldDef> fields) : fields_{fields}, records_{fields.size()} {}
+
+void TableTextReader::Expect(std::size_t bytes) {
+    // The values take less room than the file; a record takes a line of 16 bytes or more in
+    // files this program writes (and the records still grow past that).
+    records_.Reserve(bytes / 16, bytes);
+}
+
+// Lines end at any run of CR, LF and NUL bytes, so blank lines vanish; line ends in front of the
+// first line are skipped as well, so a file that starts with one reads as if it did not.
+void TableTextReader::Feed(std::string_view bytes) {
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const std::size_t start = at;
+        at = FindLineEnd(bytes, at);
+        if (at == bytes.size()) {
+            partial_.append(bytes.substr(start)); // the line goes on in the next block
+            return;
+        }
+        if (!partial_.empty()) {
+            partial_.append(bytes.substr(start, at - start));
+            Line(partial_);
+            partial_.clear();
+        } else if (at > start) {
+            Line(bytes.substr(start, at - start));
+        }
+        while (at < bytes.size() && IsLineEnd(bytes[at])) {
+            ++at;
         }
     }
+}
+
+TableRecords TableTextReader::Finish() {
+    if (!partial_.empty()) {
+        Line(partial_); // the last line needs no line end
+        partial_.clear();
+    }
+    TableRecords records{std::move(records_)};
+    records_ = TableRecords{fields_.size()};
+    binding_.clear();
+    headerRead_ = false;
     return records;
+}
+
+void TableTextReader::Line(std::string_view line) {
+    if (!headerRead_) {
+        headerRead_ = true;
+        BindColumns(line);
+        return;
+    }
+    const std::size_t record = records_.AddRecord();
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    std::size_t position = 0;
+    std::string_view value;
+    for (const std::size_t field : binding_) {
+        // Most values are quoted without a doubled quote and start right at the position: they
+        // are taken here, everything else is left to NextValue.
+        if (position < line.size() && begin[position] == '"') {
+            const char* const text = begin + position + 1;
+            const auto* close = static_cast<const char*>(std::memchr(text, '"', static_cast<std::size_t>(end - text)));
+            if (close != nullptr && (close + 1 == end || close[1] != '"')) {
+                position = std::min(static_cast<std::size_t>(close - begin) + 2, line.size());
+                if (field != kUnbound) {
+                    Store(record, field, std::string_view{text, static_cast<std::size_t>(close - text)});
+                }
+                continue;
+            }
+        }
+        const ValueKind kind = NextValue(line, position, value, quoted_);
+        if (kind == ValueKind::None) {
+            break;
+        }
+        if (kind == ValueKind::Text && field != kUnbound) {
+            Store(record, field, value);
+        }
+    }
+}
+
+void TableTextReader::Store(std::size_t record, std::size_t field, std::string_view value) {
+    // Inside a line there is no NUL byte; only the "%0" code makes one.
+    if (std::memchr(value.data(), '%', value.size()) != nullptr) {
+        value = StoredText(DecodeValue(value, decoded_), fields_[field].size);
+    } else {
+        value = value.substr(0, fields_[field].size);
+    }
+    records_.SetLoaded(record, field, value);
+}
+
+// Column k of the file goes to field binding_[k], or nowhere.
+void TableTextReader::BindColumns(std::string_view header) {
+    std::vector<std::string> upperLabels;
+    upperLabels.reserve(fields_.size());
+    for (const TFieldDef& field : fields_) {
+        upperLabels.push_back(AsciiUpper(field.label));
+    }
+    std::size_t position = 0;
+    std::string_view value;
+    for (;;) {
+        const ValueKind kind = NextValue(header, position, value, quoted_);
+        if (kind == ValueKind::None) {
+            break;
+        }
+        std::size_t field = kUnbound;
+        if (kind == ValueKind::Null) {
+            // The k-th field; a null beyond the last field binds nothing, so such a header still
+            // loads every line in full.
+            field = binding_.size() < fields_.size() ? binding_.size() : kUnbound;
+        } else {
+            const std::string wanted = AsciiUpper(value);
+            for (std::size_t f = 0; f < upperLabels.size(); ++f) {
+                if (upperLabels[f] == wanted) {
+                    field = f;
+                    break;
+                }
+            }
+        }
+        binding_.push_back(field);
+    }
+}
+
+TableRecords ParseTableText(std::string_view bytes, std::span<const TFieldDef> fields) {
+    TableTextReader reader{fields};
+    reader.Expect(bytes.size());
+    reader.Feed(bytes);
+    return reader.Finish();
+}
+
+bool WriteTableText(std::span<const TFieldDef> fields, const TableRecords& records,
+                    const std::function<bool(std::string_view)>& write) {
+    ChunkWriter out{write};
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        if (f > 0) {
+            out.Put(',');
+        }
+        PutQuotedLabel(out, fields[f].label);
+    }
+    out.Put(",\r\n");
+    for (std::size_t r = 0; r < records.RecordCount() && out.Ok(); ++r) {
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            if (f > 0) {
+                out.Put(',');
+            }
+            if (const auto value = records.Get(r, f)) {
+                if (char* room = out.Room(2 + 2 * value->size())) {
+                    out.Commit(WriteQuotedValue(room, *value));
+                } else {
+                    PutQuotedValue(out, *value);
+                }
+            }
+        }
+        out.Put(",\r\n");
+    }
+    return out.Flush();
 }
 
 std::string FormatTableText(std::span<const TFieldDef> fields, const TableRecords& records) {
     std::string out;
     out.reserve(64 + records.StoredBytes() + records.RecordCount() * (fields.size() * 3 + 3));
-    for (std::size_t f = 0; f < fields.size(); ++f) {
-        if (f > 0) {
-            out.push_back(',');
-        }
-        AppendQuotedLabel(out, fields[f].label);
-    }
-    out.append(",\r\n");
-    for (std::size_t r = 0; r < records.RecordCount(); ++r) {
-        for (std::size_t f = 0; f < fields.size(); ++f) {
-            if (f > 0) {
-                out.push_back(',');
-            }
-            if (const auto value = records.Get(r, f)) {
-                AppendQuotedValue(out, *value);
-            }
-        }
-        out.append(",\r\n");
-    }
+    (void)WriteTableText(fields, records, [&out](std::string_view bytes) {
+        out.append(bytes);
+        return true;
+    });
     return out;
 }
 

@@ -6,9 +6,11 @@
 #include "channels/table_records.h"
 
 #include <cstddef>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quellix {
 
@@ -24,11 +26,41 @@ struct TFieldDef {
 // middle of a double-byte character).
 [[nodiscard]] std::string_view StoredText(std::string_view text, std::size_t size);
 
-// Reads a table file's bytes: the header binds columns to fields by label, every further line
-// becomes one record.
+// Reads a table file's bytes as they come, block by block (a line may span blocks): the first
+// line is the header, which binds columns to fields by label; every further line becomes one
+// record.
+class TableTextReader {
+public:
+    explicit TableTextReader(std::span<const TFieldDef> fields);
+    [[nodiscard]] std::span<const TFieldDef> Fields() const noexcept { return fields_; }
+    // The whole text will be about `bytes` long (a hint).
+    void Expect(std::size_t bytes);
+    void Feed(std::string_view bytes);
+    // The records read; the reader is then ready for another file.
+    [[nodiscard]] TableRecords Finish();
+
+private:
+    void Line(std::string_view line);
+    void Store(std::size_t record, std::size_t field, std::string_view value);
+    void BindColumns(std::string_view header);
+
+    std::span<const TFieldDef> fields_;
+    TableRecords records_;
+    bool headerRead_{};
+    std::vector<std::size_t> binding_;
+    std::string partial_;
+    std::string quoted_;
+    std::string decoded_;
+};
+
+// All of a table file's bytes at once.
 [[nodiscard]] TableRecords ParseTableText(std::string_view bytes, std::span<const TFieldDef> fields);
 
-// Writes the whole table in the file format.
+// Writes the whole table in the file format, handing the bytes to `write` in pieces of up to
+// 64 KiB; stops and returns false as soon as `write` returns false.
+[[nodiscard]] bool WriteTableText(std::span<const TFieldDef> fields, const TableRecords& records,
+                                  const std::function<bool(std::string_view)>& write);
+// The same, all in one string.
 [[nodiscard]] std::string FormatTableText(std::span<const TFieldDef> fields, const TableRecords& records);
 
 // True when `bytes` is exactly what FormatTableText writes for some table with these fields: a

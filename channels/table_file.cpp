@@ -10,7 +10,6 @@ namespace quellix {
 namespace {
 
 constexpr std::size_t kReadBlock = 8192;
-constexpr std::size_t kWriteBlock = 65536;
 
 std::string ChangeFileExt(std::string_view path, std::string_view extension) {
     const std::size_t dot = LastDelimiter(path, ".\\:");
@@ -22,50 +21,57 @@ std::string ChangeFileExt(std::string_view path, std::string_view extension) {
     throw IoError{what + ": " + os::ErrorMessage(code) + " (" + std::to_string(code) + ")", code};
 }
 
-std::string ReadWholeFile(const std::string& path, TableFileSystem& fs) {
+void ReadFile(const std::string& path, TableFileSystem& fs, const std::function<void(std::string_view)>& consume,
+              const std::function<void(std::size_t)>& expect = {}) {
     os::File file = fs.OpenFile(path, os::OpenMode::ReadExisting, os::Share::Read);
     if (!file.IsOpen()) {
         ThrowIoError("テーブルファイル[" + path + "]を開けません", os::LastError());
     }
-    std::string bytes;
+    if (const long long size = file.Size(); expect && size > 0) {
+        expect(static_cast<std::size_t>(size));
+    }
+    std::array<char, kReadBlock> block{};
     for (;;) {
-        const std::size_t used = bytes.size();
-        bytes.resize(used + kReadBlock);
-        const long long got = fs.Read(file, bytes.data() + used, kReadBlock);
+        const long long got = fs.Read(file, block.data(), block.size());
         if (got < 0) {
             ThrowIoError("テーブルファイル[" + path + "]を読み込めません", os::LastError());
         }
-        bytes.resize(used + static_cast<std::size_t>(got));
         if (got == 0) {
-            return bytes;
+            return;
         }
+        consume(std::string_view{block.data(), static_cast<std::size_t>(got)});
     }
+}
+
+std::string ReadWholeFile(const std::string& path, TableFileSystem& fs) {
+    std::string bytes;
+    ReadFile(
+        path, fs, [&bytes](std::string_view block) { bytes.append(block); },
+        [&bytes](std::size_t size) { bytes.reserve(size); });
+    return bytes;
 }
 
 // Writes a new file that nobody else may open meanwhile and pushes it to the disk. CreateNew
 // makes sure no other name of an existing file (a hard link left by a crash) is written through.
 // False with the error code in `error` on failure; the partial file is then removed.
-bool WriteNewFile(const std::string& path, std::string_view bytes, TableFileSystem& fs, std::uint32_t& error) {
+bool WriteNewFile(const std::string& path, const TableContent& content, TableFileSystem& fs, std::uint32_t& error) {
     os::File file = fs.OpenFile(path, os::OpenMode::CreateNew, os::Share::None);
     if (!file.IsOpen()) {
         error = os::LastError();
         return false;
     }
-    const auto fail = [&] {
+    if (!content([&](std::string_view bytes) { return fs.Write(file, bytes); }) || !fs.FlushToDisk(file) ||
+        !fs.CloseFile(file)) {
         error = os::LastError();
         fs.CloseFile(file);
         fs.RemoveFile(path);
         return false;
-    };
-    for (std::size_t at = 0; at < bytes.size(); at += kWriteBlock) {
-        if (!fs.Write(file, bytes.substr(at, kWriteBlock))) {
-            return fail();
-        }
-    }
-    if (!fs.FlushToDisk(file) || !fs.CloseFile(file)) {
-        return fail();
     }
     return true;
+}
+
+TableContent ContentOf(std::string_view bytes) {
+    return [bytes](const std::function<bool(std::string_view)>& write) { return write(bytes); };
 }
 
 bool CopyFileTo(const std::string& from, const std::string& to, TableFileSystem& fs) {
@@ -76,7 +82,7 @@ bool CopyFileTo(const std::string& from, const std::string& to, TableFileSystem&
         return false;
     }
     std::uint32_t error{};
-    return WriteNewFile(to, bytes, fs, error);
+    return WriteNewFile(to, ContentOf(bytes), fs, error);
 }
 
 // Puts `bytes` under the name `path`, which does not exist, through the temporary.
@@ -84,7 +90,7 @@ void RestoreTableFile(const std::string& path, std::string_view bytes, TableFile
     const std::string temporary = TemporaryPathOf(path);
     fs.RemoveFile(temporary);
     std::uint32_t error{};
-    if (!WriteNewFile(temporary, bytes, fs, error)) {
+    if (!WriteNewFile(temporary, ContentOf(bytes), fs, error)) {
         ThrowIoError("テーブルファイル[" + path + "]を復元できません", error);
     }
     if (!fs.ReplaceFileAtomically(temporary, path)) {
@@ -102,34 +108,38 @@ std::string BackupPathOf(std::string_view path) {
     return ChangeFileExt(path, ".old");
 }
 
-std::optional<std::string> LoadTableFile(const std::string& path, TableFileSystem& fs,
-                                         const std::function<bool(std::string_view)>& isComplete) {
+bool LoadTableFile(const std::string& path, TableFileSystem& fs, TableTextReader& reader) {
     if (fs.FileExists(path)) {
-        return ReadWholeFile(path, fs);
+        ReadFile(
+            path, fs, [&reader](std::string_view block) { reader.Feed(block); },
+            [&reader](std::size_t size) { reader.Expect(size); });
+        return true;
     }
     // No file: a save was cut short between taking the old file away and putting the new one in
     // place (this program never does that, but the earlier way of saving did), or the file was
     // deleted by hand. A temporary written to the end is newer than the backup.
     const std::string temporary = TemporaryPathOf(path);
     if (fs.FileExists(temporary)) {
-        std::string bytes = ReadWholeFile(temporary, fs);
-        if (isComplete(bytes)) {
+        const std::string bytes = ReadWholeFile(temporary, fs);
+        if (IsCompleteTableText(bytes, reader.Fields())) {
             if (!fs.ReplaceFileAtomically(temporary, path)) {
                 ThrowIoError("テーブルファイル[" + path + "]を復元できません", os::LastError());
             }
-            return bytes;
+            reader.Feed(bytes);
+            return true;
         }
     }
     const std::string backup = BackupPathOf(path);
     if (fs.FileExists(backup)) {
-        std::string bytes = ReadWholeFile(backup, fs);
+        const std::string bytes = ReadWholeFile(backup, fs);
         RestoreTableFile(path, bytes, fs);
-        return bytes;
+        reader.Feed(bytes);
+        return true;
     }
-    return std::nullopt;
+    return false;
 }
 
-void SaveTableFile(const std::string& path, std::string_view bytes, TableFileSystem& fs) {
+void SaveTableFile(const std::string& path, const TableContent& content, TableFileSystem& fs) {
     const std::string temporary = TemporaryPathOf(path);
     const std::string backup = BackupPathOf(path);
 
@@ -151,7 +161,7 @@ void SaveTableFile(const std::string& path, std::string_view bytes, TableFileSys
     //    until then the file still holds the last save.
     fs.RemoveFile(temporary);
     std::uint32_t error{};
-    if (!WriteNewFile(temporary, bytes, fs, error)) {
+    if (!WriteNewFile(temporary, content, fs, error)) {
         ThrowIoError("一時ファイル[" + temporary + "]を作成できません", error);
     }
 

@@ -4,10 +4,10 @@
 // was before the last save.
 #pragma once
 
+#include "channels/csv_table_format.h"
 #include "channels/table_file_system.h"
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,17 +17,21 @@ namespace quellix {
 [[nodiscard]] std::string TemporaryPathOf(std::string_view path);
 [[nodiscard]] std::string BackupPathOf(std::string_view path);
 
-// The bytes of the table file at `path`, read in blocks of 8192 bytes with others allowed to read
-// but not to write it; nullopt when there is no table to load. When the file is missing because a
-// save was cut short, the table is first put back under its name: from the temporary when
-// `isComplete` accepts it as a whole table (it is then the newest), else from the backup.
-// Raises IoError when a file exists but cannot be opened or read, or cannot be put back.
-[[nodiscard]] std::optional<std::string> LoadTableFile(const std::string& path, TableFileSystem& fs,
-                                                       const std::function<bool(std::string_view)>& isComplete);
+// Reads the table file at `path` into `reader`, in blocks of 8192 bytes, with others allowed to
+// read but not to write it; false when there is no table to load. When the file is missing
+// because a save was cut short, the table is first put back under its name: from the temporary
+// when it holds a whole table (it is then the newest; see IsCompleteTableText), else from the
+// backup. Raises IoError when a file exists but cannot be opened or read, or cannot be put back;
+// the reader may then have seen part of the file.
+[[nodiscard]] bool LoadTableFile(const std::string& path, TableFileSystem& fs, TableTextReader& reader);
 
-// Makes `bytes` the table file at `path`, the file it replaces becoming the backup. Raises IoError
-// when the new file cannot be written or put in place; the file is then left as it was. A backup
-// that cannot be made is no reason to stop.
-void SaveTableFile(const std::string& path, std::string_view bytes, TableFileSystem& fs);
+// Produces a table file's bytes, handing them piece by piece to `write`; false as soon as a write
+// failed.
+using TableContent = std::function<bool(const std::function<bool(std::string_view)>& write)>;
+
+// Makes `content` the table file at `path`, the file it replaces becoming the backup. Raises
+// IoError when the new file cannot be written or put in place; the file is then left as it was. A
+// backup that cannot be made is no reason to stop.
+void SaveTableFile(const std::string& path, const TableContent& content, TableFileSystem& fs);
 
 } // namespace quellix

@@ -1,19 +1,10 @@
 #include "channels/table_records.h"
 
+#include "support/errors.h"
+
+#include <functional>
+
 namespace quellix {
-
-std::size_t TableRecords::AddRecord() {
-    cells_.resize(cells_.size() + fieldCount_);
-    return RecordCount() - 1;
-}
-
-std::optional<std::string_view> TableRecords::Get(std::size_t record, std::size_t field) const {
-    const Cell& cell = cells_.at(record * fieldCount_ + field);
-    if (cell.length == kNull) {
-        return std::nullopt;
-    }
-    return std::string_view{pool_}.substr(cell.offset, cell.length);
-}
 
 void TableRecords::Set(std::size_t record, std::size_t field, std::optional<std::string_view> value) {
     Cell& cell = cells_.at(record * fieldCount_ + field);
@@ -21,21 +12,19 @@ void TableRecords::Set(std::size_t record, std::size_t field, std::optional<std:
         cell = Cell{};
         return;
     }
-    // A replaced value's bytes stay behind in the pool until the records are cleared: tables are
-    // edited a few rows at a time and forgotten on every close.
-    if (!pool_.empty() && value->data() >= pool_.data() && value->data() < pool_.data() + pool_.size()) {
+    const std::less_equal<const char*> notAfter;
+    if (notAfter(pool_.data(), value->data()) && std::less<const char*>{}(value->data(), pool_.data() + pool_.size())) {
         const std::string copy{*value}; // the pool may move while it grows
         Set(record, field, std::string_view{copy});
         return;
     }
-    cell.offset = pool_.size();
-    cell.length = value->size();
-    pool_.append(*value);
+    // A replaced value's bytes stay behind in the pool until the records are cleared: tables are
+    // edited a few rows at a time and forgotten on every close.
+    SetLoaded(record, field, *value);
 }
 
-void TableRecords::Reserve(std::size_t records, std::size_t bytes) {
-    cells_.reserve(records * fieldCount_);
-    pool_.reserve(bytes);
+void TableRecords::ThrowTooLarge() {
+    throw QuellixError{"テーブルが大きすぎます"};
 }
 
 void TableRecords::Clear() {

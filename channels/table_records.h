@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,20 +25,50 @@ public:
     [[nodiscard]] std::size_t StoredBytes() const noexcept { return pool_.size(); }
 
     // Adds a record with every field null at the end and returns its index.
-    std::size_t AddRecord();
+    std::size_t AddRecord() {
+        for (std::size_t f = 0; f < fieldCount_; ++f) {
+            cells_.emplace_back();
+        }
+        return RecordCount() - 1;
+    }
     // nullopt for a null value. The view is valid until the next change of the records.
-    [[nodiscard]] std::optional<std::string_view> Get(std::size_t record, std::size_t field) const;
+    [[nodiscard]] std::optional<std::string_view> Get(std::size_t record, std::size_t field) const {
+        const Cell& cell = cells_.at(record * fieldCount_ + field);
+        if (cell.length == kNull) {
+            return std::nullopt;
+        }
+        return std::string_view{pool_.data() + cell.offset, cell.length};
+    }
+    // Raises QuellixError when the values would outgrow what one table can hold (4 GiB).
     void Set(std::size_t record, std::size_t field, std::optional<std::string_view> value);
-    void Reserve(std::size_t records, std::size_t bytes);
+    // Set for a loader: `value` is not null and does not point into these records.
+    void SetLoaded(std::size_t record, std::size_t field, std::string_view value) {
+        Cell& cell = cells_.at(record * fieldCount_ + field);
+        if (pool_.size() + value.size() >= kNull) {
+            ThrowTooLarge();
+        }
+        cell.offset = static_cast<std::uint32_t>(pool_.size());
+        cell.length = static_cast<std::uint32_t>(value.size());
+        pool_.append(value.data(), value.size());
+    }
+    // Room for about `records` records and `bytes` bytes of values, so that loading a file of
+    // known size copies nothing while the records grow.
+    void Reserve(std::size_t records, std::size_t bytes) {
+        cells_.reserve(records * fieldCount_);
+        pool_.reserve(bytes);
+    }
     void Clear();
 
     friend bool operator==(const TableRecords& a, const TableRecords& b);
 
 private:
-    static constexpr std::size_t kNull = static_cast<std::size_t>(-1);
+    [[noreturn]] static void ThrowTooLarge();
+
+    static constexpr std::uint32_t kNull = 0xFFFFFFFFU;
+    // Offsets and lengths in 32 bits keep a record of three fields in 24 bytes.
     struct Cell {
-        std::size_t offset{};
-        std::size_t length{kNull};
+        std::uint32_t offset{};
+        std::uint32_t length{kNull};
     };
 
     std::size_t fieldCount_;

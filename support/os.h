@@ -43,6 +43,8 @@ public:
     [[nodiscard]] bool Write(std::string_view bytes);
     // Pushes everything written so far to the disk itself, not only to the system's cache.
     [[nodiscard]] bool FlushToDisk();
+    // The file's size in bytes; -1 when the system cannot tell.
+    [[nodiscard]] long long Size() const;
     // Closes now; false when the system reported an error on closing.
     bool Close();
 

@@ -109,6 +109,14 @@ bool File::Write(std::string_view bytes) {
 
 bool File::FlushToDisk() { return IsOpen() && (::fsync(impl_->fd) == 0 || Fail()); }
 
+long long File::Size() const {
+    struct stat info {};
+    if (!IsOpen() || ::fstat(impl_->fd, &info) != 0) {
+        return -1;
+    }
+    return static_cast<long long>(info.st_size);
+}
+
 bool File::Close() {
     if (!IsOpen()) {
         return true;

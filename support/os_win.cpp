@@ -67,6 +67,14 @@ bool File::Write(std::string_view bytes) {
 
 bool File::FlushToDisk() { return IsOpen() && (::FlushFileBuffers(impl_->handle.get()) || Fail()); }
 
+long long File::Size() const {
+    LARGE_INTEGER size{};
+    if (!IsOpen() || !::GetFileSizeEx(impl_->handle.get(), &size)) {
+        return -1;
+    }
+    return size.QuadPart;
+}
+
 bool File::Close() {
     if (!IsOpen()) {
         return true;
