@@ -28,6 +28,7 @@ void TableRecords::ThrowTooLarge() {
 }
 
 void TableRecords::Clear() {
+    recordCount_ = 0;
     cells_.clear();
     cells_.shrink_to_fit();
     pool_.clear();

@@ -17,9 +17,7 @@ public:
     explicit TableRecords(std::size_t fieldCount) : fieldCount_{fieldCount} {}
 
     [[nodiscard]] std::size_t FieldCount() const noexcept { return fieldCount_; }
-    [[nodiscard]] std::size_t RecordCount() const noexcept {
-        return fieldCount_ == 0 ? 0 : cells_.size() / fieldCount_;
-    }
+    [[nodiscard]] std::size_t RecordCount() const noexcept { return recordCount_; }
     [[nodiscard]] bool Empty() const noexcept { return RecordCount() == 0; }
     // Bytes held for the values (at least the sum of their lengths).
     [[nodiscard]] std::size_t StoredBytes() const noexcept { return pool_.size(); }
@@ -29,7 +27,7 @@ public:
         for (std::size_t f = 0; f < fieldCount_; ++f) {
             cells_.emplace_back();
         }
-        return RecordCount() - 1;
+        return recordCount_++;
     }
     // nullopt for a null value. The view is valid until the next change of the records.
     [[nodiscard]] std::optional<std::string_view> Get(std::size_t record, std::size_t field) const {
@@ -72,6 +70,7 @@ private:
     };
 
     std::size_t fieldCount_;
+    std::size_t recordCount_{};
     std::vector<Cell> cells_;
     std::string pool_;
 };
