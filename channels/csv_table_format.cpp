@@ -52,79 +52,74 @@ std::size_t FindLineEnd(std::string_view bytes, std::size_t at) {
 
 enum class ValueKind { None, Null, Text };
 
-// Reads the value at `position` and moves past it. Bytes outside double quotes are skipped, so an
-// unquoted value reads as null. A quoted value is given as a view of the line when it holds no
-// doubled quote, else unquoted into `scratch` ("" inside stands for "). A quote left open runs to
-// the end of the line.
-ValueKind NextValue(std::string_view line, std::size_t& position, std::string_view& value, std::string& scratch) {
-    while (position < line.size() && line[position] != '"' && line[position] != ',') {
+// Reads the value at `position` of the line and moves past it. Bytes outside double quotes are
+// skipped, so an unquoted value reads as null. A quoted value is unquoted in place ("" inside
+// stands for ") and given as the span of the line that now holds it; a quote left open runs to
+// the end of the line. Unquoting only ever shortens a value, so the bytes still to be read are
+// never touched.
+ValueKind NextValue(char* line, std::size_t size, std::size_t& position, std::size_t& start, std::size_t& length) {
+    while (position < size && line[position] != '"' && line[position] != ',') {
         ++position;
     }
-    if (position >= line.size()) {
+    if (position >= size) {
         return ValueKind::None;
     }
     if (line[position] == ',') {
         ++position;
         return ValueKind::Null;
     }
-    ++position;
-    bool copied = false;
+    start = ++position;
+    length = 0;
     for (;;) {
-        const std::size_t close = line.find('"', position);
-        if (close == std::string_view::npos) {
-            value = line.substr(position);
-            position = line.size();
-        } else if (close + 1 < line.size() && line[close + 1] == '"') {
-            if (!copied) {
-                scratch.clear();
-                copied = true;
-            }
-            scratch.append(line.substr(position, close + 1 - position));
+        const auto* found = static_cast<const char*>(std::memchr(line + position, '"', size - position));
+        const std::size_t close = found == nullptr ? size : static_cast<std::size_t>(found - line);
+        const std::size_t run = close - position;
+        if (length > 0 || position != start) {
+            std::memmove(line + start + length, line + position, run);
+        }
+        length += run;
+        if (close + 1 < size && line[close + 1] == '"') {
+            line[start + length++] = '"';
             position = close + 2;
             continue;
-        } else {
-            value = line.substr(position, close - position);
-            // The closing quote and the one byte after it, normally the delimiting comma.
-            position = close + 2 < line.size() ? close + 2 : line.size();
         }
-        if (copied) {
-            scratch.append(value);
-            value = scratch;
-        }
+        // The closing quote and the one byte after it, normally the delimiting comma.
+        position = close + 2 < size ? close + 2 : size;
         return ValueKind::Text;
     }
 }
 
-// Undoes the "%" coding. A "%" before any other byte, or at the very end, is taken literally:
-// the writer never produces either, and keeping the bytes loses nothing.
-std::string_view DecodeValue(std::string_view coded, std::string& scratch) {
-    scratch.clear();
-    for (std::size_t i = 0; i < coded.size(); ++i) {
-        const char c = coded[i];
-        if (c != '%' || i + 1 >= coded.size()) {
-            scratch.push_back(c);
-            continue;
+// Undoes the "%" coding in place and returns the new length. A "%" before any other byte, or at
+// the very end, is taken literally: the writer never produces either, and keeping the bytes loses
+// nothing.
+std::size_t DecodeInPlace(char* text, std::size_t size) {
+    std::size_t out = 0;
+    for (std::size_t in = 0; in < size; ++in) {
+        char c = text[in];
+        if (c == '%' && in + 1 < size) {
+            switch (text[in + 1]) {
+            case '%':
+                ++in;
+                break;
+            case '0':
+                c = '\0';
+                ++in;
+                break;
+            case 'c':
+                c = '\r';
+                ++in;
+                break;
+            case 'n':
+                c = '\n';
+                ++in;
+                break;
+            default:
+                break; // the next byte is read as itself
+            }
         }
-        switch (coded[i + 1]) {
-        case '%':
-            scratch.push_back('%');
-            break;
-        case '0':
-            scratch.push_back('\0');
-            break;
-        case 'c':
-            scratch.push_back('\r');
-            break;
-        case 'n':
-            scratch.push_back('\n');
-            break;
-        default:
-            scratch.push_back('%');
-            continue; // the next byte is read as itself
-        }
-        ++i;
+        text[out++] = c;
     }
-    return scratch;
+    return out;
 }
 
 // Bytes the writer must not copy as they are: the "%" coding and the doubled double quote.
@@ -283,103 +278,93 @@ std::string_view StoredText(std::string_view text, std::size_t size) {
 TableTextReader::TableTextReader(std::span<const TFieldDef> fields) : fields_{fields}, records_{fields.size()} {}
 
 void TableTextReader::Expect(std::size_t bytes) {
-    // The values take less room than the file; a record takes a line of 16 bytes or more in
-    // files this program writes (and the records still grow past that).
+    // The file's bytes are kept whole; a record takes a line of 16 bytes or more in files this
+    // program writes (and the records still grow past that).
     records_.Reserve(bytes / 16, bytes);
 }
 
-// Lines end at any run of CR, LF and NUL bytes, so blank lines vanish; line ends in front of the
-// first line are skipped as well, so a file that starts with one reads as if it did not.
+// The bytes are kept in the records' pool as they come, and the values are left where they stand
+// in it (unquoted and decoded in place, which only ever shortens them): loading copies no value.
 void TableTextReader::Feed(std::string_view bytes) {
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        const std::size_t start = at;
-        at = FindLineEnd(bytes, at);
-        if (at == bytes.size()) {
-            partial_.append(bytes.substr(start)); // the line goes on in the next block
-            return;
-        }
-        if (!partial_.empty()) {
-            partial_.append(bytes.substr(start, at - start));
-            Line(partial_);
-            partial_.clear();
-        } else if (at > start) {
-            Line(bytes.substr(start, at - start));
-        }
-        while (at < bytes.size() && IsLineEnd(bytes[at])) {
-            ++at;
-        }
-    }
+    records_.AppendToPool(bytes);
+    ReadLines(false);
 }
 
 TableRecords TableTextReader::Finish() {
-    if (!partial_.empty()) {
-        Line(partial_); // the last line needs no line end
-        partial_.clear();
-    }
+    ReadLines(true); // the last line needs no line end
     TableRecords records{std::move(records_)};
     records_ = TableRecords{fields_.size()};
     binding_.clear();
     headerRead_ = false;
+    unread_ = 0;
     return records;
 }
 
-void TableTextReader::Line(std::string_view line) {
+// Lines end at any run of CR, LF and NUL bytes, so blank lines vanish; line ends in front of the
+// first line are skipped as well, so a file that starts with one reads as if it did not. Without
+// `all`, a last line that may go on in the next block is left for later.
+void TableTextReader::ReadLines(bool all) {
+    const std::string_view bytes = records_.Pool();
+    std::size_t at = unread_;
+    while (at < bytes.size()) {
+        while (at < bytes.size() && IsLineEnd(bytes[at])) {
+            ++at;
+        }
+        const std::size_t start = at;
+        at = FindLineEnd(bytes, at);
+        if (at == bytes.size() && !all) {
+            unread_ = start;
+            return;
+        }
+        if (at > start) {
+            Line(start, at - start);
+        }
+    }
+    unread_ = at;
+}
+
+void TableTextReader::Line(std::size_t offset, std::size_t size) {
+    char* const line = records_.PoolData() + offset;
     if (!headerRead_) {
         headerRead_ = true;
-        BindColumns(line);
+        BindColumns(line, size);
         return;
     }
     const std::size_t record = records_.AddRecord();
-    const char* const begin = line.data();
-    const char* const end = begin + line.size();
     std::size_t position = 0;
-    std::string_view value;
+    std::size_t start = 0;
+    std::size_t length = 0;
     for (const std::size_t field : binding_) {
-        // Most values are quoted without a doubled quote and start right at the position: they
-        // are taken here, everything else is left to NextValue.
-        if (position < line.size() && begin[position] == '"') {
-            const char* const text = begin + position + 1;
-            const auto* close = static_cast<const char*>(std::memchr(text, '"', static_cast<std::size_t>(end - text)));
-            if (close != nullptr && (close + 1 == end || close[1] != '"')) {
-                position = std::min(static_cast<std::size_t>(close - begin) + 2, line.size());
-                if (field != kUnbound) {
-                    Store(record, field, std::string_view{text, static_cast<std::size_t>(close - text)});
-                }
-                continue;
-            }
-        }
-        const ValueKind kind = NextValue(line, position, value, quoted_);
+        const ValueKind kind = NextValue(line, size, position, start, length);
         if (kind == ValueKind::None) {
             break;
         }
-        if (kind == ValueKind::Text && field != kUnbound) {
-            Store(record, field, value);
+        if (kind != ValueKind::Text || field == kUnbound) {
+            continue;
         }
+        // Inside a line there is no NUL byte; only the "%0" code makes one, and the stored text
+        // ends there.
+        if (std::memchr(line + start, '%', length) != nullptr) {
+            length = DecodeInPlace(line + start, length);
+            const auto* nul = static_cast<const char*>(std::memchr(line + start, '\0', length));
+            length = nul == nullptr ? length : static_cast<std::size_t>(nul - (line + start));
+        }
+        records_.SetSpan(record, field, offset + start, std::min(length, fields_[field].size));
     }
-}
-
-void TableTextReader::Store(std::size_t record, std::size_t field, std::string_view value) {
-    // Inside a line there is no NUL byte; only the "%0" code makes one.
-    if (std::memchr(value.data(), '%', value.size()) != nullptr) {
-        value = StoredText(DecodeValue(value, decoded_), fields_[field].size);
-    } else {
-        value = value.substr(0, fields_[field].size);
-    }
-    records_.SetLoaded(record, field, value);
 }
 
 // Column k of the file goes to field binding_[k], or nowhere.
-void TableTextReader::BindColumns(std::string_view header) {
+void TableTextReader::BindColumns(char* header, std::size_t size) {
     std::vector<std::string> upperLabels;
     upperLabels.reserve(fields_.size());
     for (const TFieldDef& field : fields_) {
         upperLabels.push_back(AsciiUpper(field.label));
     }
     std::size_t position = 0;
-    std::string_view value;
+    std::size_t start = 0;
+    std::size_t length = 0;
     for (;;) {
-        const ValueKind kind = NextValue(header, position, value, quoted_);
+        const ValueKind kind = NextValue(header, size, position, start, length);
         if (kind == ValueKind::None) {
             break;
         }
@@ -389,7 +374,7 @@ void TableTextReader::BindColumns(std::string_view header) {
             // loads every line in full.
             field = binding_.size() < fields_.size() ? binding_.size() : kUnbound;
         } else {
-            const std::string wanted = AsciiUpper(value);
+            const std::string wanted = AsciiUpper(std::string_view{header + start, length});
             for (std::size_t f = 0; f < upperLabels.size(); ++f) {
                 if (upperLabels[f] == wanted) {
                     field = f;

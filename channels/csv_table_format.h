@@ -40,17 +40,15 @@ public:
     [[nodiscard]] TableRecords Finish();
 
 private:
-    void Line(std::string_view line);
-    void Store(std::size_t record, std::size_t field, std::string_view value);
-    void BindColumns(std::string_view header);
+    void ReadLines(bool all);
+    void Line(std::size_t offset, std::size_t size);
+    void BindColumns(char* header, std::size_t size);
 
     std::span<const TFieldDef> fields_;
     TableRecords records_;
     bool headerRead_{};
     std::vector<std::size_t> binding_;
-    std::string partial_;
-    std::string quoted_;
-    std::string decoded_;
+    std::size_t unread_{}; // where the first line not yet read starts in the pool
 };
 
 // All of a table file's bytes at once.

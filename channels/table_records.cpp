@@ -18,9 +18,14 @@ void TableRecords::Set(std::size_t record, std::size_t field, std::optional<std:
         Set(record, field, std::string_view{copy});
         return;
     }
+    if (pool_.size() + value->size() >= kNull) {
+        ThrowTooLarge();
+    }
     // A replaced value's bytes stay behind in the pool until the records are cleared: tables are
     // edited a few rows at a time and forgotten on every close.
-    SetLoaded(record, field, *value);
+    cell.offset = static_cast<std::uint32_t>(pool_.size());
+    cell.length = static_cast<std::uint32_t>(value->size());
+    pool_.append(*value);
 }
 
 void TableRecords::ThrowTooLarge() {

@@ -39,15 +39,20 @@ public:
     }
     // Raises QuellixError when the values would outgrow what one table can hold (4 GiB).
     void Set(std::size_t record, std::size_t field, std::optional<std::string_view> value);
-    // Set for a loader: `value` is not null and does not point into these records.
-    void SetLoaded(std::size_t record, std::size_t field, std::string_view value) {
-        Cell& cell = cells_.at(record * fieldCount_ + field);
-        if (pool_.size() + value.size() >= kNull) {
+    // For a loader that keeps the file's bytes in the pool and its values where they stand.
+    void AppendToPool(std::string_view bytes) {
+        if (pool_.size() + bytes.size() >= kNull) {
             ThrowTooLarge();
         }
-        cell.offset = static_cast<std::uint32_t>(pool_.size());
-        cell.length = static_cast<std::uint32_t>(value.size());
-        pool_.append(value.data(), value.size());
+        pool_.append(bytes);
+    }
+    [[nodiscard]] std::string_view Pool() const noexcept { return pool_; }
+    [[nodiscard]] char* PoolData() noexcept { return pool_.data(); }
+    // The value of (record, field) is the pool's bytes [offset, offset + length).
+    void SetSpan(std::size_t record, std::size_t field, std::size_t offset, std::size_t length) {
+        Cell& cell = cells_.at(record * fieldCount_ + field);
+        cell.offset = static_cast<std::uint32_t>(offset);
+        cell.length = static_cast<std::uint32_t>(length);
     }
     // Room for about `records` records and `bytes` bytes of values, so that loading a file of
     // known size copies nothing while the records grow.
