@@ -279,8 +279,11 @@ TableTextReader::TableTextReader(std::span<const TFieldDef> fields) : fields_{fi
 
 void TableTextReader::Expect(std::size_t bytes) {
     // The file's bytes are kept whole; a record takes a line of 16 bytes or more in files this
-    // program writes (and the records still grow past that).
-    records_.Reserve(bytes / 16, bytes);
+    // program writes (and the records still grow past that). A file too large for one table
+    // gets no room: it fails as it is read.
+    if (bytes < 0xFFFFFFFFU) {
+        records_.Reserve(bytes / 16, bytes);
+    }
 }
 
 // The bytes are kept in the records' pool as they come, and the values are left where they stand
