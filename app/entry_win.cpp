@@ -2,6 +2,7 @@
 #include "app/command_line_win.h"
 #include "app/single_instance_win.h"
 #include "ui/main_window_win.h"
+#include "ui/message_pump_win.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -17,7 +18,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
         if (form.CreateAndShow(showCommand)) {
             MSG message{};
             while (!form.CloseRequested() && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
-                if (!::IsDialogMessageW(form.Handle(), &message)) {
+                if (!quellix::HandleDialogMessage(message)) {
                     ::TranslateMessage(&message);
                     ::DispatchMessageW(&message);
                 }

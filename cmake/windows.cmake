@@ -11,8 +11,9 @@ add_library(quellix_shell ALIAS quellix_core)
 add_executable(quellix WIN32 ${CMAKE_SOURCE_DIR}/app/entry_win.cpp ${CMAKE_SOURCE_DIR}/app/quellix.rc)
 target_link_libraries(quellix PRIVATE quellix_shell)
 target_link_options(quellix PRIVATE -municode)
+file(GLOB QUELLIX_ASSETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/*)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/app/quellix.rc PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/assets/quellix.ico;${CMAKE_SOURCE_DIR}/app/quellix.manifest")
+    OBJECT_DEPENDS "${QUELLIX_ASSETS};${CMAKE_SOURCE_DIR}/app/quellix.manifest")
 target_include_directories(quellix PRIVATE ${CMAKE_SOURCE_DIR})
 
 # GoogleTest built by the cross compiler from Debian's sources.
@@ -50,6 +51,13 @@ add_dependencies(quellix_e2e_tests quellix ${QUELLIX_TOOL_TARGETS})
 add_test(NAME e2e COMMAND quellix_e2e_tests --gtest_brief=1)
 set_tests_properties(e2e PROPERTIES RUN_SERIAL TRUE TIMEOUT 900)
 set_tests_properties(win PROPERTIES TIMEOUT 600)
+
+# The window on a real X display (Xvfb, Wine's X11 prefix): the real program driven with the mouse
+# and the keyboard, screenshots kept in build/windows/xvfb/<locale>/.
+add_test(NAME xvfb COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -br -nolisten tcp"
+                           python3 ${CMAKE_SOURCE_DIR}/tests/xvfb/xvfb_test.py ${CMAKE_BINARY_DIR}/bin
+                           ${CMAKE_BINARY_DIR}/xvfb)
+set_tests_properties(xvfb PROPERTIES TIMEOUT 300)
 
 file(GLOB QUELLIX_WIN_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_bench_win.cpp)
 foreach(src ${QUELLIX_WIN_BENCHES})

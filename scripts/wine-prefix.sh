@@ -17,6 +17,15 @@ if [ ! -f "$prefix/.quellix-ready" ]; then
     env -u DISPLAY "$wine" wineboot -i >/dev/null 2>&1
     if [ "$graphics" = null ]; then
         "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+    else
+        # The window tests run on a bare X server without a window manager: Wine draws the
+        # title bars itself. The program asks for "ＭＳ Ｐゴシック"; the test bed has IPA Gothic.
+        "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+        for pair in 'ＭＳ Ｐゴシック=IPAPGothic' 'MS PGothic=IPAPGothic' 'MS UI Gothic=IPAPGothic' \
+                    'ＭＳ ゴシック=IPAGothic' 'MS Gothic=IPAGothic'; do
+            "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" /d "${pair#*=}" /f \
+                >/dev/null 2>&1
+        done
     fi
     WINEPREFIX=$prefix wineserver -w
     touch "$prefix/.quellix-ready"

@@ -1,18 +1,138 @@
-// The main window's look and its user-interface buttons: shape, background, Home, About, File.
+// The main window's look and its user-interface buttons: shape, background, glyphs and hints,
+// Home, About and File.
 #include "ui/main_window_win.h"
+
+#include "app/product_info.h"
+#include "support/cp932_win.h"
+#include "support/text.h"
+#include "ui/about_box_win.h"
+#include "ui/main_window_layout.h"
+#include "ui/shell_open_win.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
 
 namespace quellix {
 
-void TFormPdigi::ApplyWindowRegion() {}
+namespace {
+
+// The open-file dialog's filter: description and pattern, "|"-separated.
+constexpr const char* kChannelFileFilter = "ちょいテレチャンネルデータ|??_ChFile.txt";
+
+struct GlyphResource {
+    int id;
+    const wchar_t* name;
+};
+constexpr GlyphResource kGlyphs[] = {
+    {layout::kIdButtonPause, L"GLYPH_PAUSE"}, {layout::kIdButtonStop, L"GLYPH_STOP"},
+    {layout::kIdButtonSkip, L"GLYPH_SKIP"},   {layout::kIdButtonPlay, L"GLYPH_RESUME"},
+    {layout::kIdButtonHome, L"GLYPH_HOME"},   {layout::kIdButtonAbout, L"GLYPH_ABOUT"},
+    {layout::kIdButtonFile, L"GLYPH_FILE"},
+};
+
+UniqueHbitmap LoadBitmapResource(HINSTANCE instance, const wchar_t* name) {
+    return UniqueHbitmap{static_cast<HBITMAP>(::LoadImageW(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))};
+}
+
+// "description|pattern|..." as the dialog wants it: NUL-separated, ending in two NULs. Split
+// after the conversion: a "|" byte can be the second byte of a Shift_JIS character.
+std::wstring DialogFilter(std::string_view filter) {
+    std::wstring wide = WideFromSjis(filter);
+    for (wchar_t& c : wide) {
+        if (c == L'|') {
+            c = L'\0';
+        }
+    }
+    wide.push_back(L'\0');
+    return wide; // the string's own terminator is the second NUL
+}
+
+std::string WindowText(HWND window) {
+    const int length = ::GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), length + 1)));
+    return SjisFromWide(text);
+}
+
+} // namespace
+
+void TFormPdigi::ApplyWindowRegion() {
+    Rgn1.SetParent(window_);
+    Rgn1.SetAutoSize(true);
+    Rgn1.SetBounds(0, 0, layout::kClientWidth, layout::kClientHeight);
+    Rgn1.SetRgnBitmap(LoadBitmapResource(instance_, L"WINDOW"));
+    Rgn1.Loaded();
+    Rgn1.ApplyParentRgn();
+}
 
 void TFormPdigi::PaintBackground(HDC dc) {
+    if (Rgn1.RgnBitmap() != nullptr) {
+        Rgn1.Paint(dc);
+        return;
+    }
+    // Without its bitmap the window keeps its frame and a plain face.
     RECT rect{};
     ::GetClientRect(Handle(), &rect);
     ::FillRect(dc, &rect, ::GetSysColorBrush(COLOR_BTNFACE));
 }
 
-void TFormPdigi::ButtonHomeClick() {}
-void TFormPdigi::ButtonAboutClick() {}
-void TFormPdigi::ButtonFileClick() {}
+void TFormPdigi::SetupButtonLooks() {
+    for (const GlyphResource& glyph : kGlyphs) {
+        const UniqueHbitmap bitmap = LoadBitmapResource(instance_, glyph.name);
+        glyphs_.insert_or_assign(glyph.id, TGlyph{bitmap.get()});
+    }
+    hints_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_,
+                               nullptr);
+    const std::pair<int, const char*> hints[] = {{layout::kIdButtonHome, layout::kButtonHomeHint},
+                                                 {layout::kIdButtonAbout, layout::kButtonAboutHint}};
+    for (const auto& [id, hint] : hints) {
+        std::wstring text = WideFromSjis(hint);
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = window_;
+        tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
+        tool.lpszText = text.data();
+        ::SendMessageW(hints_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+void TFormPdigi::DrawButton(const DRAWITEMSTRUCT& item) const {
+    const auto glyph = glyphs_.find(static_cast<int>(item.CtlID));
+    DrawGlyphButton(item, glyph != glyphs_.end() ? &glyph->second : nullptr);
+}
+
+void TFormPdigi::ButtonHomeClick() {
+    ShellOpen(QUELLIX_HOME_URL, "");
+}
+
+void TFormPdigi::ButtonAboutClick() {
+    AboutForm(instance_, window_).Show();
+}
+
+void TFormPdigi::ButtonFileClick() {
+    HWND field = Control(layout::kIdPdigiDir);
+    const std::wstring initialDir = WideFromSjis(ExtractFilePath(WindowText(field)));
+    const std::wstring filter = DialogFilter(kChannelFileFilter);
+    std::wstring file(32768, L'\0');
+
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = window_;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
+    dialog.lpstrDefExt = L"txt";
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    if (::GetOpenFileNameW(&dialog) == FALSE) {
+        return; // cancelled (or the dialog failed): the field stays as it was
+    }
+    file.resize(wcsnlen(file.c_str(), file.size()));
+    const std::string directory = IncludeTrailingBackslash(ExtractFilePath(SjisFromWide(file)));
+    ::SetWindowTextW(field, WideFromSjis(directory).c_str());
+}
 
 } // namespace quellix

@@ -59,10 +59,14 @@ bool TFormPdigi::CreateAndShow(int showCommand) {
     if (::RegisterClassExW(&windowClass) == 0) {
         return false;
     }
-    ::CreateWindowExW(WS_EX_CONTROLPARENT, className.c_str(), WideFromSjis(layout::kCaption).c_str(),
-                      WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, layout::kInitialLeft,
-                      layout::kInitialTop, layout::kClientWidth, layout::kClientHeight, nullptr, nullptr, instance_,
-                      this);
+    // Designed with a fixed single border and a title bar; the window region takes both away at
+    // creation (ApplyWindowRegion), keeping the client area's size.
+    constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    RECT frame{0, 0, layout::kClientWidth, layout::kClientHeight};
+    ::AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_CONTROLPARENT);
+    ::CreateWindowExW(WS_EX_CONTROLPARENT, className.c_str(), WideFromSjis(layout::kCaption).c_str(), kStyle,
+                      layout::kInitialLeft, layout::kInitialTop, frame.right - frame.left, frame.bottom - frame.top,
+                      nullptr, nullptr, instance_, this);
     if (window_ == nullptr) {
         return false;
     }
@@ -110,10 +114,27 @@ LRESULT TFormPdigi::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         FormCreate();
         return 0;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE && !FActivated) {
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = ::GetFocus();
+            lastFocus_ = focus != nullptr && ::IsChild(window_, focus) ? focus : nullptr;
+        } else if (!FActivated) {
             ::PostMessageW(window_, kFirstActivation, 0, 0);
         }
         break;
+    case WM_SETFOCUS: {
+        // As a dialog does: the focus goes back to the control that had it, or to the first
+        // control in tab order (Stop, while Pause is disabled).
+        HWND target = lastFocus_ != nullptr && ::IsWindowEnabled(lastFocus_)
+                          ? lastFocus_
+                          : ::GetNextDlgTabItem(window_, nullptr, FALSE);
+        if (target != nullptr) {
+            ::SetFocus(target);
+        }
+        return 0;
+    }
+    case WM_DRAWITEM:
+        DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     case kFirstActivation:
         FormActivate();
         return 0;
@@ -164,18 +185,19 @@ void TFormPdigi::CreateControls() {
     // Created in tab order.
     HWND progress = create(PROGRESS_CLASSW, "", 0, layout::kProgressBar1, layout::kIdProgressBar1);
     ::SendMessageW(progress, PBM_SETRANGE32, 0, 100);
-    create(L"BUTTON", layout::kButtonPauseText, WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, layout::kButtonPause,
+    create(L"BUTTON", layout::kButtonPauseText, WS_TABSTOP | BS_OWNERDRAW | WS_DISABLED, layout::kButtonPause,
            layout::kIdButtonPause);
-    create(L"BUTTON", layout::kButtonStopText, WS_TABSTOP | BS_PUSHBUTTON, layout::kButtonStop,
+    create(L"BUTTON", layout::kButtonStopText, WS_TABSTOP | BS_OWNERDRAW, layout::kButtonStop,
            layout::kIdButtonStop);
-    create(L"BUTTON", layout::kButtonSkipText, WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, layout::kButtonSkip,
+    create(L"BUTTON", layout::kButtonSkipText, WS_TABSTOP | BS_OWNERDRAW | WS_DISABLED, layout::kButtonSkip,
            layout::kIdButtonSkip);
-    create(L"BUTTON", layout::kButtonPlayText, WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, layout::kButtonPlay,
+    create(L"BUTTON", layout::kButtonPlayText, WS_TABSTOP | BS_OWNERDRAW | WS_DISABLED, layout::kButtonPlay,
            layout::kIdButtonPlay);
-    create(L"BUTTON", "", WS_TABSTOP | BS_PUSHBUTTON, layout::kButtonHome, layout::kIdButtonHome);
-    create(L"BUTTON", "", WS_TABSTOP | BS_PUSHBUTTON, layout::kButtonAbout, layout::kIdButtonAbout);
+    create(L"BUTTON", "", WS_TABSTOP | BS_OWNERDRAW, layout::kButtonHome, layout::kIdButtonHome);
+    create(L"BUTTON", "", WS_TABSTOP | BS_OWNERDRAW, layout::kButtonAbout, layout::kIdButtonAbout);
     create(L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | WS_BORDER, layout::kPdigiDir, layout::kIdPdigiDir);
-    create(L"BUTTON", "", WS_TABSTOP | BS_PUSHBUTTON, layout::kButtonFile, layout::kIdButtonFile);
+    create(L"BUTTON", "", WS_TABSTOP | BS_OWNERDRAW, layout::kButtonFile, layout::kIdButtonFile);
+    SetupButtonLooks();
 }
 
 void TFormPdigi::EnableControl(int id, bool enabled) const noexcept { ::EnableWindow(Control(id), enabled); }

@@ -6,10 +6,13 @@
 #include "support/log_file.h"
 #include "support/settings_store.h"
 #include "support/unique_handle_win.h"
+#include "ui/glyph_button_win.h"
+#include "ui/region_win.h"
 
 #include <windows.h>
 
 #include <exception>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -80,6 +83,8 @@ private:
     void ButtonHomeClick();                // main_window_skin_win.cpp
     void ButtonAboutClick();               // main_window_skin_win.cpp
     void ButtonFileClick();                // main_window_skin_win.cpp
+    void SetupButtonLooks();               // main_window_skin_win.cpp: glyphs and hints
+    void DrawButton(const DRAWITEMSTRUCT& item) const; // main_window_skin_win.cpp
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
@@ -90,6 +95,12 @@ private:
     std::string label1Text_;
     UniqueHfont formFont_;
     UniqueHfont labelFont_;
+    HWND lastFocus_ = nullptr;
+
+    // The window's look (main_window_skin_win.cpp).
+    TRgn Rgn1{"Rgn1"};
+    std::map<int, TGlyph> glyphs_;
+    HWND hints_ = nullptr;
 
     // Private fields of the controller, false or empty at creation.
     bool FActivated = false;

@@ -88,6 +88,19 @@ TBitmapImage ImageFromBitmap(HBITMAP bitmap) {
     return image;
 }
 
+TBitmapImage ColoursFromBitmap(HBITMAP bitmap) {
+    BITMAP info{};
+    if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof info, &info) == 0 || info.bmWidth <= 0 || info.bmHeight == 0) {
+        return {};
+    }
+    TBitmapImage image = MakeBitmapImage(info.bmWidth, std::abs(info.bmHeight), 24);
+    BitmapInfo256 header{};
+    if (!ReadPixels(bitmap, image, header)) {
+        return {};
+    }
+    return image;
+}
+
 TRgn::TRgn(std::string name) : name_{std::move(name)} {}
 
 SIZE TRgn::BitmapSize() const noexcept {
@@ -243,9 +256,8 @@ void TRgn::BuildMasks() {
     const int maskStride = (width + 15) / 16 * 2;
     std::vector<std::uint8_t> maskBits(static_cast<std::size_t>(maskStride) * static_cast<std::size_t>(height));
     // The image: 24 bits, transparent pixels black.
-    TBitmapImage colours = MakeBitmapImage(width, height, 24);
-    BitmapInfo256 info{};
-    if (!ReadPixels(bitmap_.get(), colours, info)) {
+    TBitmapImage colours = ColoursFromBitmap(bitmap_.get());
+    if (colours.Width != width || colours.Height != height) {
         throw QuellixError{name_ + ":RgnBitmap のﾋﾞｯﾄﾏｯﾌﾟが正しくありません"};
     }
     for (int y = 0; y < height; ++y) {
@@ -259,7 +271,7 @@ void TRgn::BuildMasks() {
         }
     }
     mask_.reset(::CreateBitmap(width, height, 1, 1, maskBits.data()));
-    info = TopDownInfo(width, height, 24);
+    BitmapInfo256 info = TopDownInfo(width, height, 24);
     void* pixels = nullptr;
     maskedImage_.reset(
         ::CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pixels, nullptr, 0));

@@ -17,6 +17,9 @@ namespace quellix {
 // their palette indices, every other one (device-dependent, 16 or 32 bits) converted to 24 bits.
 [[nodiscard]] TBitmapImage ImageFromBitmap(HBITMAP bitmap);
 
+// The colours of a bitmap's pixels, 24 bits, rows top-down; an empty image when it has none.
+[[nodiscard]] TBitmapImage ColoursFromBitmap(HBITMAP bitmap);
+
 class TRgn {
 public:
     explicit TRgn(std::string name);

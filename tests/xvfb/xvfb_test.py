@@ -1,0 +1,349 @@
+#!/usr/bin/env python3
+"""The real quellix.exe on an X display, driven with the mouse and the keyboard as a person would.
+
+Runs under xvfb-run (a bare X server, no window manager) with Wine's X11 test prefix. The mouse and
+keys come from xdotool, the screen from ImageMagick's `import`; window_probe.exe reports the
+program's windows and controls (texts, positions, enabled state, focus). Screenshots land in the
+artefact folder; with QUELLIX_UPDATE_DOCS=1 the settings window and the About box are also copied
+to docs/.
+
+Usage: xvfb_test.py <bin folder> <artefact folder>
+"""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+BIN = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else os.path.join(REPO, "build", "windows", "bin")
+LOCALE = os.environ.get("QUELLIX_WINE_LOCALE", "ja")
+ARTEFACTS = os.path.join(os.path.abspath(sys.argv[2]) if len(sys.argv) > 2 else os.path.join(REPO, "build", "xvfb"),
+                         LOCALE)
+WINE_RUN = os.path.join(REPO, "scripts", "wine-run.sh")
+ENV = dict(os.environ, QUELLIX_WINE_GRAPHICS="x11")
+CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert"
+DESKTOP = (0, 0, 0)  # the X server's root window (-br)
+
+# Control ids and positions (client pixels) of the main window.
+PDIGI_DIR = 107
+BUTTON_PAUSE, BUTTON_STOP, BUTTON_PLAY = 101, 102, 104
+BUTTONS = {  # id: (left, top, width, height)
+    101: (320, 138, 81, 25), 102: (232, 136, 81, 27), 104: (56, 138, 81, 25),
+    106: (392, 48, 25, 25), 108: (328, 64, 25, 25),
+}
+BUTTON_ABOUT, BUTTON_FILE = 106, 108
+LABEL_SETTING = (16, 56, 186, 12)
+TITLE_POINT = (20, 24)  # on the title label "Quellix"
+
+
+def wine(*args, timeout=60):
+    """Runs a Windows program to its end; returns its exit code and standard output.
+
+    The output goes to a file, not a pipe: Wine's own background processes, started by whichever
+    program comes first, inherit its handles and would hold a pipe open after the program ended.
+    """
+    with tempfile.TemporaryFile() as out:
+        result = subprocess.run([WINE_RUN, *args], env=ENV, stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+        out.seek(0)
+        return result.returncode, out.read()
+
+
+def kill_prefix():
+    """Ends every process of the X11 test prefix (used by these tests alone)."""
+    root = os.environ.get("QUELLIX_WINE_ROOT", os.path.join(REPO, "build", "wine"))
+    prefix = os.path.join(root, "prefix-%s-x11" % LOCALE)
+    subprocess.run(["wineserver", "-k"], env=dict(ENV, WINEPREFIX=prefix), capture_output=True, timeout=60)
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def probe():
+    out = wine(os.path.join(BIN, "window_probe.exe"))[1].decode("utf-8", "replace")
+    return [json.loads(line) for line in out.splitlines() if line.strip()]
+
+
+def wait_for(what, condition, timeout=30.0):
+    """Polls `condition` until it gives a true value, which is returned."""
+    end = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise AssertionError("timed out waiting for " + what)
+        time.sleep(0.1)
+
+
+def find(windows, cls, visible=True):
+    return [w for w in windows if w["class"] == cls and (w["visible"] or not visible)]
+
+
+def child(window, control_id):
+    for c in window["children"]:
+        if c["id"] == control_id:
+            return c
+    raise AssertionError("no control %d in %s" % (control_id, window["class"]))
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *[str(a) for a in args]], check=True, timeout=30)
+
+
+def click(x, y):
+    xdotool("mousemove", x, y)
+    time.sleep(0.1)
+    xdotool("click", 1)
+
+
+def press(key, x, y):
+    # No window manager gives the keyboard focus: keys go to the window under the pointer.
+    xdotool("mousemove", x, y)
+    time.sleep(0.1)
+    xdotool("key", key)
+
+
+class Screen:
+    """A screenshot of the whole display, saved as an artefact."""
+
+    def __init__(self, name):
+        os.makedirs(ARTEFACTS, exist_ok=True)
+        self.path = os.path.join(ARTEFACTS, name + ".png")
+        subprocess.run(["import", "-window", "root", self.path], check=True, timeout=30)
+        raw = subprocess.run([CONVERT, self.path, "-depth", "8", "ppm:-"], check=True, capture_output=True,
+                             timeout=30).stdout
+        magic, width, height, maximum, rest = raw.split(maxsplit=4)
+        assert magic == b"P6" and maximum == b"255"
+        self.width, self.height, self.pixels = int(width), int(height), rest
+
+    def pixel(self, x, y):
+        at = (y * self.width + x) * 3
+        return tuple(self.pixels[at:at + 3])
+
+    def crop(self, name, rect):
+        left, top, right, bottom = rect
+        path = os.path.join(ARTEFACTS, name + ".png")
+        subprocess.run([CONVERT, self.path, "-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top),
+                        "+repage", path], check=True, timeout=30)
+        if os.environ.get("QUELLIX_UPDATE_DOCS") == "1" and LOCALE == "ja":
+            os.makedirs(os.path.join(REPO, "docs"), exist_ok=True)
+            shutil.copyfile(path, os.path.join(REPO, "docs", name + ".png"))
+        return path
+
+
+def read_window_bitmap():
+    """The window bitmap's pixels as (r, g, b), rows top-down."""
+    with open(os.path.join(REPO, "assets", "window.bmp"), "rb") as f:
+        data = f.read()
+    offset = int.from_bytes(data[10:14], "little")
+    width = int.from_bytes(data[18:22], "little")
+    height = int.from_bytes(data[22:26], "little")
+    stride = (width * 3 + 3) // 4 * 4
+    rows = []
+    for y in range(height):
+        line = data[offset + (height - 1 - y) * stride:]
+        rows.append([(line[x * 3 + 2], line[x * 3 + 1], line[x * 3]) for x in range(width)])
+    return rows
+
+
+WINDOW_BITMAP = read_window_bitmap()
+
+
+class QuellixOnX(unittest.TestCase):
+    def setUp(self):
+        self.work = tempfile.mkdtemp(prefix="quellix-x11-", dir=os.environ.get("TMPDIR", "/tmp"))
+        self.root = os.path.join(self.work, "root")
+        os.makedirs(self.root)
+        code, _ = wine("reg", "add", "HKCU\\software\\Morvane\\Pexlan2\\etc", "/v", "RootPath", "/d",
+                       windows_path(self.root), "/f")
+        self.assertEqual(code, 0)
+        self.assertEqual(find(probe(), "TFormPdigi", visible=False), [], "a program window is left over")
+        self.process = None
+
+    def tearDown(self):
+        if self.process is not None and self.process.poll() is None:
+            kill_prefix()  # a test that failed half-way leaves the program running
+            self.process.wait(timeout=30)
+        shutil.rmtree(self.work, ignore_errors=True)
+
+    def start(self, *arguments):
+        self.process = subprocess.Popen([WINE_RUN, os.path.join(BIN, "quellix.exe"), *arguments], env=ENV,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return wait_for("the main window", lambda: (find(probe(), "TFormPdigi") or [None])[0])
+
+    def main_window(self):
+        return (find(probe(), "TFormPdigi") or [None])[0]
+
+    def wait_painted(self, window, name):
+        """A screenshot once the window's bitmap is on the screen."""
+        left, top = window["rect"][:2]
+
+        def painted():
+            screen = Screen(name)
+            return screen if screen.pixel(left + 420, top + 90) == WINDOW_BITMAP[90][420] else None
+
+        return wait_for("the window's bitmap on the screen", painted, timeout=20)
+
+    def click_control(self, window, control_id):
+        left, top = window["rect"][:2]
+        x, y, width, height = BUTTONS[control_id]
+        click(left + x + width // 2, top + y + height // 2)
+
+    def wait_ended(self, timeout=30):
+        self.assertEqual(self.process.wait(timeout=timeout), 0)
+        self.process = None
+
+    def log_lines(self):
+        with open(os.path.join(self.root, "pex.log"), "rb") as f:
+            return f.read().decode("cp932").splitlines()
+
+    def label_setting_differs(self, screen, window):
+        """How many pixels of the directory caption's area differ from the bitmap there."""
+        left, top = window["rect"][:2]
+        x0, y0, width, height = LABEL_SETTING
+        return sum(1 for y in range(y0, y0 + height) for x in range(x0, x0 + width)
+                   if screen.pixel(left + x, top + y) != WINDOW_BITMAP[y][x])
+
+    def test_settings_window_has_the_bitmaps_shape_and_esc_stops_it(self):
+        window = self.start()
+        left, top, right, bottom = window["rect"]
+        self.assertEqual((right - left, bottom - top), (445, 183), "no frame, no title bar")
+        screen = self.wait_painted(window, "settings-window-screen")
+        screen.crop("settings-window", window["rect"])
+        # See-through: the corners, and the strip right of the tab above the body.
+        for x, y in ((0, 0), (444, 0), (0, 182), (444, 182), (1, 1), (300, 10), (440, 20), (160, 25)):
+            self.assertEqual(screen.pixel(left + x, top + y), DESKTOP, "(%d, %d) shows the desktop" % (x, y))
+        # The bitmap itself where nothing is drawn over it: tab, body, edges.
+        for x, y in ((100, 6), (1, 100), (443, 100), (420, 90), (220, 124), (20, 175), (300, 33)):
+            self.assertEqual(screen.pixel(left + x, top + y), WINDOW_BITMAP[y][x], "(%d, %d)" % (x, y))
+        self.assertGreater(self.label_setting_differs(screen, window), 50, "the directory caption is drawn")
+        self.assertTrue(child(window, BUTTON_STOP)["focus"], "Stop holds the focus")
+
+        press("Escape", left + 300, top + 40)
+        self.wait_ended()
+        self.assertIn("停止ボタン押下", self.log_lines())
+
+    def test_dragging_moves_the_window_and_a_click_on_a_button_clicks_it(self):
+        window = self.start()
+        self.wait_painted(window, "before-drag")
+        for point in (TITLE_POINT, (300, 95)):  # the title label, then the background
+            left, top = window["rect"][:2]
+            xdotool("mousemove", left + point[0], top + point[1])
+            xdotool("mousedown", 1)
+            for _ in range(6):
+                time.sleep(0.05)
+                xdotool("mousemove_relative", "--", 10, -6)
+            xdotool("mouseup", 1)
+            expected = [left + 60, top - 36]
+            window = wait_for("the window moved by (60, -36)",
+                              lambda: (lambda w: w if w and w["rect"][:2] == expected else None)(self.main_window()),
+                              timeout=10)
+        self.click_control(window, BUTTON_STOP)
+        self.wait_ended()
+        self.assertIn("停止ボタン押下", self.log_lines())
+
+    def test_about_box_opens_once_and_shows_the_version(self):
+        window = self.start()
+        self.wait_painted(window, "before-about")
+        self.click_control(window, BUTTON_ABOUT)
+        about = wait_for("the About box", lambda: find(probe(), "TAboutForm"))[0]
+        texts = [c["text"] for c in about["children"]]
+        for text in ("Quellix", "バージョン 1.0.1.0", "作者 Quellix Team", "OK"):
+            self.assertIn(text, texts)
+        self.assertTrue(any(t.startswith("https://") for t in texts))
+        left, top, right, bottom = about["rect"]
+        screen = wait_for("the About box on the screen",
+                          lambda: (lambda s: s if s.pixel(right - 10, bottom - 10) == (240, 251, 255) else None)(
+                              Screen("about-box-screen")))
+        screen.crop("about-box", about["rect"])
+
+        # Out of the way by its title bar, then About again while it is open.
+        xdotool("mousemove", left + 60, top + 8)
+        xdotool("mousedown", 1)
+        for _ in range(5):
+            time.sleep(0.05)
+            xdotool("mousemove_relative", "--", -30, 0)
+        xdotool("mouseup", 1)
+        wait_for("the About box moved", lambda: find(probe(), "TAboutForm")[0]["rect"][0] == left - 150, timeout=10)
+        self.click_control(window, BUTTON_ABOUT)
+        time.sleep(1)
+        boxes = find(probe(), "TAboutForm", visible=False)
+        self.assertEqual(len(boxes), 1, "one About box")
+        self.assertTrue(boxes[0]["visible"])
+
+        # Esc hides it; About shows the same box again.
+        about = boxes[0]
+        press("Escape", about["rect"][0] + 150, about["rect"][1] + 60)
+        wait_for("the About box hidden", lambda: not find(probe(), "TAboutForm"), timeout=10)
+        self.click_control(window, BUTTON_ABOUT)
+        about = wait_for("the About box again", lambda: find(probe(), "TAboutForm"), timeout=10)[0]
+        self.assertEqual(len(find(probe(), "TAboutForm", visible=False)), 1)
+        ok = child(about, 2)["rect"]
+        click((ok[0] + ok[2]) // 2, (ok[1] + ok[3]) // 2)
+        wait_for("the About box hidden by OK", lambda: not find(probe(), "TAboutForm"), timeout=10)
+
+        self.click_control(window, BUTTON_STOP)
+        self.wait_ended()
+
+    def test_channel_file_dialog_sets_the_directory_or_leaves_it(self):
+        for name, file in (("chan1", "13_ChFile.txt"), ("chan2", "27_ChFile.txt")):
+            os.makedirs(os.path.join(self.work, name))
+            open(os.path.join(self.work, name, file), "w").close()
+        window = self.start()
+        self.wait_painted(window, "before-dialog")
+
+        def choose(typed):
+            self.click_control(window, BUTTON_FILE)
+            dialog = wait_for("the open-file dialog", lambda: find(probe(), "#32770"))[0]
+            x, y = dialog["rect"][0] + 100, dialog["rect"][1] + 100
+            xdotool("mousemove", x, y)
+            if typed is None:
+                xdotool("key", "Escape")
+            else:
+                xdotool("type", "--delay", 20, typed)
+                xdotool("key", "Return")
+            wait_for("the dialog closed", lambda: not find(probe(), "#32770"), timeout=15)
+            return child(self.main_window(), PDIGI_DIR)["text"]
+
+        chan1 = windows_path(os.path.join(self.work, "chan1")) + "\\"
+        chan2 = windows_path(os.path.join(self.work, "chan2")) + "\\"
+        self.assertEqual(choose(chan1 + "13_ChFile.txt"), chan1)
+        # The dialog opens in the field's directory: a name relative to it lands next door.
+        self.assertEqual(choose("..\\chan2\\27_ChFile.txt"), chan2)
+        self.assertEqual(choose(None), chan2, "Cancel leaves the field")
+
+        self.click_control(window, BUTTON_STOP)
+        self.wait_ended()
+
+    def test_import_run_hides_the_directory_caption(self):
+        reserve = os.path.join(self.work, "reserve", "GigaPocket")
+        os.makedirs(reserve)
+        for i in range(8000):  # enough to delete for a pause to catch the run
+            open(os.path.join(reserve, "%05d.tvpi" % i), "w").close()
+        window = self.start(windows_path(reserve))
+        self.click_control(window, BUTTON_PAUSE)
+        paused = wait_for("the pause", lambda: (lambda w: w if w and child(w, BUTTON_PLAY)["enabled"] and not child(
+            w, BUTTON_PAUSE)["enabled"] else None)(self.main_window()), timeout=10)
+        screen = self.wait_painted(paused, "import-run-paused")
+        screen.crop("import-run-paused-window", paused["rect"])
+        self.assertEqual(self.label_setting_differs(screen, paused), 0, "no directory caption")
+        self.assertGreater(len(os.listdir(reserve)), 0, "held by the pause")
+
+        self.click_control(paused, BUTTON_PLAY)
+        self.wait_ended(timeout=120)
+        self.assertEqual(os.listdir(reserve), [])
+        self.assertIn("Quellix", self.log_lines())
+
+
+if __name__ == "__main__":
+    # Programs of an earlier run lost their display: start and end with a clean prefix.
+    kill_prefix()
+    try:
+        unittest.main(argv=sys.argv[:1], verbosity=2)
+    finally:
+        kill_prefix()
