@@ -6,7 +6,7 @@
 #include "support/version_info.h"
 #include "ui/main_window_layout.h"
 #include "ui/message_pump_win.h"
-#include "ui/shell_open_win.h"
+#include "support/shell_open_win.h"
 
 #include <commctrl.h>
 
@@ -240,7 +240,7 @@ void TAboutForm::CreateControls() {
     std::wstring hint = WideFromSjis(kLinkHint);
     for (HWND link : {home, board}) {
         TTTOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = window_;
         tool.uId = reinterpret_cast<UINT_PTR>(link);

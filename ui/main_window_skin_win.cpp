@@ -7,7 +7,7 @@
 #include "support/text.h"
 #include "ui/about_box_win.h"
 #include "ui/main_window_layout.h"
-#include "ui/shell_open_win.h"
+#include "support/shell_open_win.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -89,7 +89,7 @@ void TFormPdigi::SetupButtonLooks() {
     for (const auto& [id, hint] : hints) {
         std::wstring text = WideFromSjis(hint);
         TTTOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = window_;
         tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
