@@ -9,7 +9,7 @@ packages=(
     googletest libgtest-dev           # GoogleTest: installed natively, sources for the cross build
     g++-mingw-w64-x86-64-posix        # the Windows cross compiler
     wine64                            # runs the program and its tests
-    xvfb xdotool x11-apps imagemagick # the window's own tests: a real X display, input, screenshots
+    xvfb xauth xdotool x11-apps imagemagick # the window tests: a real X display, input, screenshots
     fonts-ipafont-gothic              # a Japanese font so Wine can draw the window's texts
     locales
 )
