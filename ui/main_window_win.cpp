@@ -5,6 +5,7 @@
 #include "support/cp932_win.h"
 #include "support/errors.h"
 #include "support/os.h"
+#include "support/registry_win.h"
 #include "support/text.h"
 #include "ui/main_window_layout.h"
 #include "ui/message_pump_win.h"
@@ -287,25 +288,9 @@ void TFormPdigi::AppException(const std::string& message) noexcept {
 }
 
 std::string TFormPdigi::GetRootDir() const {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"software\\Morvane\\Pexlan2\\etc", 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return {};
-    }
-    const UniqueHkey owned{key};
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExW(key, L"RootPath", nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ)) {
-        return {};
-    }
-    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
-    size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    if (::RegQueryValueExW(key, L"RootPath", nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
-        ERROR_SUCCESS) {
-        return {};
-    }
-    value.resize(wcsnlen(value.c_str(), value.size()));
-    return SjisFromWide(value);
+    // A missing key or value, or a value that is not a string, leaves the root directory empty.
+    const auto key = RegistryKeyReader::OpenCurrentUser("software\\Morvane\\Pexlan2\\etc");
+    return key ? key->ReadString("RootPath").value_or(std::string{}) : std::string{};
 }
 
 void TFormPdigi::FormCreate() {

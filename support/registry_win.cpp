@@ -1,0 +1,66 @@
+#include "support/registry_win.h"
+
+#include "support/cp932_win.h"
+
+#include <algorithm>
+#include <cwchar>
+
+namespace quellix {
+
+std::optional<RegistryKeyReader> RegistryKeyReader::OpenCurrentUser(std::string_view subKey) {
+    UniqueHkey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, WideFromSjis(subKey).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return RegistryKeyReader{std::move(key)};
+}
+
+std::optional<DWORD> RegistryKeyReader::ValueType(std::string_view name) const {
+    DWORD type = 0;
+    if (::RegQueryValueExW(key_.get(), WideFromSjis(name).c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return type;
+}
+
+std::optional<std::string> RegistryKeyReader::ReadString(std::string_view name) const {
+    const std::wstring wideName = WideFromSjis(name);
+    DWORD type = 0;
+    DWORD size = 0;
+    LSTATUS status = ::RegQueryValueExW(key_.get(), wideName.c_str(), nullptr, &type, nullptr, &size);
+    std::wstring value;
+    // The value can grow between the two calls: ask again until the buffer is large enough.
+    while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
+        if (type != REG_SZ && type != REG_EXPAND_SZ) {
+            return std::nullopt;
+        }
+        value.assign(size / sizeof(wchar_t) + 1, L'\0');
+        size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+        status = ::RegQueryValueExW(key_.get(), wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
+                                    &size);
+        if (status == ERROR_SUCCESS) {
+            if (type != REG_SZ && type != REG_EXPAND_SZ) {
+                return std::nullopt;
+            }
+            // A stored string need not end in a NUL; the extra character above makes room for one.
+            value.resize(std::min<std::size_t>(size / sizeof(wchar_t), value.size()));
+            value.resize(wcsnlen(value.c_str(), value.size()));
+            return SjisFromWide(value);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> RegistryKeyReader::ReadDword(std::string_view name) const {
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (::RegQueryValueExW(key_.get(), WideFromSjis(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                           &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof value) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace quellix
