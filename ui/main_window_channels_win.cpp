@@ -1,8 +1,71 @@
-// The channel-file import of the main window, run at every start.
+// The channel-file import of the main window, run at every start: the deck name from the first
+// argument, the tuner's area number and directory from the registry, the first channel file that
+// opens, and the directory where it was found shown in PdigiDir.
 #include "ui/main_window_win.h"
+
+#include "app/runtime_helpers.h"
+#include "channels/channel_import.h"
+#include "support/cp932_win.h"
+#include "support/registry_win.h"
+#include "support/text.h"
+#include "ui/main_window_layout.h"
 
 namespace quellix {
 
-void TFormPdigi::ImportChannelFile() {}
+namespace {
+
+constexpr const char* kTunerAppCfgKey = "Software\\BUFFALO INC.\\PCastTVDigital\\AppCfg";
+constexpr const char* kTunerProgramKey = "Software\\BUFFALO INC.\\PCastTVDigital\\PCastDigi";
+constexpr const char* kDefaultTunerDir = "C:\\Program Files\\BUFFALO\\PCastDigi";
+
+struct TunerSettings {
+    int areaNumber = 0;
+    std::string tunerDir = kDefaultTunerDir;
+};
+
+TunerSettings ReadTunerSettings() {
+    TunerSettings settings;
+    if (const auto appCfg = RegistryKeyReader::OpenCurrentUser(kTunerAppCfgKey)) {
+        // A missing value, or one that is not a DWORD, leaves area 0. The value is the tuner's
+        // 32-bit integer: read as signed, as the tuner stores it.
+        if (const auto area = appCfg->ReadDword("LocationIdx")) {
+            settings.areaNumber = static_cast<int>(*area);
+        }
+    }
+    if (const auto program = RegistryKeyReader::OpenCurrentUser(kTunerProgramKey)) {
+        if (!program->ValueType("Dir")) {
+            settings.tunerDir.clear(); // the key is there, the value is not
+        } else if (auto dir = program->ReadString("Dir")) {
+            settings.tunerDir = std::move(*dir);
+        }
+        // A "Dir" of another type cannot be read as a directory: the default stays.
+    }
+    return settings;
+}
+
+std::string WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return SjisFromWide(text);
+}
+
+} // namespace
+
+void TFormPdigi::ImportChannelFile() {
+    const std::string deckName = arguments_.empty() ? std::string{} : DeckNameFromArgument(arguments_.front());
+    const TunerSettings tuner = ReadTunerSettings();
+    HWND pdigiDir = Control(layout::kIdPdigiDir);
+    std::optional<TTextFile> channelFile =
+        OpenFirstChannelFile(ChannelFileCandidates(WindowText(pdigiDir), tuner.tunerDir, tuner.areaNumber));
+
+    std::optional<FileLineSource> lines;
+    if (channelFile) {
+        lines.emplace(channelFile->Handle);
+    }
+    RunChannelImport(deckName, lines ? &*lines : nullptr, {TableTV, TableTVChNo, TableTVChData}, run_, [&] {
+        // The directory part keeps its trailing backslash (a 0x5C trail byte is no delimiter).
+        ::SetWindowTextW(pdigiDir, WideFromSjis(ExtractFilePath(channelFile->Name)).c_str());
+    });
+}
 
 } // namespace quellix

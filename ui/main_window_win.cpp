@@ -295,6 +295,9 @@ std::string TFormPdigi::GetRootDir() const {
 
 void TFormPdigi::FormCreate() {
     rootDir_ = GetRootDir();
+    TableTV.SetFilePath(RootFile(rootDir_, kTableTVFileName));
+    TableTVChNo.SetFilePath(RootFile(rootDir_, kTableTVChNoFileName));
+    TableTVChData.SetFilePath(RootFile(rootDir_, kTableTVChDataFileName));
     SetupSettingsStore();
     ApplyWindowRegion();
     run_.FStopRequested = false;

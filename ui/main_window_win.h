@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/run_control.h"
+#include "channels/channel_tables.h"
 #include "support/log_file.h"
 #include "support/settings_store.h"
 #include "support/unique_handle_win.h"
@@ -41,6 +42,11 @@ public:
     static HWND MainWindow() noexcept;
 
     TLogFile LogFile1;
+    // The channel tables, closed outside the channel-file import and the harvest; their files lie
+    // in the host's root directory (set in FormCreate).
+    TCsvTable TableTV{CreateTableTV()};
+    TCsvTable TableTVChNo{CreateTableTVChNo()};
+    TCsvTable TableTVChData{CreateTableTVChData()};
     TSettingsStore FormStorage1;
 
 private:

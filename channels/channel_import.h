@@ -1,0 +1,107 @@
+// The import of the tuner's channel file into the channel-number table: the candidate files, the
+// guard that opens and closes the three channel tables, and the line loop that renames stations
+// and updates the rows of one deck.
+#pragma once
+
+#include "app/run_control.h"
+#include "app/runtime_helpers.h"
+#include "channels/channel_file.h"
+#include "channels/csv_table.h"
+#include "support/line_reader.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quellix {
+
+// Where the channel file is looked for, in this order: the user's channel-file directory, the
+// tuner's "channels" folder, the tuner's shared data folder. A backslash is added to a directory
+// only when it does not end in one (a 0x5C trail byte is no backslash).
+[[nodiscard]] std::vector<std::string> ChannelFileCandidates(std::string_view settingDir, std::string_view tunerDir,
+                                                             int areaNumber);
+
+// The first candidate that opens for reading (one attempt each, no wait; writers are denied while
+// it is open, and a file someone holds open for writing does not open); nullopt when none does.
+[[nodiscard]] std::optional<TTextFile> OpenFirstChannelFile(const std::vector<std::string>& candidates);
+
+// The lines of a channel file, one at a time.
+class ChannelLineSource {
+public:
+    ChannelLineSource() = default;
+    ChannelLineSource(const ChannelLineSource&) = delete;
+    ChannelLineSource& operator=(const ChannelLineSource&) = delete;
+    virtual ~ChannelLineSource() = default;
+
+    [[nodiscard]] virtual bool Eof() = 0;
+    virtual std::string ReadLine() = 0;
+};
+
+// The lines of an open file; read errors raise IoError.
+class FileLineSource final : public ChannelLineSource {
+public:
+    explicit FileLineSource(os::File& file) : reader_{file} {}
+    [[nodiscard]] bool Eof() override { return reader_.Eof(); }
+    std::string ReadLine() override { return reader_.ReadLine(); }
+
+private:
+    LineReader reader_;
+};
+
+// The lines of bytes already in memory.
+class BytesLineSource final : public ChannelLineSource {
+public:
+    explicit BytesLineSource(std::string_view bytes) : bytes_{bytes} {}
+    [[nodiscard]] bool Eof() override { return position_ >= bytes_.size(); }
+    std::string ReadLine() override;
+
+private:
+    std::string_view bytes_;
+    std::size_t position_ = 0;
+};
+
+struct ChannelTables {
+    TCsvTable& TableTV;       // station renaming: OldChannel -> NewChannel
+    TCsvTable& TableTVChNo;   // VideoDeckName, TVChannel, TVChannelNo
+    TCsvTable& TableTVChData; // opened and closed with the others, never read or changed
+};
+
+// Opens TableTV, TableTVChNo and TableTVChData in this order and closes them in the same order:
+// every close writes the table back to its file. A table whose open fails leaves the tables
+// opened before it to be closed again.
+class ChannelTablesSession {
+public:
+    explicit ChannelTablesSession(const ChannelTables& tables);
+    ChannelTablesSession(const ChannelTablesSession&) = delete;
+    ChannelTablesSession& operator=(const ChannelTablesSession&) = delete;
+    // Closes the tables when Close was not reached (an error is on its way): errors of these
+    // closes are dropped so that the first error goes on.
+    ~ChannelTablesSession();
+
+    // Closes all three, also when one close fails; the first failure is raised afterwards.
+    void Close();
+
+private:
+    ChannelTables tables_;
+    bool open_ = false;
+};
+
+// Brings one entry into the tables: the station name renamed once through TableTV, then the row
+// of (deckName, station) in TableTVChNo updated with the channel number, or appended.
+void ApplyChannelEntry(std::string_view deckName, const ChannelEntry& entry, const ChannelTables& tables);
+
+// The line loop over an open channel file with the tables open. Before each line it stops at the
+// end of the file, on a stop request, or when the deck name is empty. Pumps no messages.
+void ImportChannelLines(std::string_view deckName, ChannelLineSource& lines, const ChannelTables& tables,
+                        const TRunControl& run);
+
+// The whole import once the candidates have been tried: opens the tables; when there is a
+// channel file, calls `fileFound` and runs the line loop; closes the tables in every case (also
+// when a line or a table change raises, keeping every row posted so far) and lets the error go
+// on afterwards.
+void RunChannelImport(std::string_view deckName, ChannelLineSource* channelFile, const ChannelTables& tables,
+                      const TRunControl& run, const std::function<void()>& fileFound = {});
+
+} // namespace quellix

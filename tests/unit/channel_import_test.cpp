@@ -1,0 +1,242 @@
+// The channel-file import on real table files: renaming, updating the rows of one deck, the
+// order in which the tables are opened and closed, and what is kept when a line fails.
+#include "channels/channel_import.h"
+#include "channels/channel_tables.h"
+#include "support/errors.h"
+#include "support/text.h"
+#include "table_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quellix {
+namespace {
+
+using table_test::Rows;
+using table_test::RowsOf;
+using table_test::ScratchDir;
+
+const std::string kTVHeader = "\"元のTV局名\",\"新しいTV局名\",\r\n";
+const std::string kChNoHeader = "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n";
+const std::string kChDataHeader = "\"TVChannel\",\"TVChannelNo\",\"TVURL\",\r\n";
+
+std::string CsvLines(const std::vector<std::vector<std::string>>& rows) {
+    std::string text;
+    for (const auto& row : rows) {
+        for (const std::string& value : row) {
+            text += "\"" + value + "\",";
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+// The three tables on files in a scratch folder.
+class ChannelImportTest : public testing::Test {
+protected:
+    void WriteTV(const std::vector<std::vector<std::string>>& rows) {
+        dir.Write("tvconvert.csv", kTVHeader + CsvLines(rows));
+    }
+    void WriteChNo(const std::vector<std::vector<std::string>>& rows) {
+        dir.Write("pexTVCHNo.csv", kChNoHeader + CsvLines(rows));
+    }
+    Rows ChNoRows() {
+        TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
+        table.Open();
+        return RowsOf(table.Records());
+    }
+    void Import(std::string_view deckName, std::string_view channelFile, const TRunControl& run = {}) {
+        BytesLineSource lines{channelFile};
+        RunChannelImport(deckName, &lines, tables, run);
+    }
+
+    ScratchDir dir;
+    TCsvTable tableTV = CreateTableTV(dir.File("tvconvert.csv"));
+    TCsvTable tableTVChNo = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
+    TCsvTable tableTVChData = CreateTableTVChData(dir.File("tvchdata.csv"));
+    ChannelTables tables{tableTV, tableTVChNo, tableTVChData};
+};
+
+Rows R(std::initializer_list<std::vector<std::string>> rows) {
+    Rows out;
+    for (const auto& row : rows) {
+        out.emplace_back(row.begin(), row.end());
+    }
+    return out;
+}
+
+TEST_F(ChannelImportTest, RenamesOnceAndUpdatesTheRowsOfTheDeckOnly) {
+    WriteTV({{"ABC", "XYZ"}, {"XYZ", "QQQ"}, {"ソニー", "表能"}});
+    WriteChNo({{"Other", "XYZ", "5"}, {"Deck1", "Gone", "9"}, {"Deck1", "XYZ", "1"}});
+    Import("Deck1", "[Station]\r\n"
+                    "12=ABC,1\r\n"        // renamed to XYZ, not on to QQQ: updates the existing row
+                    "27 = ソニー , x\r\n" // renamed to 表能 (trail bytes 0x5C on both sides)
+                    "3=New,\r\n"
+                    "4=New,\r\n" // the later line wins
+                    "[End_Station]\r\n"
+                    "8=Outside,\r\n");
+    EXPECT_EQ(ChNoRows(), R({{"Other", "XYZ", "5"},
+                             {"Deck1", "Gone", "9"},
+                             {"Deck1", "XYZ", "12"},
+                             {"Deck1", "表能", "27"},
+                             {"Deck1", "New", "4"}}));
+    // The bytes are written as they stand.
+    EXPECT_NE(dir.Read("pexTVCHNo.csv").find("\"Deck1\",\"表能\",\"27\",\r\n"), std::string::npos);
+}
+
+TEST_F(ChannelImportTest, EntryLinesWithoutAStationOrNumberStillMakeRows) {
+    Import("D", "[Station]\n12=ABC\nABC,1\n1,2=ABC\n\n");
+    // "12=ABC" and "1,2=ABC" both give the empty station name, so the later one updates that row;
+    // the blank line updates it once more.
+    EXPECT_EQ(ChNoRows(), R({{"D", "", ""}, {"D", "ABC", ""}}));
+}
+
+TEST_F(ChannelImportTest, DeckNameComesFromTheLastComponentOfTheArgument) {
+    const struct {
+        const char* argument;
+        bool changesRows;
+    } cases[] = {
+        {"C:\\", false},                      // the text after the colon is empty
+        {"D:\\Host\\reserve\\Deck1", true},   // no trailing backslash
+        {"D:\\Host\\reserve\\Deck1\\", true}, // one trailing backslash dropped
+        {"D:\\x\\Deck1\\\\", false},          // two: the last component is empty
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.argument);
+        WriteChNo({{"Deck1", "A", "1"}});
+        Import(DeckNameFromArgument(c.argument), "[Station]\n2=A,\n3=B,\n");
+        EXPECT_EQ(ChNoRows(), c.changesRows ? R({{"Deck1", "A", "2"}, {"Deck1", "B", "3"}}) : R({{"Deck1", "A", "1"}}));
+    }
+}
+
+TEST_F(ChannelImportTest, AStopRequestEndsTheLoopBeforeTheNextLine) {
+    TRunControl run;
+    run.FStopRequested = true;
+    Import("Deck1", "[Station]\n1=A,\n", run);
+    EXPECT_EQ(ChNoRows(), Rows{});
+    EXPECT_TRUE(dir.Exists("pexTVCHNo.csv")); // written back all the same
+}
+
+TEST_F(ChannelImportTest, ASecondRunOnTheSameFileChangesNothing) {
+    // 表示 repeated: 32 bytes, longer than the 30 bytes of TVChannel, so the row keeps the first 30.
+    const std::string longName = "表示表示表示表示表示表示表示表示";
+    const std::string file = "[Station]\n1=A,\n2=ソ,\n3=" + longName + ",\n";
+    WriteChNo({{"Other", "A", "7"}});
+    Import("Deck1", file);
+    const std::string first = dir.Read("pexTVCHNo.csv");
+    Import("Deck1", file);
+    EXPECT_EQ(dir.Read("pexTVCHNo.csv"), first);
+    EXPECT_EQ(
+        ChNoRows(),
+        R({{"Other", "A", "7"}, {"Deck1", "A", "1"}, {"Deck1", "ソ", "2"}, {"Deck1", longName.substr(0, 30), "3"}}));
+}
+
+TEST_F(ChannelImportTest, WithoutAChannelFileTheTablesAreStillRewritten) {
+    dir.Write("pexTVCHNo.csv", "\"ToolName\",\"TVChannel\",\"TVChannelNo\"\n\"Deck1\",\"A\",\"1\"\n");
+    bool found = false;
+    RunChannelImport("Deck1", nullptr, tables, {}, [&] { found = true; });
+    EXPECT_FALSE(found);
+    EXPECT_EQ(dir.Read("tvconvert.csv"), kTVHeader);
+    EXPECT_EQ(dir.Read("pexTVCHNo.csv"), kChNoHeader + CsvLines({{"Deck1", "A", "1"}}));
+    EXPECT_EQ(dir.Read("tvchdata.csv"), kChDataHeader);
+    EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
+}
+
+// Lines from a list; the line at `failAt` raises a read error.
+class FailingLines final : public ChannelLineSource {
+public:
+    FailingLines(std::vector<std::string> lines, std::size_t failAt) : lines_{std::move(lines)}, failAt_{failAt} {}
+    bool Eof() override { return next_ >= lines_.size(); }
+    std::string ReadLine() override {
+        if (next_ == failAt_) {
+            throw IoError{"read failed", 5};
+        }
+        return lines_[next_++];
+    }
+
+private:
+    std::vector<std::string> lines_;
+    std::size_t failAt_;
+    std::size_t next_ = 0;
+};
+
+TEST_F(ChannelImportTest, AFailingLineKeepsTheRowsPostedSoFarAndGoesOn) {
+    FailingLines lines{{"[Station]", "1=A,", "2=B,", "3=C,"}, 3};
+    EXPECT_THROW(RunChannelImport("Deck1", &lines, tables, {}), IoError);
+    EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
+    EXPECT_EQ(ChNoRows(), R({{"Deck1", "A", "1"}, {"Deck1", "B", "2"}}));
+    EXPECT_EQ(dir.Read("tvchdata.csv"), kChDataHeader);
+}
+
+// Records the table files opened for reading (Open) and created for writing (Close).
+class RecordingFileSystem final : public TableFileSystem {
+public:
+    os::File OpenFile(const std::string& path, os::OpenMode mode, os::Share share) override {
+        const std::string name = ExtractFileName(path);
+        const std::string stem = name.substr(0, name.find('.'));
+        if (mode == os::OpenMode::ReadExisting && name == failRead) {
+            return {};
+        }
+        if (mode == os::OpenMode::ReadExisting || mode == os::OpenMode::CreateNew) {
+            const std::string event = (mode == os::OpenMode::ReadExisting ? "open " : "close ") + stem;
+            if (events.empty() || events.back() != event) {
+                events.push_back(event);
+            }
+        }
+        return TableFileSystem::OpenFile(path, mode, share);
+    }
+
+    std::vector<std::string> events;
+    std::string failRead;
+};
+
+TEST_F(ChannelImportTest, TablesAreOpenedAndClosedInTheirOrder) {
+    for (const char* name : {"tvconvert.csv", "pexTVCHNo.csv", "tvchdata.csv"}) {
+        dir.Write(name, "");
+    }
+    RecordingFileSystem fs;
+    for (TCsvTable* table : {&tableTV, &tableTVChNo, &tableTVChData}) {
+        table->SetFileSystemForTesting(fs);
+    }
+    Import("Deck1", "[Station]\n1=A,\n");
+    EXPECT_EQ(fs.events, (std::vector<std::string>{"open tvconvert", "open pexTVCHNo", "open tvchdata",
+                                                   "close tvconvert", "close pexTVCHNo", "close tvchdata"}));
+
+    // A table that cannot be opened: the ones opened before it are closed again, the error goes on.
+    fs.events.clear();
+    fs.failRead = "pexTVCHNo.csv";
+    EXPECT_THROW(Import("Deck1", "[Station]\n2=B,\n"), IoError);
+    EXPECT_EQ(fs.events, (std::vector<std::string>{"open tvconvert", "close tvconvert"}));
+    EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
+}
+
+TEST(ChannelFileCandidates, AddABackslashOnlyWhereOneIsMissing) {
+    EXPECT_EQ(ChannelFileCandidates("C:\\ソ", "", 7),
+              (std::vector<std::string>{"C:\\ソ\\07_ChFile.txt", "\\channels\\07_ChFile.txt",
+                                        "C:\\ProgramData\\BUFFALO INC\\PCastDigi\\channels\\07_ChFile.txt"}));
+    EXPECT_EQ(ChannelFileCandidates("", "D:\\Tuner\\", 123),
+              (std::vector<std::string>{"\\123_ChFile.txt", "D:\\Tuner\\channels\\123_ChFile.txt",
+                                        "C:\\ProgramData\\BUFFALO INC\\PCastDigi\\channels\\123_ChFile.txt"}));
+}
+
+TEST(OpenFirstChannelFile, TakesTheFirstCandidateThatOpensAndReadsItsLines) {
+    ScratchDir dir;
+    dir.Write("found.txt", "[Station]\r\n1=A\r,\r\n2=B,\n[End_Station]");
+    dir.Write("later.txt", "[Station]\n9=Z,\n");
+    auto file = OpenFirstChannelFile({dir.File("missing.txt"), dir.File("found.txt"), dir.File("later.txt")});
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->Name, dir.File("found.txt"));
+    EXPECT_EQ(ExtractFilePath(file->Name), dir.File(""));
+    FileLineSource lines{file->Handle};
+    std::vector<std::string> read;
+    while (!lines.Eof()) {
+        read.push_back(lines.ReadLine());
+    }
+    EXPECT_EQ(read, (std::vector<std::string>{"[Station]", "1=A,", "2=B,", "[End_Station]"}));
+    EXPECT_FALSE(OpenFirstChannelFile({dir.File("missing.txt"), dir.File("nothing.txt")}));
+}
+
+} // namespace
+} // namespace quellix
