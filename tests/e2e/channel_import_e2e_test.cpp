@@ -1,0 +1,251 @@
+// The channel-file import end to end: the real quellix.exe with the tuner's registry values, its
+// channel files in the three places where they are looked for, and the channel-number table and
+// pex.ini it leaves in the host's root directory.
+#include "tests/e2e/e2e_support.h"
+
+#include "support/cp932_win.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quellix::e2e {
+namespace {
+
+const std::wstring kTunerKey = L"Software\\BUFFALO INC.";
+const std::wstring kAppCfgKey = L"Software\\BUFFALO INC.\\PCastTVDigital\\AppCfg";
+const std::wstring kProgramKey = L"Software\\BUFFALO INC.\\PCastTVDigital\\PCastDigi";
+const std::wstring kSharedChannels = L"C:\\ProgramData\\BUFFALO INC\\PCastDigi\\channels";
+const std::wstring kDefaultTunerChannels = L"C:\\Program Files\\BUFFALO\\PCastDigi\\channels";
+const std::wstring kDriveRootChannels = L"C:\\channels"; // "\channels" on the drive of C:\ working directories
+const std::string kChNoHeader = "\"ToolName\",\"TVChannel\",\"TVChannelNo\",";
+
+// A folder created with every missing level of its path; the levels it created are removed with
+// their content at the end, so the fixed folders on C: leave nothing behind.
+class CreatedFolder {
+public:
+    explicit CreatedFolder(const std::wstring& path) : path_{path} {
+        for (std::size_t slash = path.find(L'\\', 3);; slash = path.find(L'\\', slash + 1)) {
+            const std::wstring level = path.substr(0, slash);
+            if (::CreateDirectoryW(level.c_str(), nullptr) && top_.empty()) {
+                top_ = level;
+            }
+            if (slash == std::wstring::npos) {
+                break;
+            }
+        }
+    }
+    CreatedFolder(const CreatedFolder&) = delete;
+    CreatedFolder& operator=(const CreatedFolder&) = delete;
+    ~CreatedFolder() {
+        if (!top_.empty()) {
+            RemoveTree(top_);
+        }
+    }
+    [[nodiscard]] std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+    std::wstring top_;
+};
+
+std::string ChannelFile(const std::string& station, const std::string& number) {
+    return "[Setting]\r\n1=Ignored,\r\n[Station]\r\n" + number + "=" + station + ",0x7FE0,1\r\n[End_Station]\r\n";
+}
+
+std::string Row(const std::string& deck, const std::string& station, const std::string& number) {
+    return "\"" + deck + "\",\"" + station + "\",\"" + number + "\",";
+}
+
+class ChannelImportE2E : public testing::Test {
+protected:
+    void SetUp() override {
+        // The test prefix has no tuner software: its registry tree is the tests' own.
+        DeleteRegistryTree(kTunerKey);
+        SetRootPath(root.Path());
+        ASSERT_TRUE(::CreateDirectoryW((root / L"reserve").c_str(), nullptr));
+        ASSERT_TRUE(::CreateDirectoryW(reserve.c_str(), nullptr));
+        ASSERT_TRUE(::CreateDirectoryW(tunerDir.c_str(), nullptr));
+        ASSERT_TRUE(::CreateDirectoryW((tunerDir + L"\\channels").c_str(), nullptr));
+    }
+    void TearDown() override { DeleteRegistryTree(kTunerKey); }
+
+    // An import run for deck "Deck1", from the root directory as working directory (drive C:).
+    void RunImport() {
+        ProcessOptions options;
+        options.workingDirectory = root.Path();
+        const RunResult result = RunQuellix({reserve}, 60000, options);
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 0U);
+    }
+    std::vector<std::string> ChNoLines() const { return ReadLines(root / L"pexTVCHNo.csv"); }
+    void WriteChNo(const std::vector<std::string>& rows) const {
+        std::string text = kChNoHeader + "\r\n";
+        for (const std::string& row : rows) {
+            text += row + "\r\n";
+        }
+        WriteFileBytes(root / L"pexTVCHNo.csv", text);
+    }
+    void SetPdigiDir(const std::string& text) const {
+        WriteFileBytes(root / L"pex.ini", "[TFormPdigi]\r\nPdigiDir_Text=" + text + "\r\n");
+    }
+    // The channel-file directory as the settings store kept it at the end of the run.
+    std::string PdigiDir() const {
+        for (const std::string& line : ReadLines(root / L"pex.ini")) {
+            if (line.rfind("PdigiDir_Text=", 0) == 0) {
+                return line.substr(14);
+            }
+        }
+        return "(no PdigiDir_Text)";
+    }
+
+    TempDir root;
+    std::wstring reserve = root / L"reserve\\Deck1";
+    std::wstring tunerDir = root / L"tuner";
+};
+
+TEST_F(ChannelImportE2E, AreaNumberNamesTheChannelFile) {
+    SetRegistryString(kProgramKey, L"Dir", tunerDir);
+    for (const char* number : {"00", "07", "7", "123"}) {
+        WriteFileBytes(tunerDir + L"\\channels\\" + WideFromSjis(number) + L"_ChFile.txt",
+                       ChannelFile(std::string{"S"} + number, "5"));
+    }
+    const struct {
+        const char* name;
+        std::function<void()> setUp;
+        const char* station;
+    } cases[] = {
+        {"no AppCfg key", [] {}, "S00"},
+        {"LocationIdx absent", [] { SetRegistryString(kAppCfgKey, L"Other", L"7"); }, "S00"},
+        {"LocationIdx 7", [] { SetRegistryDword(kAppCfgKey, L"LocationIdx", 7); }, "S07"},
+        {"LocationIdx 123", [] { SetRegistryDword(kAppCfgKey, L"LocationIdx", 123); }, "S123"},
+        {"LocationIdx of the wrong type", [] { SetRegistryString(kAppCfgKey, L"LocationIdx", L"7"); }, "S00"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteRegistryTree(kAppCfgKey);
+        c.setUp();
+        WriteChNo({});
+        RunImport();
+        EXPECT_EQ(ChNoLines(), (std::vector<std::string>{kChNoHeader, Row("Deck1", c.station, "5")}));
+    }
+}
+
+TEST_F(ChannelImportE2E, CandidatesWinInTurnAndNoneLeavesRowsAndPdigiDirAlone) {
+    // The user's directory ends in ソ (second byte 0x5C) and has no backslash of its own.
+    const std::wstring settingDir = root / WideFromSjis("設定ソ");
+    ASSERT_TRUE(::CreateDirectoryW(settingDir.c_str(), nullptr));
+    const CreatedFolder shared{kSharedChannels};
+    SetRegistryString(kProgramKey, L"Dir", tunerDir);
+    SetPdigiDir(SjisFromWide(settingDir));
+    WriteChNo({Row("Other", "表示", "9")});
+
+    const std::wstring files[] = {settingDir + L"\\00_ChFile.txt", tunerDir + L"\\channels\\00_ChFile.txt",
+                                  shared.File(L"00_ChFile.txt")};
+    const std::string directories[] = {SjisFromWide(settingDir) + "\\", SjisFromWide(tunerDir) + "\\channels\\",
+                                       "C:\\ProgramData\\BUFFALO INC\\PCastDigi\\channels\\"};
+    for (int i = 0; i < 3; ++i) {
+        WriteFileBytes(files[i], ChannelFile("表示", std::to_string(i + 1)));
+    }
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i + 1);
+        RunImport();
+        EXPECT_EQ(PdigiDir(), directories[i]);
+        EXPECT_EQ(ChNoLines(), (std::vector<std::string>{kChNoHeader, Row("Other", "表示", "9"),
+                                                         Row("Deck1", "表示", std::to_string(i + 1))}));
+        ASSERT_TRUE(::DeleteFileW(files[i].c_str()));
+    }
+
+    // None left: no row changes, PdigiDir keeps its text, and the three tables are still written
+    // back (a table file in another form comes back in the program's own form).
+    SetPdigiDir("D:\\nowhere\\");
+    WriteFileBytes(root / L"pexTVCHNo.csv", "\"ToolName\",\"TVChannel\",\"TVChannelNo\"\n\"Deck1\",\"表示\",\"3\"\n");
+    ::DeleteFileW((root / L"tvconvert.csv").c_str());
+    ::DeleteFileW((root / L"tvchdata.csv").c_str());
+    RunImport();
+    EXPECT_EQ(PdigiDir(), "D:\\nowhere\\");
+    EXPECT_EQ(ChNoLines(), (std::vector<std::string>{kChNoHeader, Row("Deck1", "表示", "3")}));
+    EXPECT_EQ(ReadFileBytes(root / L"tvconvert.csv"), "\"元のTV局名\",\"新しいTV局名\",\r\n");
+    EXPECT_EQ(ReadFileBytes(root / L"tvchdata.csv"), "\"TVChannel\",\"TVChannelNo\",\"TVURL\",\r\n");
+}
+
+TEST_F(ChannelImportE2E, TunerDirectoryFallsBackWhenTheRegistryLacksIt) {
+    // Candidate 1 is "\00_ChFile.txt" while PdigiDir is empty: it must not be there.
+    ASSERT_FALSE(FileExists(L"C:\\00_ChFile.txt"));
+    const struct {
+        const char* name;
+        std::function<void()> setUp;
+        std::wstring channels;
+        std::string pdigiDir;
+    } cases[] = {
+        // The key is there without "Dir": the tuner directory is empty, so "\channels\" on the
+        // working directory's drive.
+        {"key without Dir", [] { SetRegistryString(kProgramKey, L"Other", L"x"); }, kDriveRootChannels, "\\channels\\"},
+        {"no key", [] {}, kDefaultTunerChannels, "C:\\Program Files\\BUFFALO\\PCastDigi\\channels\\"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteRegistryTree(kTunerKey);
+        c.setUp();
+        const CreatedFolder channels{c.channels};
+        WriteFileBytes(channels.File(L"00_ChFile.txt"), ChannelFile("ソ", "21"));
+        SetPdigiDir("");
+        WriteChNo({});
+        RunImport();
+        EXPECT_EQ(PdigiDir(), c.pdigiDir);
+        EXPECT_EQ(ChNoLines(), (std::vector<std::string>{kChNoHeader, Row("Deck1", "ソ", "21")}));
+        ::DeleteFileW(channels.File(L"00_ChFile.txt").c_str());
+    }
+}
+
+TEST_F(ChannelImportE2E, AChannelFileHeldOpenForWritingIsPassedOver) {
+    const TempDir settingDir;
+    SetRegistryString(kProgramKey, L"Dir", tunerDir);
+    SetPdigiDir(SjisFromWide(settingDir.Path()) + "\\");
+    WriteFileBytes(settingDir / L"00_ChFile.txt", ChannelFile("A", "1"));
+    WriteFileBytes(tunerDir + L"\\channels\\00_ChFile.txt", ChannelFile("A", "2"));
+    const struct {
+        const char* name;
+        DWORD access;
+        DWORD share;
+        const char* number;
+    } cases[] = {
+        {"held for writing", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, "2"},
+        {"held for reading", GENERIC_READ, FILE_SHARE_READ, "1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const UniqueFileHandle held{::CreateFileW((settingDir / L"00_ChFile.txt").c_str(), c.access, c.share, nullptr,
+                                                  OPEN_EXISTING, 0, nullptr)};
+        ASSERT_TRUE(held);
+        SetPdigiDir(SjisFromWide(settingDir.Path()) + "\\");
+        WriteChNo({});
+        RunImport();
+        EXPECT_EQ(ChNoLines(), (std::vector<std::string>{kChNoHeader, Row("Deck1", "A", c.number)}));
+    }
+}
+
+TEST_F(ChannelImportE2E, AStartWithoutArgumentsFillsPdigiDirButChangesNoRow) {
+    SetRegistryString(kProgramKey, L"Dir", tunerDir);
+    WriteFileBytes(tunerDir + L"\\channels\\00_ChFile.txt", ChannelFile("A", "1"));
+    WriteChNo({Row("Deck1", "A", "9")});
+    ProcessOptions options;
+    options.workingDirectory = root.Path();
+    PROCESS_INFORMATION process = StartQuellix({}, options);
+    const HWND window = WaitForMainWindow(process.dwProcessId);
+    ASSERT_NE(window, nullptr);
+    // The first activation (and the import in it) was posted before the window could be found.
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    const RunResult result = WaitAndClose(process);
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(PdigiDir(), SjisFromWide(tunerDir) + "\\channels\\");
+    EXPECT_EQ(ChNoLines(), (std::vector<std::string>{kChNoHeader, Row("Deck1", "A", "9")}));
+    EXPECT_TRUE(FileExists(root / L"tvchdata.csv"));
+}
+
+} // namespace
+} // namespace quellix::e2e
