@@ -52,6 +52,17 @@ std::string WindowText(HWND window) {
 } // namespace
 
 void TFormPdigi::ImportChannelFile() {
+    // An error here (a table file that cannot be read or written, a read error in the channel
+    // file) reaches the log through the error hook once the tables are closed. It must not leave
+    // the first activation early: an import run would then never run nor close its window.
+    try {
+        ImportChannelFileSteps();
+    } catch (const std::exception& error) {
+        AppException(error);
+    }
+}
+
+void TFormPdigi::ImportChannelFileSteps() {
     const std::string deckName = arguments_.empty() ? std::string{} : DeckNameFromArgument(arguments_.front());
     const TunerSettings tuner = ReadTunerSettings();
     HWND pdigiDir = Control(layout::kIdPdigiDir);

@@ -80,6 +80,7 @@ private:
     // Steps that other parts of the program fill, each in a file of its own.
     void HarvestReservations();            // main_window_harvest_win.cpp
     void ImportChannelFile();              // main_window_channels_win.cpp
+    void ImportChannelFileSteps();         // main_window_channels_win.cpp
     void SetupSettingsStore();             // main_window_settings_win.cpp
     void SaveSettingsOnAcceptedClose();    // main_window_settings_win.cpp
     void SaveSettingsOnDestroy();          // main_window_settings_win.cpp

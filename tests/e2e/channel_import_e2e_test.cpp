@@ -254,5 +254,27 @@ TEST_F(ChannelImportE2E, AStartWithoutArgumentsFillsPdigiDirButChangesNoRow) {
     EXPECT_EQ(ChNoLines(), (std::vector<std::string>{kChNoHeader, Row("Deck1", "A", "9")}));
 }
 
+TEST_F(ChannelImportE2E, ATableThatCannotBeReadIsLoggedAndTheRunGoesOn) {
+    SetRegistryString(kProgramKey, L"Dir", tunerDir);
+    WriteFileBytes(tunerDir + L"\\channels\\00_ChFile.txt", ChannelFile("A", "1"));
+    WriteChNo({Row("Deck1", "A", "9")});
+    WriteFileBytes(reserve + L"\\old.tvpi", "x");
+    {
+        // Nobody else may open the channel-number table while it is held.
+        const UniqueFileHandle held{
+            ::CreateFileW((root / L"pexTVCHNo.csv").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
+        ASSERT_TRUE(held);
+        RunImport();
+    }
+    const std::string log = ReadFileBytes(root / L"pex.log");
+    EXPECT_NE(log.find("pexTVCHNo.csv"), std::string::npos) << log;
+    EXPECT_NE(log.find(" (C.ERROR)\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("--- END ---"), std::string::npos) << log;
+    EXPECT_FALSE(FileExists(reserve + L"\\old.tvpi")) << "the import run did not run";
+    EXPECT_EQ(ChNoLines(), (std::vector<std::string>{kChNoHeader, Row("Deck1", "A", "9")}));
+    // The table opened before it was closed (written back) again.
+    EXPECT_EQ(ReadFileBytes(root / L"tvconvert.csv"), "\"元のTV局名\",\"新しいTV局名\",\r\n");
+}
+
 } // namespace
 } // namespace quellix::e2e
