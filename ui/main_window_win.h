@@ -42,12 +42,11 @@ public:
     static HWND MainWindow() noexcept;
 
     TLogFile LogFile1;
-    // The channel tables, closed outside the channel-file import and the harvest; their files lie
-    // in the host's root directory (set in FormCreate).
-    TCsvTable TableTV{CreateTableTV()};
-    TCsvTable TableTVChNo{CreateTableTVChNo()};
-    TCsvTable TableTVChData{CreateTableTVChData()};
     TSettingsStore FormStorage1;
+    // The channel tables; their files lie in the host's root directory (set in FormCreate).
+    TCsvTable TableTV = CreateTableTV();
+    TCsvTable TableTVChNo = CreateTableTVChNo();
+    TCsvTable TableTVChData = CreateTableTVChData();
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
