@@ -1,0 +1,71 @@
+#include "app/reservation.h"
+
+#include "app/runtime_helpers.h"
+#include "support/errors.h"
+#include "support/text.h"
+
+#include <cstdio>
+
+namespace quellix {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+std::string HourMinute(DateTime value) {
+    const TimeParts time = DecodeTime(value);
+    return TwoDigits(time.hour) + ":" + TwoDigits(time.minute);
+}
+
+std::string FourDigits(int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d", value);
+    return text;
+}
+
+} // namespace
+
+void ClearReservation(TReservation& reservation) {
+    reservation = TReservation{};
+}
+
+std::string FormatReservationFile(const TReservation& reservation) {
+    const DateParts date = DecodeDate(reservation.StartTime);
+    std::string out;
+    out.reserve(256 + reservation.Station.size() + reservation.Title.size() + reservation.Description.size());
+    const auto line = [&](std::string_view text) {
+        out += text;
+        out += kLineEnd;
+    };
+    line("Content-type: application/x-tv-program-info; charset=shift_jis");
+    line("version: 1");
+    line("station: " + Trim(reservation.Station));
+    line("year: " + FourDigits(date.year));
+    line("month: " + TwoDigits(date.month));
+    line("date: " + TwoDigits(date.day));
+    line("start: " + HourMinute(reservation.StartTime));
+    line("end: " + HourMinute(reservation.EndTime));
+    // The title goes in as the tuner gave it: a file of the same name lying about has nothing to
+    // do with the recording.
+    line("program-title: " + Trim(reservation.Title));
+    line("genre: " + std::to_string(reservation.Genre));
+    line("");
+    line(Trim(reservation.Description));
+    line("  ");
+    line("");
+    return out;
+}
+
+void WriteReservationFile(const TReservation& reservation, const std::string& fileName) {
+    os::RemoveFile(fileName);
+    TTextFile file{fileName, {}};
+    if (!OpenForWriteRetry(file, 0)) {
+        return;
+    }
+    // The 14 lines go out in one write; a failure of it or of the close is the caller's to report.
+    if (!file.Handle.Write(FormatReservationFile(reservation)) || !file.Handle.Close()) {
+        ThrowLastIoError(fileName);
+    }
+}
+
+} // namespace quellix

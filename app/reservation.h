@@ -1,0 +1,48 @@
+// The reservation record that the harvest fills for every tuner task, and its iEPG file
+// ("application/x-tv-program-info", .tvpi) as the host takes it from its reserve directory.
+#pragma once
+
+#include "support/date_time.h"
+
+#include <cstdint>
+#include <string>
+
+namespace quellix {
+
+struct TReservation {
+    std::string Station;  // station name as the host knows it
+    std::string Channel;  // channel number text of the tuner task, at most 2 characters
+    DateTime StartTime{}; // also supplies the file's date fields
+    DateTime EndTime{};   // only its time of day is written
+    std::string Title;
+    std::string Description; // the file's body; never filled by this program
+    // Declared by the record's layout, cleared with it, otherwise never set or read.
+    std::string Reserved1;
+    std::string Reserved2;
+    std::string Reserved3;
+    std::int32_t Reserved4{};
+    std::string Reserved5;
+    std::int32_t Reserved6{};
+    std::int32_t Reserved7{};
+    std::int32_t Reserved8{};
+    std::int32_t Reserved9{};
+    std::int32_t Reserved10{};
+    std::string Reserved11;
+    std::int32_t Reserved12{};
+    std::int32_t Reserved13{};
+    std::string Reserved14;
+    std::int32_t Genre{}; // never filled by this program, so always 0
+};
+
+// Every text empty, every date-time and number 0.
+void ClearReservation(TReservation& reservation);
+
+// The 14 lines of the iEPG file, each ended by CR LF, the texts as Shift_JIS bytes as they stand.
+[[nodiscard]] std::string FormatReservationFile(const TReservation& reservation);
+
+// Replaces `fileName` with the reservation's iEPG file. A file that cannot be created (missing
+// directory, access denied, name in use) is passed over silently; a write error after the file
+// was created raises IoError and may leave the file incomplete.
+void WriteReservationFile(const TReservation& reservation, const std::string& fileName);
+
+} // namespace quellix

@@ -1,0 +1,147 @@
+#include "app/reservation.h"
+
+#include "support/errors.h"
+#include "tests/unit/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+
+namespace quellix {
+namespace {
+
+using testing_support::NativeTempDir;
+using testing_support::ReadAll;
+using testing_support::WriteAll;
+
+DateTime At(int year, int month, int day, int hour, int minute) {
+    return *TryEncodeDate(year, month, day) + *TryEncodeTime(hour, minute, 0);
+}
+
+TReservation Make(std::string station, DateTime start, DateTime end, std::string title) {
+    TReservation r;
+    r.Station = std::move(station);
+    r.Channel = "21";
+    r.StartTime = start;
+    r.EndTime = end;
+    r.Title = std::move(title);
+    return r;
+}
+
+std::string Lines(std::initializer_list<std::string_view> lines) {
+    std::string out;
+    for (const auto line : lines) {
+        out += line;
+        out += "\r\n";
+    }
+    return out;
+}
+
+constexpr std::string_view kContentType = "Content-type: application/x-tv-program-info; charset=shift_jis";
+
+TEST(FormatReservationFile, WritesTheFourteenLinesByteForByte) {
+    struct Case {
+        const char* what;
+        TReservation reservation;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"a plain evening programme", Make("TV Alpha", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30), "News"),
+         Lines({kContentType, "version: 1", "station: TV Alpha", "year: 2009", "month: 03", "date: 01", "start: 21:01",
+                "end: 21:30", "program-title: News", "genre: 0", "", "", "  ", ""})},
+        {"zero padding", Make("A", At(2010, 1, 9, 9, 5), At(2010, 1, 9, 10, 0), "x"),
+         Lines({kContentType, "version: 1", "station: A", "year: 2010", "month: 01", "date: 09", "start: 09:05",
+                "end: 10:00", "program-title: x", "genre: 0", "", "", "  ", ""})},
+        {"an end after midnight keeps the start's date",
+         Make("A", At(2009, 12, 31, 23, 31), At(2010, 1, 1, 0, 30), "Countdown"),
+         Lines({kContentType, "version: 1", "station: A", "year: 2009", "month: 12", "date: 31", "start: 23:31",
+                "end: 00:30", "program-title: Countdown", "genre: 0", "", "", "  ", ""})},
+        {"empty title", Make("A", At(2009, 3, 1, 0, 0), At(2009, 3, 1, 0, 0), ""),
+         Lines({kContentType, "version: 1", "station: A", "year: 2009", "month: 03", "date: 01", "start: 00:00",
+                "end: 00:00", "program-title: ", "genre: 0", "", "", "  ", ""})},
+        {"blank-padded texts are trimmed",
+         Make(" \tＮＨＫ総合 ", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30), "  News\t\r "),
+         Lines({kContentType, "version: 1", "station: ＮＨＫ総合", "year: 2009", "month: 03", "date: 01",
+                "start: 21:01", "end: 21:30", "program-title: News", "genre: 0", "", "", "  ", ""})},
+        {"Shift_JIS with 0x5C trail bytes stays as it is",
+         Make("ソフト放送", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30), "表示テスト\\"),
+         Lines({kContentType, "version: 1", "station: ソフト放送", "year: 2009", "month: 03", "date: 01",
+                "start: 21:01", "end: 21:30", "program-title: 表示テスト\\", "genre: 0", "", "", "  ", ""})},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatReservationFile(c.reservation), c.expected) << c.what;
+    }
+
+    TReservation described = Make("A", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30), "x");
+    described.Description = "  body ";
+    described.Genre = -3;
+    const std::string text = FormatReservationFile(described);
+    EXPECT_NE(text.find("\r\ngenre: -3\r\n\r\nbody\r\n  \r\n\r\n"), std::string::npos) << text;
+}
+
+TEST(ClearReservation, EmptiesEveryField) {
+    TReservation r = Make("A", 1.5, 2.5, "t");
+    r.Description = "d";
+    r.Reserved1 = r.Reserved2 = r.Reserved3 = r.Reserved5 = r.Reserved11 = r.Reserved14 = "x";
+    r.Reserved4 = r.Reserved6 = r.Reserved7 = r.Reserved8 = r.Reserved9 = r.Reserved10 = r.Reserved12 = r.Reserved13 =
+        r.Genre = 7;
+    ClearReservation(r);
+    const TReservation empty;
+    EXPECT_EQ(FormatReservationFile(r), FormatReservationFile(empty));
+    EXPECT_TRUE(r.Station.empty() && r.Channel.empty() && r.Title.empty() && r.Description.empty());
+    EXPECT_TRUE(r.Reserved1.empty() && r.Reserved2.empty() && r.Reserved3.empty() && r.Reserved5.empty() &&
+                r.Reserved11.empty() && r.Reserved14.empty());
+    EXPECT_EQ(r.StartTime, 0.0);
+    EXPECT_EQ(r.EndTime, 0.0);
+    EXPECT_EQ(r.Reserved4 + r.Reserved6 + r.Reserved7 + r.Reserved8 + r.Reserved9 + r.Reserved10 + r.Reserved12 +
+                  r.Reserved13 + r.Genre,
+              0);
+}
+
+TEST(WriteReservationFile, ReplacesAnEarlierFileAndSkipsOneItCannotCreate) {
+    const NativeTempDir folder;
+    const TReservation r = Make("TV Alpha", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30), "News");
+    WriteAll(folder.NativeFile("x.tvpi"), std::string(4000, 'z'));
+    WriteReservationFile(r, folder.File("x.tvpi"));
+    EXPECT_EQ(ReadAll(folder.NativeFile("x.tvpi")), FormatReservationFile(r));
+
+    EXPECT_NO_THROW(WriteReservationFile(r, folder.File("missing\\x.tvpi")));
+    EXPECT_FALSE(std::filesystem::exists(folder.NativeFile("missing")));
+}
+
+TEST(WriteReservationFile, WritesTheTitleEvenWhenAFileOfThatNameLiesInTheCurrentDirectory) {
+    const NativeTempDir folder;
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Native());
+    WriteAll(folder.NativeFile("News"), "unrelated");
+    const TReservation r = Make("TV Alpha", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30), " News ");
+    WriteReservationFile(r, folder.File("a.tvpi"));
+    std::filesystem::current_path(before);
+    EXPECT_NE(ReadAll(folder.NativeFile("a.tvpi")).find("\r\nprogram-title: News\r\n"), std::string::npos);
+}
+
+TEST(WriteReservationFile, RaisesAnIoErrorWhenTheWriteFails) {
+    const NativeTempDir folder;
+    // A file-size limit below the file's size makes the write fail after the file was created.
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 0;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool raised = false;
+    try {
+        WriteReservationFile(Make("A", 1.0, 1.0, "t"), folder.File("full.tvpi"));
+    } catch (const IoError&) {
+        raised = true;
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_TRUE(raised);
+    EXPECT_TRUE(std::filesystem::exists(folder.NativeFile("full.tvpi")));
+}
+
+} // namespace
+} // namespace quellix

@@ -1,0 +1,211 @@
+#include "app/csv_line.h"
+#include "app/task_listing.h"
+#include "app/tuner_task.h"
+#include "tests/shared/task_listing_rows.h"
+
+#include <gtest/gtest.h>
+
+namespace quellix {
+namespace {
+
+using testing::ListingHeader;
+using testing::ListingRow;
+using testing::Quotes;
+using testing::TunerCommand;
+using Fields = std::vector<std::string>;
+
+DateTime At(int year, int month, int day, int hour, int minute) {
+    return *TryEncodeDate(year, month, day) + *TryEncodeTime(hour, minute, 0);
+}
+
+// The reservation that a listing row gives, read as the harvest reads a listing after its header.
+struct Read {
+    bool tunerTask = false;
+    bool hasNextRun = false;
+    TReservation reservation;
+};
+
+Read ReadRow(const std::string& row) {
+    TaskListingReader reader;
+    Fields fields;
+    EXPECT_FALSE(reader.ReadTunerTask(ListingHeader(), fields));
+    Read result;
+    result.tunerTask = reader.ReadTunerTask(row, fields);
+    if (result.tunerTask) {
+        EXPECT_EQ(fields.size(), 28U) << row;
+        result.hasNextRun = ReadTunerTask(fields, result.reservation);
+    }
+    return result;
+}
+
+TEST(ReadTunerTask, CutsTitleStartEndAndChannelFromTheCommandLine) {
+    struct Case {
+        const char* what;
+        std::string nextRun;
+        std::string command;
+        std::string title;
+        DateTime start;
+        DateTime end;
+        std::string channel;
+        std::string fileName;
+    };
+    const DateTime nine = At(2009, 3, 1, 21, 0);
+    const std::string exe = "\"C:\\Program Files\\BUFFALO\\PCastDigi\\PcastDigi.exe\" ";
+    const Case cases[] = {
+        {"the usual task", "2009/03/01 21:00:00", exe + "/t \"News\",\"x\" /ch 21 /time 30 /powerman ", "News",
+         nine + kOneMinute, nine + 30 * kOneMinute, "21", "20090301210121.tvpi"},
+        {"switches in upper case", "2009/03/01 21:00:00", exe + "/T \"News\",\"x\" /CH 21 /TIME 30 /POWERMAN", "News",
+         nine + kOneMinute, nine + 30 * kOneMinute, "21", "20090301210121.tvpi"},
+        {"a three-digit channel gives its first two digits", "2009/03/01 21:00:00",
+         exe + "/t \"News\",\"x\" /ch 123 /time 30 /powerman ", "News", nine + kOneMinute, nine + 30 * kOneMinute, "12",
+         "20090301210112.tvpi"},
+        {"a one-digit channel is zero-padded in the file name", "2009/03/01 21:00:00",
+         exe + "/t \"News\",\"x\" /ch 8 /time 30 /powerman ", "News", nine + kOneMinute, nine + 30 * kOneMinute, "8",
+         "20090301210108.tvpi"},
+        {"duration 0 ends at the next run time", "2009/03/01 21:00:00",
+         exe + "/t \"News\",\"x\" /ch 21 /time 0 /powerman ", "News", nine + kOneMinute, nine, "21",
+         "20090301210121.tvpi"},
+        {"no /powerman reads as duration 0", "2009/03/01 21:00:00", exe + "/t \"News\",\"x\" /ch 21 /time 30", "News",
+         nine + kOneMinute, nine, "21", "20090301210121.tvpi"},
+        {"the older time-first next run", "21:00:00, 2009/03/01", exe + "/t \"News\",\"x\" /ch 21 /time 30 /powerman ",
+         "News", nine + kOneMinute, nine + 30 * kOneMinute, "21", "20090301210121.tvpi"},
+        {"a start at 23:59 ends the next day", "2009/03/01 23:59:00",
+         exe + "/t \"深夜便\",\"x\" /ch 04 /time 90 /powerman ", "深夜便", At(2009, 3, 2, 0, 0), At(2009, 3, 2, 1, 29),
+         "04", "20090302000004.tvpi"},
+        {"titles with 0x5C trail bytes", "2009/03/01 21:00:00",
+         exe + "/t \" 表示ソフト \",\"x\" /ch 21 /time 30 /powerman ", "表示ソフト", nine + kOneMinute,
+         nine + 30 * kOneMinute, "21", "20090301210121.tvpi"},
+        {"no title switch", "2009/03/01 21:00:00", "PcastDigi.exe /ch 21 /time 30 /powerman ", "", nine + kOneMinute,
+         nine + 30 * kOneMinute, "21", "20090301210121.tvpi"},
+        {"no channel switch", "2009/03/01 21:00:00", "PcastDigi.exe /t \"a\",\"b\" /time 30 /powerman", "a",
+         nine + kOneMinute, nine + 30 * kOneMinute, "st", "20090301210100.tvpi"},
+    };
+    for (const auto& c : cases) {
+        for (const Quotes quotes : {Quotes::Doubled, Quotes::AsIs}) {
+            const Read read = ReadRow(ListingRow("\\PCastTV\\Rec", c.nextRun, c.command, quotes));
+            const std::string what = std::string{c.what} + (quotes == Quotes::AsIs ? " (quotes as they are)" : "");
+            ASSERT_TRUE(read.tunerTask) << what;
+            EXPECT_TRUE(read.hasNextRun) << what;
+            const TReservation& r = read.reservation;
+            EXPECT_EQ(r.Title, c.title) << what;
+            EXPECT_NEAR(r.StartTime, c.start, 1e-9) << what;
+            EXPECT_NEAR(r.EndTime, c.end, 1e-9) << what;
+            EXPECT_EQ(r.Channel, c.channel) << what;
+            EXPECT_EQ(ReservationFileName("C:\\Host\\reserve\\表示\\", r), "C:\\Host\\reserve\\表示\\" + c.fileName)
+                << what;
+            EXPECT_TRUE(r.Station.empty()) << what;
+        }
+    }
+}
+
+TEST(ReadTunerTask, ATaskWithoutNextRunGivesNoReservation) {
+    for (const char* nextRun : {"N/A", "該当なし", "", "Nicht zutreffend"}) {
+        const Read read = ReadRow(ListingRow("\\t", nextRun, TunerCommand("表示", "21", 30)));
+        ASSERT_TRUE(read.tunerTask) << nextRun;
+        EXPECT_FALSE(read.hasNextRun) << nextRun;
+        EXPECT_EQ(read.reservation.Title, "表示") << nextRun; // for the log line
+    }
+    EXPECT_TRUE(HasNextRunDate("2009/03/01 21:00:00"));
+    EXPECT_TRUE(HasNextRunDate("21:00:00, 2009/03/01"));
+    EXPECT_FALSE(HasNextRunDate("N/A"));
+}
+
+TEST(TaskListingReader, PicksOnlyTheTunersTasks) {
+    struct Case {
+        const char* what;
+        std::string line;
+        bool tunerTask;
+    };
+    const Case cases[] = {
+        {"header line", ListingHeader(), false},
+        {"blank line", "", false},
+        {"another program", ListingRow("\\Backup", "2009/03/01 21:00:00", "C:\\backup.exe /all"), false},
+        {"program name in lower case",
+         ListingRow("\\t", "2009/03/01 21:00:00", TunerCommand("a", "21", 30, "pcastdigi.exe")), false},
+        {"program name in another field only", ListingRow("\\PcastDigi.exe", "2009/03/01", "notepad.exe"), false},
+        {"fewer than ten fields", "\"h\",\"t\",\"2009/03/01 21:00:00\",\"s\",\"l\",\"r\",\"0\",\"a\",\"PcastDigi.exe\"",
+         false},
+        {"ten fields", "\"h\",\"t\",\"2009/03/01 21:00:00\",\"s\",\"l\",\"r\",\"0\",\"a\",\"PcastDigi.exe\",\"x\"",
+         true},
+        {"a tuner task", ListingRow("\\t", "2009/03/01 21:00:00", TunerCommand("a", "21", 30)), true},
+    };
+    for (const auto& c : cases) {
+        TaskListingReader reader;
+        Fields fields;
+        EXPECT_FALSE(reader.ReadTunerTask("", fields));
+        EXPECT_FALSE(reader.ReadTunerTask(ListingHeader(), fields));
+        EXPECT_EQ(reader.ReadTunerTask(c.line, fields), c.tunerTask) << c.what;
+    }
+    // A listing that starts with a task (no header) still reads that task.
+    TaskListingReader reader;
+    Fields fields;
+    EXPECT_TRUE(reader.ReadTunerTask(ListingRow("\\t", "2009/03/01", TunerCommand("a", "21", 30)), fields));
+}
+
+TEST(SplitListingLine, TakesTheCommandLineWholeWhenItsQuotesWereNotDoubled) {
+    const std::string command = TunerCommand("News", "21", 30);
+    const std::string asIs = ListingRow("\\t", "2009/03/01 21:00:00", command, Quotes::AsIs);
+    Fields plain;
+    SplitCsvLine(asIs, plain);
+    ASSERT_GT(plain.size(), 28U); // the splitter alone cuts the command line apart
+
+    Fields mended;
+    SplitListingLine(asIs, 28, mended);
+    Fields doubled;
+    SplitCsvLine(ListingRow("\\t", "2009/03/01 21:00:00", command, Quotes::Doubled), doubled);
+    ASSERT_EQ(doubled.size(), 28U);
+    EXPECT_EQ(mended, doubled);
+    EXPECT_EQ(mended[kCommandLineField], "\"C:\\Program Files\\BUFFALO\\PCastDigi\\PcastDigi.exe\" /t "
+                                         "\"News\",\"News\" /ch 21 /time 30 /powerman");
+
+    // The form in which only the arguments' quotes are doubled splits into the header's count and
+    // keeps the splitter's result.
+    const std::string argumentsDoubled =
+        "\"h\",\"\\t\",\"2009/03/01 21:00:00\",\"s\",\"l\",\"r\",\"0\",\"a\","
+        "\"C:\\Program Files\\BUFFALO\\PCastDigi\\PcastDigi.exe\" /t \"\"News\"\",\"\"x\"\" /ch 21 /time 30 "
+        "/powerman\",\"C:\\\",\"N/A\"";
+    Fields expected;
+    SplitCsvLine(argumentsDoubled, expected);
+    ASSERT_EQ(expected.size(), 11U);
+    EXPECT_EQ(expected[8], "C:\\Program Files\\BUFFALO\\PCastDigi\\PcastDigi.exe\" /t \"News\",\"x\" /ch 21 /time 30 "
+                           "/powerman");
+    SplitListingLine(argumentsDoubled, 11, mended);
+    EXPECT_EQ(mended, expected);
+
+    // More fields than the header, but a header too short to have a command line: left alone.
+    SplitListingLine("a,b,c,d", 3, mended);
+    EXPECT_EQ(mended, (Fields{"a", "b", "c", "d"}));
+}
+
+TEST(CsvFieldStarts, FollowsTheSplitter) {
+    const std::string_view lines[] = {"a,b,c",
+                                      "\"a\",\"b\"",
+                                      "\"a\"\"b\",c",
+                                      "\"a\"\",b\",c",
+                                      "\"a\"\"\",b",
+                                      "\"a\"\",b\"\"\",c",
+                                      "\"\",x",
+                                      " a , b ",
+                                      "abc",
+                                      "",
+                                      ",",
+                                      "a,,b,",
+                                      "x,\"a,b\"",
+                                      "\"a,b",
+                                      "\"a\"\",",
+                                      "x,\"a\"\",b\"",
+                                      "\"\"\",\",\"\"\","};
+    const std::vector<std::vector<std::size_t>> expected = {{0, 2, 4}, {0, 4}, {0, 7}, {0, 8}, {0, 6}, {0, 10},
+                                                            {0, 3},    {0, 4}, {0},    {0},    {0, 1}, {0, 2, 3, 5},
+                                                            {0, 2},    {0},    {0, 5}, {0, 2}, {0, 10}};
+    ASSERT_EQ(std::size(lines), expected.size());
+    Fields fields;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SplitCsvLine(lines[i], fields);
+        EXPECT_EQ(CsvFieldStarts(lines[i]), expected[i]) << lines[i];
+        EXPECT_EQ(CsvFieldStarts(lines[i]).size(), fields.size()) << lines[i];
+    }
+}
+
+} // namespace
+} // namespace quellix
