@@ -1,0 +1,137 @@
+#include "app/harvest.h"
+
+#include "app/reservation.h"
+#include "app/runtime_helpers.h"
+#include "app/task_listing.h"
+#include "app/tuner_task.h"
+#include "support/line_reader.h"
+#include "support/os.h"
+
+#include <exception>
+#include <vector>
+
+namespace quellix {
+
+namespace {
+
+// Closes the tables in their order and writes the end line when the harvest ends, whichever way
+// it ends. Every step runs even when an earlier one fails; on the normal path the first failure
+// is raised by Finish(), while an error already on its way out wins over a later one.
+class HarvestEnd {
+public:
+    HarvestEnd(const HarvestTables& tables, TLogFile& log) : tables_{tables}, log_{log} {}
+    HarvestEnd(const HarvestEnd&) = delete;
+    HarvestEnd& operator=(const HarvestEnd&) = delete;
+    ~HarvestEnd() {
+        if (!finished_) {
+            RunSteps();
+        }
+    }
+
+    void Finish() {
+        finished_ = true;
+        if (const std::exception_ptr failure = RunSteps()) {
+            std::rethrow_exception(failure);
+        }
+    }
+
+private:
+    std::exception_ptr RunSteps() noexcept {
+        std::exception_ptr first;
+        const auto step = [&](const auto& action) {
+            try {
+                action();
+            } catch (...) {
+                if (!first) {
+                    first = std::current_exception();
+                }
+            }
+        };
+        step([&] { tables_.TableTV.Close(); });
+        step([&] { tables_.TableTVChNo.Close(); });
+        step([&] { tables_.TableTVChData.Close(); });
+        step([&] { log_.WriteLog("Quellix終了", false); });
+        return first;
+    }
+
+    const HarvestTables& tables_;
+    TLogFile& log_;
+    bool finished_ = false;
+};
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+class Harvest {
+public:
+    Harvest(const HarvestSetup& setup, const HarvestTables& tables, TLogFile& log)
+        : setup_{setup}, tables_{tables}, log_{log} {}
+
+    void TunerTask(const std::vector<std::string>& fields) {
+        if (!ReadTunerTask(fields, reservation_)) {
+            log_.WriteLog("次回実行日時がありません: " + Quoted(reservation_.Title), false);
+            return;
+        }
+        if (!reservation_.Channel.empty()) {
+            tables_.TableTVChData.First();
+            tables_.TableTVChNo.First();
+            if (tables_.TableTVChNo.Locate("VideoDeckName;TVChannelNo", {setup_.DeckName, reservation_.Channel})) {
+                reservation_.Station = tables_.TableTVChNo.FieldByName("TVChannel").AsString();
+            } else {
+                log_.WriteLog("チャンネルエラー: " + Quoted(setup_.DeckName) + " , " + Quoted(reservation_.Channel),
+                              false);
+            }
+        }
+        if (!reservation_.Station.empty()) {
+            WriteReservationFile(reservation_, ReservationFileName(setup_.ReserveDir, reservation_));
+        }
+    }
+
+private:
+    const HarvestSetup& setup_;
+    const HarvestTables& tables_;
+    TLogFile& log_;
+    TReservation reservation_;
+};
+
+} // namespace
+
+void HarvestReservations(const HarvestSetup& setup, const HarvestTables& tables, TRunControl& run, TLogFile& log) {
+    log.WriteLog("Quellix開始", false);
+    HarvestEnd end{tables, log};
+    tables.TableTV.Open();
+    tables.TableTVChNo.Open();
+    tables.TableTVChData.Open();
+
+    if (setup.CaptureListing) {
+        setup.CaptureListing(setup.WorkFile);
+    }
+    if (!os::FileExists(setup.WorkFile)) {
+        log.WriteLog("ワークファイル[" + setup.WorkFile + "]を作成できません.", true);
+        end.Finish();
+        return;
+    }
+    TTextFile workFile{setup.WorkFile, {}};
+    if (!OpenForReadRetry(workFile, 0)) {
+        log.WriteLog("ワークファイル[" + setup.WorkFile + "]を読み込めません.", true);
+        end.Finish();
+        return;
+    }
+    {
+        Harvest harvest{setup, tables, log};
+        TaskListingReader listing;
+        std::vector<std::string> fields;
+        LineReader lines{workFile.Handle};
+        while (!lines.Eof() && !run.FStopRequested) {
+            if (listing.ReadTunerTask(lines.ReadLine(), fields)) {
+                harvest.TunerTask(fields);
+            }
+            run.Pump();
+        }
+    }
+    workFile.Handle.Close();
+    end.Finish();
+}
+
+} // namespace quellix

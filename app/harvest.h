@@ -1,0 +1,38 @@
+// The harvest of an import run: the Task Scheduler's listing captured into the work file, read
+// line by line, and one iEPG file written into the reserve directory for every tuner task whose
+// channel the channel-number table knows for this deck.
+#pragma once
+
+#include "app/run_control.h"
+#include "channels/csv_table.h"
+#include "support/log_file.h"
+
+#include <functional>
+#include <string>
+
+namespace quellix {
+
+// The three channel tables, opened and closed around the harvest in this order.
+struct HarvestTables {
+    TCsvTable& TableTV;
+    TCsvTable& TableTVChNo;
+    TCsvTable& TableTVChData;
+};
+
+struct HarvestSetup {
+    std::string DeckName;   // names the recorder in TableTVChNo
+    std::string ReserveDir; // with a trailing backslash
+    std::string WorkFile;   // the temporary directory + "task.csv"
+    // Runs the Task Scheduler's listing into the work file, keeping the window responsive while
+    // it waits; leaves the file as it is when the tool cannot be started, raises IoError when the
+    // file cannot be written.
+    std::function<void(const std::string& workFile)> CaptureListing;
+};
+
+// Logs "Quellix開始", opens the tables, captures and reads the listing, closes the tables and logs
+// "Quellix終了", the closing steps also when an error ends the harvest early (the error then goes
+// on to the caller). A stop request ends the line loop before the next line; `run` pumps
+// messages after every line.
+void HarvestReservations(const HarvestSetup& setup, const HarvestTables& tables, TRunControl& run, TLogFile& log);
+
+} // namespace quellix

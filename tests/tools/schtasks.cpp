@@ -1,0 +1,74 @@
+// A stand-in for the system's Task Scheduler tool: prints a prepared listing to its standard
+// output byte for byte, whatever its arguments.
+//   QUELLIX_SCHTASKS_LISTING       the file to print (required)
+//   QUELLIX_SCHTASKS_DELAY_MS      milliseconds to wait before printing (a slow tool)
+//   QUELLIX_SCHTASKS_COMMAND_FILE  where to record the command line it was started with (UTF-8)
+#include <windows.h>
+
+#include <cstdlib>
+#include <iterator>
+#include <string>
+
+namespace {
+
+std::wstring Environment(const wchar_t* name) {
+    wchar_t buffer[32768];
+    const DWORD length = ::GetEnvironmentVariableW(name, buffer, static_cast<DWORD>(std::size(buffer)));
+    return length > 0 && length < std::size(buffer) ? std::wstring{buffer, length} : std::wstring{};
+}
+
+bool WriteAll(HANDLE handle, const char* data, DWORD size) {
+    while (size > 0) {
+        DWORD written = 0;
+        if (!::WriteFile(handle, data, size, &written, nullptr) || written == 0) {
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+void RecordCommandLine(const std::wstring& path) {
+    const wchar_t* commandLine = ::GetCommandLineW();
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, commandLine, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, commandLine, -1, utf8.data(), size, nullptr, nullptr);
+    utf8.resize(utf8.size() - 1);
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        WriteAll(file, utf8.data(), static_cast<DWORD>(utf8.size()));
+        ::CloseHandle(file);
+    }
+}
+
+} // namespace
+
+int main() {
+    if (const std::wstring record = Environment(L"QUELLIX_SCHTASKS_COMMAND_FILE"); !record.empty()) {
+        RecordCommandLine(record);
+    }
+    if (const std::wstring delay = Environment(L"QUELLIX_SCHTASKS_DELAY_MS"); !delay.empty()) {
+        ::Sleep(static_cast<DWORD>(std::wcstoul(delay.c_str(), nullptr, 10)));
+    }
+    const std::wstring listing = Environment(L"QUELLIX_SCHTASKS_LISTING");
+    HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+    HANDLE file = ::CreateFileW(listing.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (listing.empty() || file == INVALID_HANDLE_VALUE) {
+        constexpr char kMessage[] = "schtasks stand-in: QUELLIX_SCHTASKS_LISTING names no readable file\r\n";
+        WriteAll(error, kMessage, sizeof kMessage - 1);
+        return 1;
+    }
+    HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    char buffer[65536];
+    DWORD got = 0;
+    int status = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        if (!WriteAll(output, buffer, got)) {
+            status = 2;
+            break;
+        }
+    }
+    ::CloseHandle(file);
+    return status;
+}

@@ -1,0 +1,228 @@
+#include "app/harvest.h"
+
+#include "app/reservation.h"
+#include "channels/channel_tables.h"
+#include "support/errors.h"
+#include "support/text.h"
+#include "tests/shared/task_listing_rows.h"
+#include "tests/unit/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+namespace quellix {
+namespace {
+
+using testing::ListingHeader;
+using testing::ListingRow;
+using testing::Quotes;
+using testing::TunerCommand;
+using testing_support::NativeTempDir;
+using testing_support::ReadAll;
+using testing_support::WriteAll;
+
+std::string Listing(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& line : lines) {
+        out += line;
+        out += testing::kListingLineEnd;
+    }
+    return out;
+}
+
+// A host root with the three table files, a reserve directory, a log, and a listing that the
+// stand-in capture writes into the work file.
+class HarvestTest : public ::testing::Test {
+protected:
+    HarvestTest() {
+        std::filesystem::create_directories(folder.NativeFile("reserve/GigaPocket"));
+        WriteAll(folder.NativeFile("pexTVCHNo.csv"), "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n"
+                                                     "\"GigaPocket\",\"TV Alpha\",\"21\",\r\n"
+                                                     "\"GigaPocket\",\"ソフト放送\",\"08\",\r\n"
+                                                     "\"GigaPocket\",\"Three\",\"12\",\r\n"
+                                                     "\"\",\"No Deck\",\"21\",\r\n"
+                                                     "\"Other\",\"Elsewhere\",\"05\",\r\n");
+        WriteAll(folder.NativeFile("tvconvert.csv"), "\"元のTV局名\",\"新しいTV局名\",\r\n\"a\",\"b\",\r\n");
+        log.SetLogFileName(folder.File("pex.log"));
+        log.SetActive(true);
+        setup.DeckName = "GigaPocket";
+        setup.ReserveDir = folder.File("reserve\\GigaPocket\\");
+        setup.WorkFile = folder.File("task.csv");
+        setup.CaptureListing = [this](const std::string& workFile) {
+            ++captures;
+            if (listing) {
+                WriteAll(Native(workFile), *listing);
+            }
+        };
+        run.PumpMessages = [this] { ++pumps; };
+    }
+
+    std::string Native(const std::string& programPath) const {
+        std::string path = programPath;
+        for (char& c : path) {
+            if (c == '\\') {
+                c = '/';
+            }
+        }
+        return path;
+    }
+
+    void Harvest() { HarvestReservations(setup, {tableTV, tableTVChNo, tableTVChData}, run, log); }
+
+    // The log's lines after its start record and version line.
+    std::vector<std::string> LogLines() const {
+        std::vector<std::string> lines;
+        const std::string bytes = ReadAll(folder.NativeFile("pex.log"));
+        std::size_t at = 0;
+        while (at < bytes.size()) {
+            const std::size_t end = bytes.find("\r\n", at);
+            lines.push_back(bytes.substr(at, end - at));
+            at = end + 2;
+        }
+        return {lines.begin() + 2, lines.end()};
+    }
+
+    std::map<std::string, std::string> ReserveFiles() const {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.NativeFile("reserve/GigaPocket"))) {
+            files[entry.path().filename().string()] = ReadAll(entry.path().string());
+        }
+        return files;
+    }
+
+    static TReservation Expected(std::string station, DateTime start, int minutes, std::string title) {
+        TReservation r;
+        r.Station = std::move(station);
+        r.StartTime = start + kOneMinute;
+        r.EndTime = start + minutes * kOneMinute;
+        r.Title = std::move(title);
+        return r;
+    }
+
+    static DateTime At(int year, int month, int day, int hour, int minute) {
+        return *TryEncodeDate(year, month, day) + *TryEncodeTime(hour, minute, 0);
+    }
+
+    NativeTempDir folder;
+    TCsvTable tableTV = CreateTableTV(folder.File("tvconvert.csv"));
+    TCsvTable tableTVChNo = CreateTableTVChNo(folder.File("pexTVCHNo.csv"));
+    TCsvTable tableTVChData = CreateTableTVChData(folder.File("tvchdata.csv"));
+    TLogFile log;
+    TRunControl run;
+    HarvestSetup setup;
+    std::optional<std::string> listing;
+    int captures = 0;
+    int pumps = 0;
+};
+
+TEST_F(HarvestTest, WritesOneFilePerKnownChannelAndLogsTheUnknownOnes) {
+    listing = Listing({
+        "",
+        ListingHeader(),
+        ListingRow("\\PCastTV_1", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
+        ListingRow("\\Backup", "2009/03/01 03:00:00", "C:\\Tools\\backup.exe /all"),
+        ListingRow("\\PCastTV_2", "2009/03/02 9:05:00", TunerCommand("表示ソフト", "8", 55), Quotes::AsIs),
+        ListingRow("\\PCastTV_3", "2009/03/01 23:59:00", TunerCommand("Late", "123", 60)),
+        ListingRow("\\PCastTV_4", "2009/03/03 20:00:00", TunerCommand("Unknown", "33", 30)),
+        ListingRow("\\PCastTV_5", "N/A", TunerCommand("Done", "21", 30)),
+        ListingRow("\\PCastTV_6", "2009/03/03 21:00:00", TunerCommand("Lower", "21", 30, "pcastdigi.exe")),
+        "",
+        ListingHeader(),
+        ListingRow("\\Folder\\PCastTV_7", "21:00:00, 2009/03/04", TunerCommand("Elsewhere", "05", 30)),
+    });
+    Harvest();
+
+    std::map<std::string, std::string> expected;
+    expected["20090301210121.tvpi"] = FormatReservationFile(Expected("TV Alpha", At(2009, 3, 1, 21, 0), 30, "News"));
+    expected["20090302090608.tvpi"] =
+        FormatReservationFile(Expected("ソフト放送", At(2009, 3, 2, 9, 5), 55, "表示ソフト"));
+    expected["20090302000012.tvpi"] = FormatReservationFile(Expected("Three", At(2009, 3, 1, 23, 59), 60, "Late"));
+    EXPECT_EQ(ReserveFiles(), expected);
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "チャンネルエラー: \"GigaPocket\" , \"33\"",
+                                                    "次回実行日時がありません: \"Done\"",
+                                                    "チャンネルエラー: \"GigaPocket\" , \"05\"", "Quellix終了"}));
+    EXPECT_EQ(captures, 1);
+    EXPECT_EQ(pumps, 12); // every line, the blank ones too
+    // The tables were written back, each keeping its previous file.
+    for (const char* name : {"tvconvert", "pexTVCHNo", "tvchdata"}) {
+        EXPECT_TRUE(std::filesystem::exists(folder.NativeFile(std::string{name} + ".csv"))) << name;
+        EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
+    }
+    EXPECT_EQ(ReadAll(folder.NativeFile("pexTVCHNo.old")).substr(0, 10), "\"ToolName\"");
+}
+
+TEST_F(HarvestTest, TheEmptyDeckNameLooksUpTheRowsWithoutOne) {
+    setup.DeckName = DeckNameFromArgument("\\");
+    ASSERT_EQ(setup.DeckName, "");
+    listing = Listing({ListingHeader(), ListingRow("\\t", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
+                       ListingRow("\\u", "2009/03/01 22:00:00", TunerCommand("News", "08", 30))});
+    Harvest();
+    const auto files = ReserveFiles();
+    ASSERT_EQ(files.size(), 1U);
+    EXPECT_NE(files.at("20090301210121.tvpi").find("\r\nstation: No Deck\r\n"), std::string::npos);
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "チャンネルエラー: \"\" , \"08\"", "Quellix終了"}));
+}
+
+TEST_F(HarvestTest, TheLaterOfTwoTasksWithTheSameStartAndChannelStays) {
+    listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("First", "21", 30)),
+                       ListingRow("\\b", "2009/03/01 21:00:00", TunerCommand("Second", "21", 45))});
+    Harvest();
+    const auto files = ReserveFiles();
+    ASSERT_EQ(files.size(), 1U);
+    EXPECT_EQ(files.begin()->second, FormatReservationFile(Expected("TV Alpha", At(2009, 3, 1, 21, 0), 45, "Second")));
+}
+
+TEST_F(HarvestTest, AWorkFileThatWasNotMadeIsLoggedAndTheTablesAreStillSaved) {
+    Harvest(); // the tool could not be started: nothing was written
+    const std::string error = "pex.log: ワークファイル[" + setup.WorkFile + "]を作成できません. (C.ERROR)";
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", error, "Quellix終了"}));
+    EXPECT_TRUE(std::filesystem::exists(folder.NativeFile("tvchdata.csv")));
+    EXPECT_TRUE(ReserveFiles().empty());
+
+    // A work file left by an earlier harvest is read again.
+    WriteAll(Native(setup.WorkFile),
+             Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("Old", "21", 30))}));
+    Harvest();
+    EXPECT_EQ(ReserveFiles().size(), 1U);
+}
+
+TEST_F(HarvestTest, AStopDuringTheCaptureEndsTheLoopBeforeTheFirstLine) {
+    listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30))});
+    const auto capture = setup.CaptureListing;
+    setup.CaptureListing = [&](const std::string& workFile) {
+        capture(workFile);
+        run.FStopRequested = true; // Stop pressed while the tool ran
+    };
+    Harvest();
+    EXPECT_EQ(pumps, 0);
+    EXPECT_TRUE(ReserveFiles().empty());
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
+}
+
+TEST_F(HarvestTest, AnUnwritableReserveDirectoryWritesNoFilesAndLogsNothingPerFile) {
+    setup.ReserveDir = folder.File("reserve\\Missing\\");
+    listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
+                       ListingRow("\\b", "2009/03/01 22:00:00", TunerCommand("More", "08", 30))});
+    Harvest();
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
+}
+
+TEST_F(HarvestTest, AnErrorInsideTheLoopStillClosesTheTablesAndEndsTheLog) {
+    listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
+                       ListingRow("\\b", "2009/03/01 22:00:00", TunerCommand("More", "08", 30))});
+    run.PumpMessages = [this] {
+        if (++pumps == 2) {
+            throw QuellixError{"boom"};
+        }
+    };
+    EXPECT_THROW(Harvest(), QuellixError);
+    EXPECT_EQ(ReserveFiles().size(), 1U); // the first task's file; the loop ended after it
+    EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
+    EXPECT_TRUE(std::filesystem::exists(folder.NativeFile("tvchdata.csv")));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
+}
+
+} // namespace
+} // namespace quellix
