@@ -1,8 +1,35 @@
-// The import run's harvest step of the main window.
+// The import run's harvest step of the main window: the system's Task Scheduler tool, the work
+// file in the temporary directory, and the portable harvest.
 #include "ui/main_window_win.h"
+
+#include "app/command_capture.h"
+#include "app/harvest.h"
+#include "app/runtime_helpers.h"
+#include "support/cp932_win.h"
+#include "support/text.h"
 
 namespace quellix {
 
-void TFormPdigi::HarvestReservations() {}
+namespace {
+
+// The tool is started by its full path: by a bare name the system would look in the program's
+// own directory and the current directory first, where anything called schtasks.exe could lie.
+std::string TaskSchedulerQuery() {
+    wchar_t directory[MAX_PATH]{};
+    const UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
+    const std::wstring systemDir{directory, length < MAX_PATH ? length : 0};
+    return "\"" + SjisFromWide(systemDir) + "\\schtasks.exe\" /query /fo csv /v";
+}
+
+} // namespace
+
+void TFormPdigi::HarvestReservations() {
+    HarvestSetup setup;
+    setup.DeckName = DeckNameFromArgument(arguments_.empty() ? std::string{} : arguments_.front());
+    setup.ReserveDir = FReserveDir;
+    setup.WorkFile = GetTempDir() + "task.csv";
+    setup.CaptureListing = [](const std::string& workFile) { RunCommandToFile(TaskSchedulerQuery(), workFile); };
+    quellix::HarvestReservations(setup, {TableTV, TableTVChNo, TableTVChData}, run_, LogFile1);
+}
 
 } // namespace quellix

@@ -40,7 +40,7 @@ protected:
         std::filesystem::create_directories(folder.NativeFile("reserve/GigaPocket"));
         WriteAll(folder.NativeFile("pexTVCHNo.csv"), "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n"
                                                      "\"GigaPocket\",\"TV Alpha\",\"21\",\r\n"
-                                                     "\"GigaPocket\",\"ソフト放送\",\"08\",\r\n"
+                                                     "\"GigaPocket\",\"ソフト放送\",\"8\",\r\n"
                                                      "\"GigaPocket\",\"Three\",\"12\",\r\n"
                                                      "\"\",\"No Deck\",\"21\",\r\n"
                                                      "\"Other\",\"Elsewhere\",\"05\",\r\n");
@@ -157,12 +157,12 @@ TEST_F(HarvestTest, TheEmptyDeckNameLooksUpTheRowsWithoutOne) {
     setup.DeckName = DeckNameFromArgument("\\");
     ASSERT_EQ(setup.DeckName, "");
     listing = Listing({ListingHeader(), ListingRow("\\t", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
-                       ListingRow("\\u", "2009/03/01 22:00:00", TunerCommand("News", "08", 30))});
+                       ListingRow("\\u", "2009/03/01 22:00:00", TunerCommand("News", "8", 30))});
     Harvest();
     const auto files = ReserveFiles();
     ASSERT_EQ(files.size(), 1U);
     EXPECT_NE(files.at("20090301210121.tvpi").find("\r\nstation: No Deck\r\n"), std::string::npos);
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "チャンネルエラー: \"\" , \"08\"", "Quellix終了"}));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "チャンネルエラー: \"\" , \"8\"", "Quellix終了"}));
 }
 
 TEST_F(HarvestTest, TheLaterOfTwoTasksWithTheSameStartAndChannelStays) {
@@ -204,14 +204,14 @@ TEST_F(HarvestTest, AStopDuringTheCaptureEndsTheLoopBeforeTheFirstLine) {
 TEST_F(HarvestTest, AnUnwritableReserveDirectoryWritesNoFilesAndLogsNothingPerFile) {
     setup.ReserveDir = folder.File("reserve\\Missing\\");
     listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
-                       ListingRow("\\b", "2009/03/01 22:00:00", TunerCommand("More", "08", 30))});
+                       ListingRow("\\b", "2009/03/01 22:00:00", TunerCommand("More", "8", 30))});
     Harvest();
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
 }
 
 TEST_F(HarvestTest, AnErrorInsideTheLoopStillClosesTheTablesAndEndsTheLog) {
     listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
-                       ListingRow("\\b", "2009/03/01 22:00:00", TunerCommand("More", "08", 30))});
+                       ListingRow("\\b", "2009/03/01 22:00:00", TunerCommand("More", "8", 30))});
     run.PumpMessages = [this] {
         if (++pumps == 2) {
             throw QuellixError{"boom"};
