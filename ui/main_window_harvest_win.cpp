@@ -18,7 +18,10 @@ std::string TaskSchedulerQuery() {
     wchar_t directory[MAX_PATH]{};
     const UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
     const std::wstring systemDir{directory, length < MAX_PATH ? length : 0};
-    return "\"" + SjisFromWide(systemDir) + "\\schtasks.exe\" /query /fo csv /v";
+    std::string commandLine{"\""};
+    commandLine += SjisFromWide(systemDir);
+    commandLine += "\\schtasks.exe\" /query /fo csv /v";
+    return commandLine;
 }
 
 } // namespace

@@ -1,0 +1,312 @@
+// The real quellix.exe doing a whole import: the Task Scheduler's listing comes from a stand-in
+// tool put in place of the system's schtasks.exe, the channel numbers from pexTVCHNo.csv in the
+// host's root directory, and the test compares the .tvpi files and log lines it leaves.
+#include "tests/e2e/e2e_support.h"
+#include "tests/shared/task_listing_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
+namespace quellix::e2e {
+namespace {
+
+using testing::ListingHeader;
+using testing::ListingRow;
+using testing::Quotes;
+using testing::TunerCommand;
+
+constexpr int kIdButtonStop = 102;
+
+std::string Sjis(const std::wstring& wide) {
+    std::string out(wide.size() * 2 + 1, '\0');
+    out.resize(
+        static_cast<std::size_t>(::WideCharToMultiByte(932, 0, wide.c_str(), static_cast<int>(wide.size()), out.data(),
+                                                       static_cast<int>(out.size()), nullptr, nullptr)));
+    return out;
+}
+
+std::wstring SystemDirectory() {
+    wchar_t directory[MAX_PATH]{};
+    return {directory, ::GetSystemDirectoryW(directory, MAX_PATH)};
+}
+
+std::optional<std::wstring> Environment(const wchar_t* name) {
+    wchar_t buffer[32768];
+    const DWORD length = ::GetEnvironmentVariableW(name, buffer, static_cast<DWORD>(std::size(buffer)));
+    if (length == 0 && ::GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
+        return std::nullopt;
+    }
+    return std::wstring{buffer, length};
+}
+
+// Sets an environment variable of the test, which quellix.exe and its children inherit, until
+// the end of the scope.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_{name}, previous_{Environment(name)} {
+        ::SetEnvironmentVariableW(name, value.c_str());
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    ~ScopedEnvironment() { ::SetEnvironmentVariableW(name_, previous_ ? previous_->c_str() : nullptr); }
+
+private:
+    const wchar_t* name_;
+    std::optional<std::wstring> previous_;
+};
+
+// The system's schtasks.exe replaced by the stand-in (or taken away), the original put back at
+// the end of the scope.
+class SystemSchtasks {
+public:
+    enum class Kind { StandIn, Missing };
+
+    explicit SystemSchtasks(Kind kind) {
+        if (!FileExists(saved_)) {
+            ::MoveFileW(path_.c_str(), saved_.c_str());
+        }
+        ::DeleteFileW(path_.c_str());
+        if (kind == Kind::StandIn) {
+            EXPECT_TRUE(::CopyFileW((BinDir() + L"\\schtasks.exe").c_str(), path_.c_str(), FALSE));
+        }
+    }
+    SystemSchtasks(const SystemSchtasks&) = delete;
+    SystemSchtasks& operator=(const SystemSchtasks&) = delete;
+    ~SystemSchtasks() {
+        ::DeleteFileW(path_.c_str());
+        ::MoveFileW(saved_.c_str(), path_.c_str());
+    }
+
+private:
+    std::wstring path_ = SystemDirectory() + L"\\schtasks.exe";
+    std::wstring saved_ = SystemDirectory() + L"\\schtasks.exe.quellix-saved";
+};
+
+std::string Listing(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& line : lines) {
+        out += line;
+        out += testing::kListingLineEnd;
+    }
+    return out;
+}
+
+std::string TvpiFile(const std::string& station, const char* year, const char* month, const char* day,
+                     const char* start, const char* end, const std::string& title) {
+    return "Content-type: application/x-tv-program-info; charset=shift_jis\r\nversion: 1\r\nstation: " + station +
+           "\r\nyear: " + year + "\r\nmonth: " + month + "\r\ndate: " + day + "\r\nstart: " + start +
+           "\r\nend: " + end + "\r\nprogram-title: " + title + "\r\ngenre: 0\r\n\r\n\r\n  \r\n\r\n";
+}
+
+class HarvestTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetRootPath(root.Path());
+        ASSERT_TRUE(::CreateDirectoryW((root / L"reserve").c_str(), nullptr));
+        ASSERT_TRUE(::CreateDirectoryW(reserve.c_str(), nullptr));
+        ASSERT_TRUE(::CreateDirectoryW(temp.c_str(), nullptr));
+        WriteFileBytes(root / L"pexTVCHNo.csv", "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n"
+                                                "\"GigaPocket\",\"TV Alpha\",\"21\",\r\n"
+                                                "\"GigaPocket\",\"ソフト放送\",\"8\",\r\n"
+                                                "\"GigaPocket\",\"表示テレビ\",\"12\",\r\n"
+                                                "\"録画ソ\",\"Deck Station\",\"21\",\r\n"
+                                                "\"Other\",\"Elsewhere\",\"5\",\r\n");
+    }
+
+    // Runs an import of `reserveDir` with the listing printed by the stand-in.
+    RunResult Import(const std::wstring& reserveDir, const std::string& listing) {
+        WriteFileBytes(root / L"listing.csv", listing);
+        const ScopedEnvironment listingFile{L"QUELLIX_SCHTASKS_LISTING", root / L"listing.csv"};
+        return RunQuellix({reserveDir});
+    }
+
+    std::map<std::string, std::string> Files(const std::wstring& directory) const {
+        std::map<std::string, std::string> files;
+        for (const std::wstring& name : ListDir(directory)) {
+            files[Sjis(name)] = ReadFileBytes(directory + L"\\" + name);
+        }
+        return files;
+    }
+
+    // The log lines of the harvest, from its start line to its end line.
+    std::vector<std::string> HarvestLog() const {
+        const std::vector<std::string> lines = ReadLines(root / L"pex.log");
+        const auto first = std::find(lines.begin(), lines.end(), "Quellix開始");
+        const auto last = std::find(lines.begin(), lines.end(), "Quellix終了");
+        if (first == lines.end() || last == lines.end() || last < first) {
+            ADD_FAILURE() << "no harvest in the log";
+            return lines;
+        }
+        return {first, last + 1};
+    }
+
+    std::string WorkFile() const { return Sjis(temp) + "\\task.csv"; }
+
+    TempDir root;
+    std::wstring reserve = root / L"reserve\\GigaPocket";
+    std::wstring temp = root / L"temp";
+    // The program's work file goes to this test's own temporary folder.
+    ScopedEnvironment tempVariable{L"TEMP", temp};
+    // A native schtasks.exe in the system directory is used only when Wine is told to prefer it.
+    ScopedEnvironment overrides{L"WINEDLLOVERRIDES", L"mscoree,mshtml=;schtasks.exe=n"};
+};
+
+class StandInHarvestTest : public HarvestTest {
+protected:
+    SystemSchtasks schtasks{SystemSchtasks::Kind::StandIn};
+};
+
+TEST_F(StandInHarvestTest, WritesExactlyTheExpectedFilesAndLogLines) {
+    WriteFileBytes(reserve + L"\\20090101000021.tvpi", "from the previous run");
+    const std::string exe = "\"C:\\Program Files\\BUFFALO\\PCastDigi\\PcastDigi.exe\" ";
+    const std::string listing = Listing({
+        "",
+        ListingHeader(),
+        ListingRow("\\PCastDigi_1", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
+        ListingRow("\\Backup", "2009/03/02 3:00:00", "C:\\Tools\\backup.exe /all"),
+        ListingRow("\\PCastDigi_2", "2009/03/02 9:05:00", TunerCommand("表示ソフト", "8", 55), Quotes::AsIs),
+        ListingRow("\\PCastDigi_3", "2009/03/03 20:00:00", TunerCommand("Unknown", "33", 30)),
+        ListingRow("\\PCastDigi_4", "N/A", TunerCommand("Finished", "21", 30)),
+        ListingRow("\\PCastDigi_5", "2009/03/04 23:30:00", TunerCommand("Late", "123", 60)),
+        "",
+        ListingHeader(),
+        ListingRow("\\Microsoft\\Windows\\Defrag", "2009/03/07 1:00:00", "%windir%\\system32\\defrag.exe -c"),
+        ListingRow("\\Microsoft\\Windows\\Defrag", "2009/03/08 1:00:00", "%windir%\\system32\\defrag.exe -c"),
+        "",
+        ListingHeader(),
+        // Older systems put the time first; the tuner's quotes doubled only in the arguments.
+        ListingRow("\\Tuner\\PCastDigi_6", "21:00:00, 2009/03/05",
+                   "C:\\PROGRA~1\\BUFFALO\\PCastDigi\\PcastDigi.exe /t \"\"Doubled\"\",\"\"x\"\" /ch 5 /time 15 "
+                   "/powerman",
+                   Quotes::AsIs),
+        ListingRow("\\Tuner\\PCastDigi_7", "2009/03/06 19:00:00",
+                   exe + "/T \"ＮＨＫ\",\"x\" /CH 21 /TIME 45 /POWERMAN"),
+    });
+    const RunResult result = Import(reserve + L"\\", listing);
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0U);
+
+    std::map<std::string, std::string> expected;
+    expected["20090301210121.tvpi"] = TvpiFile("TV Alpha", "2009", "03", "01", "21:01", "21:30", "News");
+    expected["20090302090608.tvpi"] = TvpiFile("ソフト放送", "2009", "03", "02", "09:06", "10:00", "表示ソフト");
+    expected["20090304233112.tvpi"] = TvpiFile("表示テレビ", "2009", "03", "04", "23:31", "00:30", "Late");
+    expected["20090306190121.tvpi"] = TvpiFile("TV Alpha", "2009", "03", "06", "19:01", "19:45", "ＮＨＫ");
+    EXPECT_EQ(Files(reserve), expected);
+    EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", "チャンネルエラー: \"GigaPocket\" , \"33\"",
+                                                      "次回実行日時がありません: \"Finished\"",
+                                                      "チャンネルエラー: \"GigaPocket\" , \"5\"", "Quellix終了"}));
+    // The listing came through the work file, byte for byte.
+    EXPECT_EQ(ReadFileBytes(temp + L"\\task.csv"), listing);
+    // The tables were read and written back, each keeping its previous file.
+    const auto files = Files(root.Path());
+    for (const char* name : {"tvconvert", "pexTVCHNo", "tvchdata"}) {
+        EXPECT_EQ(files.count(std::string{name} + ".csv"), 1U) << name;
+        EXPECT_EQ(files.count(std::string{name} + ".old"), 1U) << name;
+    }
+    EXPECT_NE(files.at("pexTVCHNo.csv").find("\"録画ソ\",\"Deck Station\",\"21\","), std::string::npos);
+}
+
+TEST_F(StandInHarvestTest, StartsTheSystemsToolByItsFullPath) {
+    const ScopedEnvironment record{L"QUELLIX_SCHTASKS_COMMAND_FILE", root / L"command.txt"};
+    // A schtasks.exe beside quellix.exe's working directory must not be the one that runs.
+    ASSERT_TRUE(Import(reserve, Listing({ListingHeader()})).finished);
+    const std::string commandLine = ReadFileBytes(root / L"command.txt");
+    std::wstring expected = L"\"" + SystemDirectory() + L"\\schtasks.exe\" /query /fo csv /v";
+    std::string utf8(expected.size() * 3 + 1, '\0');
+    utf8.resize(
+        static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, expected.c_str(), static_cast<int>(expected.size()),
+                                                       utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr)));
+    EXPECT_EQ(commandLine, utf8);
+}
+
+TEST_F(StandInHarvestTest, TwoTasksWithTheSameStartAndChannelLeaveTheLaterOne) {
+    const RunResult result = Import(
+        reserve, Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("First", "21", 30)),
+                          ListingRow("\\b", "2009/03/01 21:00:00", TunerCommand("Second", "21", 60))}));
+    ASSERT_TRUE(result.finished);
+    const auto files = Files(reserve);
+    ASSERT_EQ(files.size(), 1U);
+    EXPECT_EQ(files.begin()->second, TvpiFile("TV Alpha", "2009", "03", "01", "21:01", "22:00", "Second"));
+}
+
+TEST_F(StandInHarvestTest, FilesThatCannotBeCreatedAreSkippedWithoutALogLine) {
+    // The names are taken: one by a folder, one by a file held open without sharing.
+    ASSERT_TRUE(::CreateDirectoryW((reserve + L"\\20090301210121.tvpi").c_str(), nullptr));
+    WriteFileBytes(reserve + L"\\20090302210108.tvpi", "held");
+    UniqueFileHandle held{::CreateFileW((reserve + L"\\20090302210108.tvpi").c_str(), GENERIC_READ, 0, nullptr,
+                                        OPEN_EXISTING, 0, nullptr)};
+    ASSERT_TRUE(held);
+    const RunResult result = Import(
+        reserve, Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
+                          ListingRow("\\b", "2009/03/02 21:00:00", TunerCommand("More", "8", 30))}));
+    ASSERT_TRUE(result.finished);
+    held.reset();
+    EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
+    EXPECT_EQ(ReadFileBytes(reserve + L"\\20090302210108.tvpi"), "held");
+    EXPECT_EQ(ListDir(reserve), (std::vector<std::wstring>{L"20090301210121.tvpi", L"20090302210108.tvpi"}));
+}
+
+TEST_F(StandInHarvestTest, AReserveDirectoryEndingInA5CTrailByteGivesItsDeckName) {
+    const std::wstring deck = root / L"reserve\\録画ソ";
+    ASSERT_TRUE(::CreateDirectoryW(deck.c_str(), nullptr));
+    const RunResult result =
+        Import(deck + L"\\",
+               Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("表", "21", 30))}));
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(Files(deck),
+              (std::map<std::string, std::string>{
+                  {"20090301210121.tvpi", TvpiFile("Deck Station", "2009", "03", "01", "21:01", "21:30", "表")}}));
+    EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
+}
+
+TEST_F(StandInHarvestTest, StopWhileTheListingIsCapturedEndsBeforeTheFirstLine) {
+    const ScopedEnvironment slow{L"QUELLIX_SCHTASKS_DELAY_MS", L"3000"};
+    const ScopedEnvironment record{L"QUELLIX_SCHTASKS_COMMAND_FILE", root / L"command.txt"};
+    WriteFileBytes(root / L"listing.csv", Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00",
+                                                                               TunerCommand("News", "21", 30))}));
+    const ScopedEnvironment listingFile{L"QUELLIX_SCHTASKS_LISTING", root / L"listing.csv"};
+    PROCESS_INFORMATION process = StartQuellix({reserve});
+    const HWND window = WaitForMainWindow(process.dwProcessId);
+    ASSERT_NE(window, nullptr);
+    // The stand-in records its command line as it starts; it then takes three seconds.
+    const DWORD start = ::GetTickCount();
+    while (!FileExists(root / L"command.txt") && ::GetTickCount() - start < 20000) {
+        ::Sleep(5);
+    }
+    ASSERT_TRUE(FileExists(root / L"command.txt"));
+    ::PostMessageW(::GetDlgItem(window, kIdButtonStop), BM_CLICK, 0, 0);
+    const RunResult result = WaitAndClose(process, 30000);
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0U);
+    EXPECT_TRUE(ListDir(reserve).empty());
+    EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", "停止ボタン押下", "Quellix終了"}));
+    // The tool still ran to its end: the work file holds the whole listing.
+    EXPECT_EQ(ReadFileBytes(temp + L"\\task.csv"), ReadFileBytes(root / L"listing.csv"));
+}
+
+class MissingToolHarvestTest : public HarvestTest {
+protected:
+    SystemSchtasks schtasks{SystemSchtasks::Kind::Missing};
+};
+
+TEST_F(MissingToolHarvestTest, ATaskSchedulerToolThatCannotStartLogsTheWorkFileError) {
+    const RunResult result = RunQuellix({reserve});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0U);
+    EXPECT_EQ(HarvestLog(), (std::vector<std::string>{
+                                "Quellix開始", "pex.log: ワークファイル[" + WorkFile() + "]を作成できません. (C.ERROR)",
+                                "Quellix終了"}));
+    EXPECT_FALSE(FileExists(temp + L"\\task.csv"));
+
+    // A work file left by an earlier harvest is read instead.
+    WriteFileBytes(temp + L"\\task.csv",
+                   Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("Old", "21", 30))}));
+    ASSERT_TRUE(RunQuellix({reserve}).finished);
+    EXPECT_EQ(ListDir(reserve), std::vector<std::wstring>{L"20090301210121.tvpi"});
+}
+
+} // namespace
+} // namespace quellix::e2e
