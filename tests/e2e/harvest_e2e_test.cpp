@@ -59,7 +59,9 @@ private:
 };
 
 // The system's schtasks.exe replaced by the stand-in (or taken away), the original put back at
-// the end of the scope.
+// the end of the scope. Wine runs its own built-in schtasks.exe in place of a program file of that
+// name in the system directory unless its load order says otherwise; a WINEDLLOVERRIDES variable
+// set here would not reach the loader of quellix.exe's child, the prefix's registry does.
 class SystemSchtasks {
 public:
     enum class Kind { StandIn, Missing };
@@ -72,15 +74,18 @@ public:
         if (kind == Kind::StandIn) {
             EXPECT_TRUE(::CopyFileW((BinDir() + L"\\schtasks.exe").c_str(), path_.c_str(), FALSE));
         }
+        SetRegistryString(kWineDllOverrides, L"schtasks.exe", L"native");
     }
     SystemSchtasks(const SystemSchtasks&) = delete;
     SystemSchtasks& operator=(const SystemSchtasks&) = delete;
     ~SystemSchtasks() {
+        DeleteRegistryValue(kWineDllOverrides, L"schtasks.exe");
         ::DeleteFileW(path_.c_str());
         ::MoveFileW(saved_.c_str(), path_.c_str());
     }
 
 private:
+    static constexpr const wchar_t* kWineDllOverrides = L"Software\\Wine\\DllOverrides";
     std::wstring path_ = SystemDirectory() + L"\\schtasks.exe";
     std::wstring saved_ = SystemDirectory() + L"\\schtasks.exe.quellix-saved";
 };
@@ -114,6 +119,9 @@ protected:
                                                 "\"GigaPocket\",\"表示テレビ\",\"12\",\r\n"
                                                 "\"録画ソ\",\"Deck Station\",\"21\",\r\n"
                                                 "\"Other\",\"Elsewhere\",\"5\",\r\n");
+        // Written as another program might: line feeds only, no closing commas.
+        WriteFileBytes(root / L"tvconvert.csv", "\"元のTV局名\",\"新しいTV局名\"\n\"局A\",\"局B\"\n");
+        WriteFileBytes(root / L"tvchdata.csv", "\"TVChannel\",\"TVChannelNo\",\"TVURL\"\n\"局A\",\"21\",\"\"\n");
     }
 
     // Runs an import of `reserveDir` with the listing printed by the stand-in.
@@ -150,8 +158,6 @@ protected:
     std::wstring temp = root / L"temp";
     // The program's work file goes to this test's own temporary folder.
     ScopedEnvironment tempVariable{L"TEMP", temp};
-    // A native schtasks.exe in the system directory is used only when Wine is told to prefer it.
-    ScopedEnvironment overrides{L"WINEDLLOVERRIDES", L"mscoree,mshtml=;schtasks.exe=n"};
 };
 
 class StandInHarvestTest : public HarvestTest {
@@ -200,18 +206,20 @@ TEST_F(StandInHarvestTest, WritesExactlyTheExpectedFilesAndLogLines) {
                                                       "チャンネルエラー: \"GigaPocket\" , \"5\"", "Quellix終了"}));
     // The listing came through the work file, byte for byte.
     EXPECT_EQ(ReadFileBytes(temp + L"\\task.csv"), listing);
-    // The tables were read and written back, each keeping its previous file.
+    // The tables were read and written back in their own form, each keeping its previous file.
     const auto files = Files(root.Path());
     for (const char* name : {"tvconvert", "pexTVCHNo", "tvchdata"}) {
-        EXPECT_EQ(files.count(std::string{name} + ".csv"), 1U) << name;
         EXPECT_EQ(files.count(std::string{name} + ".old"), 1U) << name;
     }
-    EXPECT_NE(files.at("pexTVCHNo.csv").find("\"録画ソ\",\"Deck Station\",\"21\","), std::string::npos);
+    EXPECT_EQ(files.at("tvconvert.csv"), "\"元のTV局名\",\"新しいTV局名\",\r\n\"局A\",\"局B\",\r\n");
+    EXPECT_EQ(files.at("tvchdata.csv"), "\"TVChannel\",\"TVChannelNo\",\"TVURL\",\r\n\"局A\",\"21\",\"\",\r\n");
+    EXPECT_NE(files.at("pexTVCHNo.csv").find("\"録画ソ\",\"Deck Station\",\"21\",\r\n"), std::string::npos);
 }
 
 TEST_F(StandInHarvestTest, StartsTheSystemsToolByItsFullPath) {
     const ScopedEnvironment record{L"QUELLIX_SCHTASKS_COMMAND_FILE", root / L"command.txt"};
-    // A schtasks.exe beside quellix.exe's working directory must not be the one that runs.
+    // quellix.exe's own folder holds a schtasks.exe too (the stand-in is built there), which a bare
+    // name would find first.
     ASSERT_TRUE(Import(reserve, Listing({ListingHeader()})).finished);
     const std::string commandLine = ReadFileBytes(root / L"command.txt");
     std::wstring expected = L"\"" + SystemDirectory() + L"\\schtasks.exe\" /query /fo csv /v";

@@ -1,0 +1,15 @@
+# Sourced by scripts/demo.sh after the demo's host directory and registry are in place: the
+# Task Scheduler of the demo prefix is a stand-in tool that prints samples/tasks/schtasks-listing.csv
+# (the real tool does not answer /query under Wine), and the host directory holds a channel table.
+sysdir=$(run winepath -u 'C:\windows\system32' 2>/dev/null | tr -d '\r')
+cp build/windows/bin/schtasks.exe "$sysdir/schtasks.exe"
+cp samples/tasks/schtasks-listing.csv "$demo/schtasks-listing.csv"
+QUELLIX_SCHTASKS_LISTING=$(run winepath -w "$demo/schtasks-listing.csv" 2>/dev/null | tr -d '\r')
+export QUELLIX_SCHTASKS_LISTING
+# Wine prefers its own schtasks.exe to a program file of that name in the system directory.
+export WINEDLLOVERRIDES="mscoree,mshtml=;schtasks.exe=n"
+
+echo "== the Task Scheduler listing the stand-in prints (Shift_JIS, shown as UTF-8)"
+iconv -f CP932 -t UTF-8 "$demo/schtasks-listing.csv" | tr -d '\r' | cut -c1-160
+echo "== the channel table pexTVCHNo.csv"
+iconv -f CP932 -t UTF-8 "$demo/host/pexTVCHNo.csv" | tr -d '\r'
