@@ -5,7 +5,7 @@ target_compile_definitions(quellix_flags INTERFACE UNICODE _UNICODE WIN32_LEAN_A
 
 # The shell joins the core in one library: core code calls into the operating-system boundary.
 target_sources(quellix_core PRIVATE ${QUELLIX_WIN_SOURCES})
-target_link_libraries(quellix_core PUBLIC comctl32 comdlg32 shell32 version gdi32 user32 advapi32)
+target_link_libraries(quellix_core PUBLIC comctl32 shell32 version gdi32 user32 advapi32)
 add_library(quellix_shell ALIAS quellix_core)
 
 add_executable(quellix WIN32 ${CMAKE_SOURCE_DIR}/app/entry_win.cpp ${CMAKE_SOURCE_DIR}/app/quellix.rc)
