@@ -37,6 +37,7 @@ BUTTONS = {  # id: (left, top, width, height)
 }
 BUTTON_ABOUT, BUTTON_FILE = 106, 108
 LABEL_SETTING = (16, 56, 186, 12)
+LABEL1 = (24, 48, 345, 25)
 TITLE_POINT = (20, 24)  # on the title label "Quellix"
 
 
@@ -52,11 +53,13 @@ def wine(*args, timeout=60):
         return result.returncode, out.read()
 
 
+PREFIX = os.path.join(os.environ.get("QUELLIX_WINE_ROOT", os.path.join(REPO, "build", "wine")),
+                      "prefix-%s-x11" % LOCALE)
+
+
 def kill_prefix():
     """Ends every process of the X11 test prefix (used by these tests alone)."""
-    root = os.environ.get("QUELLIX_WINE_ROOT", os.path.join(REPO, "build", "wine"))
-    prefix = os.path.join(root, "prefix-%s-x11" % LOCALE)
-    subprocess.run(["wineserver", "-k"], env=dict(ENV, WINEPREFIX=prefix), capture_output=True, timeout=60)
+    subprocess.run(["wineserver", "-k"], env=dict(ENV, WINEPREFIX=PREFIX), capture_output=True, timeout=60)
 
 
 def windows_path(path):
@@ -202,12 +205,15 @@ class QuellixOnX(unittest.TestCase):
         with open(os.path.join(self.root, "pex.log"), "rb") as f:
             return f.read().decode("cp932").splitlines()
 
-    def label_setting_differs(self, screen, window):
-        """How many pixels of the directory caption's area differ from the bitmap there."""
+    def differs(self, screen, window, area):
+        """How many pixels of the area (client left, top, width, height) differ from the bitmap."""
         left, top = window["rect"][:2]
-        x0, y0, width, height = LABEL_SETTING
+        x0, y0, width, height = area
         return sum(1 for y in range(y0, y0 + height) for x in range(x0, x0 + width)
                    if screen.pixel(left + x, top + y) != WINDOW_BITMAP[y][x])
+
+    def label_setting_differs(self, screen, window):
+        return self.differs(screen, window, LABEL_SETTING)
 
     def test_settings_window_has_the_bitmaps_shape_and_esc_stops_it(self):
         window = self.start()
@@ -338,6 +344,49 @@ class QuellixOnX(unittest.TestCase):
         self.wait_ended(timeout=120)
         self.assertEqual(os.listdir(reserve), [])
         self.assertIn("Quellix", self.log_lines())
+
+    def test_import_run_shows_the_status_in_place_of_the_caption(self):
+        stand_in = os.path.join(BIN, "schtasks.exe")
+        if not os.path.exists(stand_in):
+            self.skipTest("no stand-in for the Task Scheduler tool")
+        # The system's tool replaced by the stand-in, which waits before it prints an empty
+        # listing: the harvest's wait keeps the window live with its status line showing.
+        system = os.path.join(PREFIX, "drive_c", "windows", "system32", "schtasks.exe")
+        saved = system + ".quellix-saved"
+        if os.path.exists(system) and not os.path.exists(saved):
+            os.rename(system, saved)
+        shutil.copyfile(stand_in, system)
+        overrides = "HKCU\\Software\\Wine\\DllOverrides"
+        wine("reg", "add", overrides, "/v", "schtasks.exe", "/d", "native", "/f")
+        try:
+            listing = os.path.join(self.work, "listing.csv")
+            open(listing, "w").close()
+            reserve = os.path.join(self.work, "reserve", "GigaPocket")
+            os.makedirs(reserve)
+            ENV["QUELLIX_SCHTASKS_LISTING"] = windows_path(listing)
+            ENV["QUELLIX_SCHTASKS_DELAY_MS"] = "8000"
+            try:
+                window = self.start(windows_path(reserve))
+            finally:
+                del ENV["QUELLIX_SCHTASKS_LISTING"], ENV["QUELLIX_SCHTASKS_DELAY_MS"]
+
+            def status_shown():
+                screen = Screen("import-run-status")
+                return screen if self.differs(screen, window, LABEL1) > 30 else None
+
+            screen = wait_for("the status line", status_shown, timeout=20)
+            screen.crop("import-run-status-window", window["rect"])
+            # Where the caption would begin, left of the status line, only the bitmap shows.
+            self.assertEqual(self.differs(screen, window, (16, 56, 8, 12)), 0, "no directory caption")
+            self.wait_ended(timeout=60)
+            lines = self.log_lines()
+            self.assertIn("Quellix開始", lines)
+            self.assertIn("Quellix終了", lines)
+        finally:
+            wine("reg", "delete", overrides, "/v", "schtasks.exe", "/f")
+            os.remove(system)
+            if os.path.exists(saved):
+                os.rename(saved, system)
 
 
 if __name__ == "__main__":
