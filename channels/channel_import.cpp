@@ -11,7 +11,7 @@ std::vector<std::string> ChannelFileCandidates(std::string_view settingDir, std:
     return {
         IncludeTrailingBackslash(settingDir) + fileName,
         IncludeTrailingBackslash(tunerDir) + "channels\\" + fileName,
-        "C:\\ProgramData\\BUFFALO INC\\PCastDigi\\channels\\" + fileName,
+        R"(C:\ProgramData\BUFFALO INC\PCastDigi\channels\)" + fileName,
     };
 }
 
