@@ -295,6 +295,56 @@ TEST_F(StandInHarvestTest, StopWhileTheListingIsCapturedEndsBeforeTheFirstLine) 
     EXPECT_EQ(ReadFileBytes(temp + L"\\task.csv"), ReadFileBytes(root / L"listing.csv"));
 }
 
+// The whole road of a reservation: the tuner's channel file, read at the start of the run, gives
+// the rows through which the harvest of the same run finds the station of every channel.
+TEST_F(StandInHarvestTest, EveryStationOfTheChannelFileIsFoundByTheHarvestThatFollows) {
+    const std::wstring tunerKey = L"Software\\BUFFALO INC.";
+    struct TunerRegistry { // the test prefix has no tuner software: the tree is the test's own
+        std::wstring key;
+        ~TunerRegistry() { DeleteRegistryTree(key); }
+    } registry{tunerKey};
+    DeleteRegistryTree(tunerKey);
+    const std::wstring tuner = root / L"tuner";
+    ASSERT_TRUE(::CreateDirectoryW(tuner.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((tuner + L"\\channels").c_str(), nullptr));
+    SetRegistryString(tunerKey + L"\\PCastTVDigital\\PCastDigi", L"Dir", tuner);
+    SetRegistryDword(tunerKey + L"\\PCastTVDigital\\AppCfg", L"LocationIdx", 13);
+    // Station names with 0x5C trail bytes (ソ, 表, 能), one of them renamed on the way.
+    WriteFileBytes(tuner + L"\\channels\\13_ChFile.txt", "[Area]\r\nName=Tokyo\r\n[Station]\r\n"
+                                                         "21=ＮＨＫ総合,0x0400,1\r\n"
+                                                         "8 = ソフト局 ,0x0408,1\r\n"
+                                                         "12=能楽表示テレビ,0x040C,1\r\n"
+                                                         "5=旧局名,0x0405,1\r\n"
+                                                         "[End_Station]\r\n");
+    WriteFileBytes(root / L"tvconvert.csv", "\"元のTV局名\",\"新しいTV局名\",\r\n\"旧局名\",\"新局名ソ\",\r\n");
+    const std::wstring deck = root / L"reserve\\Deck表";
+    ASSERT_TRUE(::CreateDirectoryW(deck.c_str(), nullptr));
+
+    const RunResult result =
+        Import(deck + L"\\",
+               Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
+                        ListingRow("\\b", "2009/03/01 22:00:00", TunerCommand("表示", "8", 30)),
+                        ListingRow("\\c", "2009/03/01 23:00:00", TunerCommand("能", "12", 30)),
+                        ListingRow("\\d", "2009/03/02 0:00:00", TunerCommand("ソ", "5", 30)),
+                        ListingRow("\\e", "2009/03/02 1:00:00", TunerCommand("None", "99", 30))}));
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(Files(deck),
+              (std::map<std::string, std::string>{
+                  {"20090301210121.tvpi", TvpiFile("ＮＨＫ総合", "2009", "03", "01", "21:01", "21:30", "News")},
+                  {"20090301220108.tvpi", TvpiFile("ソフト局", "2009", "03", "01", "22:01", "22:30", "表示")},
+                  {"20090301230112.tvpi", TvpiFile("能楽表示テレビ", "2009", "03", "01", "23:01", "23:30", "能")},
+                  {"20090302000105.tvpi", TvpiFile("新局名ソ", "2009", "03", "02", "00:01", "00:30", "ソ")}}));
+    EXPECT_EQ(HarvestLog(),
+              (std::vector<std::string>{"Quellix開始", "チャンネルエラー: \"Deck表\" , \"99\"", "Quellix終了"}));
+    // The rows of the other decks stay as they were, the new ones follow them.
+    const std::string table = ReadFileBytes(root / L"pexTVCHNo.csv");
+    EXPECT_NE(table.find("\"GigaPocket\",\"TV Alpha\",\"21\",\r\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("\"Deck表\",\"ＮＨＫ総合\",\"21\",\r\n\"Deck表\",\"ソフト局\",\"8\",\r\n"
+                         "\"Deck表\",\"能楽表示テレビ\",\"12\",\r\n\"Deck表\",\"新局名ソ\",\"5\",\r\n"),
+              std::string::npos)
+        << table;
+}
+
 class MissingToolHarvestTest : public HarvestTest {
 protected:
     SystemSchtasks schtasks{SystemSchtasks::Kind::Missing};
