@@ -1,6 +1,7 @@
 # Sourced by scripts/demo.sh after the demo's host directory and registry are in place: the
 # Task Scheduler of the demo prefix is a stand-in tool that prints samples/tasks/schtasks-listing.csv
-# (the real tool does not answer /query under Wine), and the host directory holds a channel table.
+# (the real tool does not answer /query under Wine), and the tuner's registry values point at
+# samples/tuner, whose channel file the run turns into the channel table.
 sysdir=$(run winepath -u 'C:\windows\system32' 2>/dev/null | tr -d '\r')
 cp build/windows/bin/schtasks.exe "$sysdir/schtasks.exe"
 cp samples/tasks/schtasks-listing.csv "$demo/schtasks-listing.csv"
@@ -11,5 +12,11 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;schtasks.exe=n"
 
 echo "== the Task Scheduler listing the stand-in prints (Shift_JIS, shown as UTF-8)"
 iconv -f CP932 -t UTF-8 "$demo/schtasks-listing.csv" | tr -d '\r' | cut -c1-160
-echo "== the channel table pexTVCHNo.csv"
-iconv -f CP932 -t UTF-8 "$demo/host/pexTVCHNo.csv" | tr -d '\r'
+cp -r samples/tuner "$demo/tuner"
+tunerWin=$(run winepath -w "$demo/tuner" 2>/dev/null | tr -d '\r')
+run reg add 'HKCU\Software\BUFFALO INC.\PCastTVDigital\PCastDigi' /v Dir /d "$tunerWin" /f >/dev/null 2>&1
+run reg add 'HKCU\Software\BUFFALO INC.\PCastTVDigital\AppCfg' /v LocationIdx /t REG_DWORD /d 0 /f >/dev/null 2>&1
+echo "== the tuner's channel file channels\\00_ChFile.txt (Shift_JIS, shown as UTF-8)"
+iconv -f CP932 -t UTF-8 "$demo/tuner/channels/00_ChFile.txt" | tr -d '\r'
+echo "== the station renaming tvconvert.csv"
+iconv -f CP932 -t UTF-8 "$demo/host/tvconvert.csv" | tr -d '\r'

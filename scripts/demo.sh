@@ -40,6 +40,11 @@ echo "exit code: $status"
 echo "== pex.log (Shift_JIS, shown as UTF-8)"
 iconv -f CP932 -t UTF-8 "$demo/host/pex.log" | tr -d '\r'
 
+if [ -f "$demo/host/pexTVCHNo.csv" ]; then
+    echo "== the channel table pexTVCHNo.csv after the run"
+    iconv -f CP932 -t UTF-8 "$demo/host/pexTVCHNo.csv" | tr -d '\r'
+fi
+
 echo "== the reserve directory after the run"
 ls -l "$demo/host/reserve/GigaPocket"
 shopt -s nullglob
