@@ -6,13 +6,6 @@ namespace quellix {
 
 namespace {
 
-// 1-based position of `what` in `text`, 0 when it does not occur. Neither a comma nor a double
-// quote can be the second byte of a Shift_JIS character, so a plain byte search is safe here.
-std::size_t Pos(std::string_view what, std::string_view text) {
-    const std::size_t at = text.find(what);
-    return at == std::string_view::npos ? 0 : at + 1;
-}
-
 std::string UndoubleQuotes(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -25,79 +18,111 @@ std::string UndoubleQuotes(std::string_view text) {
     return out;
 }
 
-// Reads the quoted field at the start of `rest` (its opening quote already removed) up to and
-// including the `",` that closes it. Returns false when no closing `",` follows at all: the field
-// then runs to the end of the line and `rest` is left empty.
-bool ReadQuotedField(std::string& rest, std::string& field) {
-    constexpr std::string_view kQ1 = "\",";
-    constexpr std::string_view kQ2 = "\"\",";
-    constexpr std::string_view kQ3 = "\"\"\",";
-    std::size_t p3 = Pos(kQ3, rest);
-    std::size_t p2 = Pos(kQ2, rest);
-    std::size_t p1 = Pos(kQ1, rest);
-    while (!rest.empty()) {
-        if (p1 > 0 && (p2 == 0 || p2 > p1)) {
-            // `",` that is not the end of a doubled quote: the field ends here.
-            field.append(rest, 0, p1 - 1);
-            rest.erase(0, p1 + 1);
-            return true;
+enum class FieldKind {
+    Plain,      // up to the next comma
+    Quoted,     // between its opening quote and the `",` that closes it; doubled quotes stand for one
+    QuotedLast, // a quoted last field holding a comma: runs to the line's end, closing quote included
+    Last,       // what is left after the last comma
+};
+
+struct FieldSpan {
+    std::size_t start;     // where the field begins in the line
+    std::size_t textBegin; // its text, without the opening quote
+    std::size_t textEnd;
+    FieldKind kind;
+};
+
+// Walks the line field by field, left to right. Neither a comma nor a double quote can be the
+// second byte of a Shift_JIS character, so byte searches are safe here. Each search starts where
+// the last one ended, so a line is read in one pass.
+template <typename Visit> void WalkCsvLine(std::string_view line, Visit&& visit) {
+    constexpr std::string_view kQuoteComma = "\",";
+    constexpr std::string_view kDoubledQuoteQuoteComma = "\"\"\",";
+    std::size_t pos = 0;
+    while (line.find(',', pos) != std::string_view::npos) {
+        const std::size_t start = pos;
+        if (line[pos] != '"') {
+            const std::size_t comma = line.find(',', pos);
+            visit(FieldSpan{start, pos, comma, FieldKind::Plain});
+            pos = comma + 1;
+            continue;
         }
-        if (p1 == 0) {
-            field += rest;
-            rest.clear();
-            return false;
+        const std::size_t begin = pos + 1;
+        std::size_t at = begin;
+        bool closed = false;
+        while (at < line.size()) {
+            const std::size_t quoteComma = line.find(kQuoteComma, at);
+            if (quoteComma == std::string_view::npos) {
+                // No closing `",` follows at all: the field runs to the end of the line.
+                visit(FieldSpan{start, begin, line.size(), FieldKind::QuotedLast});
+                return;
+            }
+            if (quoteComma == at || line[quoteComma - 1] != '"') {
+                // `",` that is not the end of a doubled quote: the field ends here.
+                visit(FieldSpan{start, begin, quoteComma, FieldKind::Quoted});
+                pos = quoteComma + 2;
+                closed = true;
+                break;
+            }
+            if (const std::size_t tripled = line.find(kDoubledQuoteQuoteComma, at); tripled != std::string_view::npos) {
+                // `""",`: a doubled quote, then the closing quote.
+                visit(FieldSpan{start, begin, tripled + 2, FieldKind::Quoted});
+                pos = tripled + 4;
+                closed = true;
+                break;
+            }
+            // `"",` inside the field: a doubled quote followed by a comma that belongs to the text.
+            at = quoteComma + 2;
         }
-        if (p3 > 0) {
-            // `""",`: a doubled quote, then the closing quote.
-            field.append(rest, 0, p3 + 1);
-            rest.erase(0, p3 + 3);
-            return true;
+        if (!closed) {
+            // The text ran out right after a doubled quote and its comma: the field is complete.
+            visit(FieldSpan{start, begin, line.size(), FieldKind::Quoted});
+            pos = line.size();
         }
-        // `"",` inside the field: a doubled quote followed by a comma that belongs to the text.
-        field.append(rest, 0, p2 + 2);
-        rest.erase(0, p2 + 2);
-        p3 = Pos(kQ3, rest);
-        p2 = Pos(kQ2, rest);
-        p1 = Pos(kQ1, rest);
     }
-    return true;
+    visit(FieldSpan{pos, pos, line.size(), FieldKind::Last});
 }
 
 } // namespace
 
 void SplitCsvLine(std::string_view line, std::vector<std::string>& fields) {
     fields.clear();
-    std::string rest{line};
-    while (rest.find(',') != std::string::npos) {
-        std::string field;
-        if (rest.front() == '"') {
-            rest.erase(0, 1);
-            if (!ReadQuotedField(rest, field)) {
-                // A quoted last field that contains a comma: it ends at the line's end, where its
-                // closing quote is, and no empty field follows it.
-                field = TrimRight(field);
-                if (!field.empty() && field.back() == '"') {
-                    field.pop_back();
-                }
-                fields.push_back(Trim(UndoubleQuotes(field)));
-                return;
+    WalkCsvLine(line, [&](const FieldSpan& span) {
+        std::string_view text = line.substr(span.textBegin, span.textEnd - span.textBegin);
+        switch (span.kind) {
+        case FieldKind::Plain:
+            fields.push_back(Trim(text));
+            break;
+        case FieldKind::Quoted:
+            fields.push_back(Trim(UndoubleQuotes(text)));
+            break;
+        case FieldKind::QuotedLast: {
+            // It ends at the line's end, where its closing quote is, and no empty field follows it.
+            std::string field = TrimRight(text);
+            if (!field.empty() && field.back() == '"') {
+                field.pop_back();
             }
-            field = UndoubleQuotes(field);
-        } else {
-            const std::size_t comma = rest.find(',');
-            field = rest.substr(0, comma);
-            rest.erase(0, comma + 1);
+            fields.push_back(Trim(UndoubleQuotes(field)));
+            break;
         }
-        fields.push_back(Trim(field));
-    }
-    std::string_view last{rest};
-    if (!last.empty() && last.front() == '"') {
-        last.remove_prefix(1);
-    }
-    if (!last.empty() && last.back() == '"') {
-        last.remove_suffix(1);
-    }
-    fields.push_back(Trim(last));
+        case FieldKind::Last:
+            // Loses one leading and one trailing quote; its doubled quotes stay as they are.
+            if (!text.empty() && text.front() == '"') {
+                text.remove_prefix(1);
+            }
+            if (!text.empty() && text.back() == '"') {
+                text.remove_suffix(1);
+            }
+            fields.push_back(Trim(text));
+            break;
+        }
+    });
+}
+
+std::vector<std::size_t> CsvFieldStarts(std::string_view line) {
+    std::vector<std::size_t> starts;
+    WalkCsvLine(line, [&](const FieldSpan& span) { starts.push_back(span.start); });
+    return starts;
 }
 
 } // namespace quellix

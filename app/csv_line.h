@@ -2,6 +2,7 @@
 // tables) into its fields.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,5 +15,9 @@ namespace quellix {
 // one trailing double quote but keeps its doubled quotes as they are, unless it contains a comma,
 // in which case it is read like any quoted field. A line always yields at least one field.
 void SplitCsvLine(std::string_view line, std::vector<std::string>& fields);
+
+// The byte offset in `line` at which each field that SplitCsvLine gives for it starts (one entry
+// per field, in order).
+[[nodiscard]] std::vector<std::size_t> CsvFieldStarts(std::string_view line);
 
 } // namespace quellix

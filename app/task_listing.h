@@ -20,10 +20,6 @@ inline constexpr std::size_t kCommandLineField = 8;
 // tuner's recorder program.
 [[nodiscard]] bool IsTunerTask(const std::vector<std::string>& fields);
 
-// The byte offset in `line` at which each field that SplitCsvLine gives for it starts (one entry
-// per field, in order).
-[[nodiscard]] std::vector<std::size_t> CsvFieldStarts(std::string_view line);
-
 // SplitCsvLine, mended for command lines whose inner double quotes the tool printed as they are
 // (current Windows does not double them): when the line gives more fields than
 // `headerFieldCount` (at least 10), fields 0 to 7 are read from the left, the fields after the

@@ -69,12 +69,14 @@ std::size_t SjisPos(std::string_view needle, std::string_view text) {
     if (needle.empty() || needle.size() > text.size()) {
         return 0;
     }
-    for (std::size_t i = 0; i + needle.size() <= text.size(); ++i) {
-        if (text.compare(i, needle.size(), needle) == 0) {
-            return i + 1;
+    // Byte matches found by the library's search, each kept only when it starts a character.
+    std::size_t characterStart = 0;
+    for (std::size_t at = text.find(needle); at != std::string_view::npos; at = text.find(needle, at + 1)) {
+        while (characterStart < at) {
+            characterStart += IsSjisLeadByte(static_cast<unsigned char>(text[characterStart])) ? 2 : 1;
         }
-        if (IsSjisLeadByte(static_cast<unsigned char>(text[i]))) {
-            ++i;
+        if (characterStart == at) {
+            return at + 1;
         }
     }
     return 0;
