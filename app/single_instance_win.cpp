@@ -19,6 +19,8 @@ bool CheckSingleInstance(const wchar_t* mutexName) {
     return true;
 }
 
-void ReleaseSingleInstance() { g_instanceMutex.reset(); }
+void ReleaseSingleInstance() {
+    g_instanceMutex.reset();
+}
 
 } // namespace quellix

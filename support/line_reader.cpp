@@ -21,7 +21,9 @@ bool LineReader::Fill() {
     return size_ > 0;
 }
 
-bool LineReader::Eof() { return !Fill(); }
+bool LineReader::Eof() {
+    return !Fill();
+}
 
 std::string LineReader::ReadLine() {
     std::string line;

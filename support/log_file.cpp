@@ -23,7 +23,9 @@ TLogFile::~TLogFile() {
     }
 }
 
-bool TLogFile::NameIsBlank() const { return Trim(logFileName_).empty(); }
+bool TLogFile::NameIsBlank() const {
+    return Trim(logFileName_).empty();
+}
 
 void TLogFile::SetActive(bool value) {
     if (value) {
@@ -45,8 +47,7 @@ void TLogFile::WriteStart() {
     os::MakeDirectory(ExtractFilePath(logFileName_)); // usually exists already
     TVersion version;
     ReadVersionInfo(os::ExecutablePath(), version);
-    const std::string record =
-        LogStartLine(os::Now()) + "\r\n" + LogVersionLine(version.FileVersion) + "\r\n";
+    const std::string record = LogStartLine(os::Now()) + "\r\n" + LogVersionLine(version.FileVersion) + "\r\n";
     os::File file = OpenForAppend(logFileName_);
     if (!file.IsOpen() || !file.Write(record) || !file.Close()) {
         SetActive(false); // a log that cannot take its start record switches itself off

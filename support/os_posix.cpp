@@ -77,9 +77,13 @@ File& File::operator=(File&& other) noexcept {
     }
     return *this;
 }
-File::~File() { Close(); }
+File::~File() {
+    Close();
+}
 
-bool File::IsOpen() const noexcept { return impl_ && impl_->fd >= 0; }
+bool File::IsOpen() const noexcept {
+    return impl_ && impl_->fd >= 0;
+}
 
 long long File::Read(void* buffer, std::size_t size) {
     if (!IsOpen()) {
@@ -107,7 +111,9 @@ bool File::Write(std::string_view bytes) {
     return true;
 }
 
-bool File::FlushToDisk() { return IsOpen() && (::fsync(impl_->fd) == 0 || Fail()); }
+bool File::FlushToDisk() {
+    return IsOpen() && (::fsync(impl_->fd) == 0 || Fail());
+}
 
 long long File::Size() const {
     struct stat info {};
@@ -159,9 +165,13 @@ File OpenFile(const std::string& path, OpenMode mode, Share /*share: POSIX has n
     return File{std::move(impl)};
 }
 
-std::uint32_t LastError() { return g_lastError; }
+std::uint32_t LastError() {
+    return g_lastError;
+}
 
-std::string ErrorMessage(std::uint32_t code) { return std::strerror(static_cast<int>(code)); }
+std::string ErrorMessage(std::uint32_t code) {
+    return std::strerror(static_cast<int>(code));
+}
 
 bool FileExists(const std::string& path) {
     struct stat info {};
@@ -173,7 +183,9 @@ bool DirectoryExists(const std::string& path) {
     return ::stat(ToPosixPath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(ToPosixPath(path).c_str()) == 0 || Fail(); }
+bool RemoveFile(const std::string& path) {
+    return ::unlink(ToPosixPath(path).c_str()) == 0 || Fail();
+}
 
 bool RenameFile(const std::string& from, const std::string& to) {
     // Like the Windows call: renaming onto an existing file fails.
@@ -202,7 +214,9 @@ bool LinkFile(const std::string& existing, const std::string& link) {
     return ::link(ToPosixPath(existing).c_str(), ToPosixPath(link).c_str()) == 0 || Fail();
 }
 
-bool MakeDirectory(const std::string& path) { return ::mkdir(ToPosixPath(path).c_str(), 0755) == 0 || Fail(); }
+bool MakeDirectory(const std::string& path) {
+    return ::mkdir(ToPosixPath(path).c_str(), 0755) == 0 || Fail();
+}
 
 struct FileEnumerator::Impl {
     DIR* dir = nullptr;
@@ -257,8 +271,13 @@ LocalDateTime Now() {
     std::tm parts{};
     const std::time_t seconds = tv.tv_sec;
     ::localtime_r(&seconds, &parts);
-    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
-            parts.tm_min,         parts.tm_sec,     static_cast<int>(tv.tv_usec / 1000)};
+    return {parts.tm_year + 1900,
+            parts.tm_mon + 1,
+            parts.tm_mday,
+            parts.tm_hour,
+            parts.tm_min,
+            parts.tm_sec,
+            static_cast<int>(tv.tv_usec / 1000)};
 }
 
 std::string ExecutablePath() {
@@ -273,6 +292,8 @@ std::string ExecutablePath() {
     return path;
 }
 
-void SleepMilliseconds(unsigned milliseconds) { ::usleep(milliseconds * 1000U); }
+void SleepMilliseconds(unsigned milliseconds) {
+    ::usleep(milliseconds * 1000U);
+}
 
 } // namespace quellix::os

@@ -34,9 +34,13 @@ File& File::operator=(File&& other) noexcept {
     }
     return *this;
 }
-File::~File() { Close(); }
+File::~File() {
+    Close();
+}
 
-bool File::IsOpen() const noexcept { return impl_ && static_cast<bool>(impl_->handle); }
+bool File::IsOpen() const noexcept {
+    return impl_ && static_cast<bool>(impl_->handle);
+}
 
 long long File::Read(void* buffer, std::size_t size) {
     if (!IsOpen()) {
@@ -65,7 +69,9 @@ bool File::Write(std::string_view bytes) {
     return true;
 }
 
-bool File::FlushToDisk() { return IsOpen() && (::FlushFileBuffers(impl_->handle.get()) || Fail()); }
+bool File::FlushToDisk() {
+    return IsOpen() && (::FlushFileBuffers(impl_->handle.get()) || Fail());
+}
 
 long long File::Size() const {
     LARGE_INTEGER size{};
@@ -122,13 +128,15 @@ File OpenFile(const std::string& path, OpenMode mode, Share share) {
     return File{std::move(impl)};
 }
 
-std::uint32_t LastError() { return g_lastError; }
+std::uint32_t LastError() {
+    return g_lastError;
+}
 
 std::string ErrorMessage(std::uint32_t code) {
     wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                              FORMAT_MESSAGE_IGNORE_INSERTS,
-                                          nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::string text = length > 0 ? Trim(SjisFromWide(std::wstring_view{buffer, length})) : std::string{};
     if (buffer != nullptr) {
         ::LocalFree(buffer);
@@ -149,7 +157,9 @@ bool DirectoryExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool RemoveFile(const std::string& path) { return ::DeleteFileW(WideFromSjis(path).c_str()) || Fail(); }
+bool RemoveFile(const std::string& path) {
+    return ::DeleteFileW(WideFromSjis(path).c_str()) || Fail();
+}
 
 bool RenameFile(const std::string& from, const std::string& to) {
     return ::MoveFileW(WideFromSjis(from).c_str(), WideFromSjis(to).c_str()) || Fail();
@@ -165,7 +175,9 @@ bool LinkFile(const std::string& existing, const std::string& link) {
     return ::CreateHardLinkW(WideFromSjis(link).c_str(), WideFromSjis(existing).c_str(), nullptr) || Fail();
 }
 
-bool MakeDirectory(const std::string& path) { return ::CreateDirectoryW(WideFromSjis(path).c_str(), nullptr) || Fail(); }
+bool MakeDirectory(const std::string& path) {
+    return ::CreateDirectoryW(WideFromSjis(path).c_str(), nullptr) || Fail();
+}
 
 struct FileEnumerator::Impl {
     UniqueFindHandle find;
@@ -222,6 +234,8 @@ std::string ExecutablePath() {
     }
 }
 
-void SleepMilliseconds(unsigned milliseconds) { ::Sleep(milliseconds); }
+void SleepMilliseconds(unsigned milliseconds) {
+    ::Sleep(milliseconds);
+}
 
 } // namespace quellix::os

@@ -5,10 +5,14 @@
 namespace quellix {
 
 namespace {
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= 0x20;
+}
 } // namespace
 
-std::string Trim(std::string_view text) { return TrimRight(TrimLeft(text)); }
+std::string Trim(std::string_view text) {
+    return TrimRight(TrimLeft(text));
+}
 
 std::string TrimLeft(std::string_view text) {
     std::size_t first = 0;

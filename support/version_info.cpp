@@ -7,9 +7,9 @@
 namespace quellix {
 
 std::string* VersionField(TVersion& v, int index) noexcept {
-    std::string* fields[11] = {&v.CompanyName,      &v.FileDescription, &v.FileVersion,    &v.InternalName,
-                               &v.LegalCopyright,   &v.LegalTradeMarks, &v.OriginalFileName, &v.ProductName,
-                               &v.ProductVersion,   &v.Comment,         &v.ScrnSave};
+    std::string* fields[11] = {&v.CompanyName,    &v.FileDescription, &v.FileVersion,      &v.InternalName,
+                               &v.LegalCopyright, &v.LegalTradeMarks, &v.OriginalFileName, &v.ProductName,
+                               &v.ProductVersion, &v.Comment,         &v.ScrnSave};
     return index >= 0 && index < 11 ? fields[index] : nullptr;
 }
 

@@ -22,8 +22,8 @@ struct TVersion {
 // The version-resource keys, walked in this order; field n of TVersion receives key n. The
 // spellings are the reader's own and are kept as they are ("LeagalTradeMarks", "Comment").
 inline constexpr const char* kVersionKeys[11] = {
-    "CompanyName", "FileDescription",  "FileVersion", "InternalName",   "LegalCopyright", "LeagalTradeMarks",
-    "OriginalFileName", "ProductName", "ProductVersion", "Comment",     "SCRNSAVE",
+    "CompanyName",      "FileDescription", "FileVersion",    "InternalName", "LegalCopyright", "LeagalTradeMarks",
+    "OriginalFileName", "ProductName",     "ProductVersion", "Comment",      "SCRNSAVE",
 };
 
 [[nodiscard]] std::string* VersionField(TVersion& version, int index) noexcept;

@@ -129,8 +129,9 @@ void TFormPdigi::ButtonFileClick() {
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
     // The dialog library is loaded on first use: linked at start-up it and what it pulls in would
     // cost every import run tens of milliseconds for a dialog that only the settings window shows.
-    static const auto getOpenFileName = reinterpret_cast<BOOL(WINAPI*)(OPENFILENAMEW*)>(reinterpret_cast<void*>(
-        ::GetProcAddress(::LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "GetOpenFileNameW")));
+    static const auto getOpenFileName =
+        reinterpret_cast<BOOL(WINAPI*)(OPENFILENAMEW*)>(reinterpret_cast<void*>(::GetProcAddress(
+            ::LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "GetOpenFileNameW")));
     if (getOpenFileName == nullptr || getOpenFileName(&dialog) == FALSE) {
         return; // cancelled (or the dialog failed): the field stays as it was
     }

@@ -45,7 +45,9 @@ TFormPdigi::~TFormPdigi() {
     }
 }
 
-HWND TFormPdigi::MainWindow() noexcept { return g_mainWindow; }
+HWND TFormPdigi::MainWindow() noexcept {
+    return g_mainWindow;
+}
 
 bool TFormPdigi::CreateAndShow(int showCommand) {
     const std::wstring className = WideFromSjis(layout::kWindowClass);
@@ -175,8 +177,8 @@ LRESULT TFormPdigi::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void TFormPdigi::CreateControls() {
     formFont_ = MakeFont(layout::kFormFontHeight);
     labelFont_ = MakeFont(layout::kLabelFontHeight);
-    const auto create = [&](const wchar_t* cls, const std::string& text, DWORD style, const layout::Bounds& b,
-                            int id, DWORD exStyle = 0) {
+    const auto create = [&](const wchar_t* cls, const std::string& text, DWORD style, const layout::Bounds& b, int id,
+                            DWORD exStyle = 0) {
         HWND control = ::CreateWindowExW(exStyle, cls, WideFromSjis(text).c_str(), WS_CHILD | WS_VISIBLE | style,
                                          b.left, b.top, b.width, b.height, window_,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
@@ -188,8 +190,7 @@ void TFormPdigi::CreateControls() {
     ::SendMessageW(progress, PBM_SETRANGE32, 0, 100);
     create(L"BUTTON", layout::kButtonPauseText, WS_TABSTOP | BS_OWNERDRAW | WS_DISABLED, layout::kButtonPause,
            layout::kIdButtonPause);
-    create(L"BUTTON", layout::kButtonStopText, WS_TABSTOP | BS_OWNERDRAW, layout::kButtonStop,
-           layout::kIdButtonStop);
+    create(L"BUTTON", layout::kButtonStopText, WS_TABSTOP | BS_OWNERDRAW, layout::kButtonStop, layout::kIdButtonStop);
     create(L"BUTTON", layout::kButtonSkipText, WS_TABSTOP | BS_OWNERDRAW | WS_DISABLED, layout::kButtonSkip,
            layout::kIdButtonSkip);
     create(L"BUTTON", layout::kButtonPlayText, WS_TABSTOP | BS_OWNERDRAW | WS_DISABLED, layout::kButtonPlay,
@@ -201,9 +202,13 @@ void TFormPdigi::CreateControls() {
     SetupButtonLooks();
 }
 
-void TFormPdigi::EnableControl(int id, bool enabled) const noexcept { ::EnableWindow(Control(id), enabled); }
+void TFormPdigi::EnableControl(int id, bool enabled) const noexcept {
+    ::EnableWindow(Control(id), enabled);
+}
 
-bool TFormPdigi::ControlEnabled(int id) const noexcept { return ::IsWindowEnabled(Control(id)) != FALSE; }
+bool TFormPdigi::ControlEnabled(int id) const noexcept {
+    return ::IsWindowEnabled(Control(id)) != FALSE;
+}
 
 void TFormPdigi::SetLabel1(std::string text) {
     label1Text_ = std::move(text);
@@ -277,7 +282,9 @@ void TFormPdigi::OnCommand(int id, int code) {
     }
 }
 
-void TFormPdigi::AppException(const std::exception& error) noexcept { AppException(std::string{error.what()}); }
+void TFormPdigi::AppException(const std::exception& error) noexcept {
+    AppException(std::string{error.what()});
+}
 
 void TFormPdigi::AppException(const std::string& message) noexcept {
     try {
@@ -351,9 +358,13 @@ void TFormPdigi::RunImport() {
     SetLabel1(layout::kStatusFinishing);
 }
 
-void TFormPdigi::DeleteOldReservationFiles() { quellix::DeleteOldReservationFiles(FReserveDir, run_); }
+void TFormPdigi::DeleteOldReservationFiles() {
+    quellix::DeleteOldReservationFiles(FReserveDir, run_);
+}
 
-void TFormPdigi::ButtonPlayClick() { run_.FPaused = false; }
+void TFormPdigi::ButtonPlayClick() {
+    run_.FPaused = false;
+}
 
 void TFormPdigi::ButtonPauseClick() {
     run_.FPaused = true;
@@ -400,7 +411,9 @@ void TFormPdigi::Close() {
     ::ShowWindow(window_, SW_HIDE);
 }
 
-void TFormPdigi::FormClose() { run_.FStopRequested = true; }
+void TFormPdigi::FormClose() {
+    run_.FStopRequested = true;
+}
 
 void TFormPdigi::FormDestroy() {}
 

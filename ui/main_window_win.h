@@ -77,19 +77,19 @@ private:
     [[nodiscard]] std::string GetRootDir() const;
 
     // Steps that other parts of the program fill, each in a file of its own.
-    void HarvestReservations();            // main_window_harvest_win.cpp
-    void ImportChannelFile();              // main_window_channels_win.cpp
-    void ImportChannelFileSteps();         // main_window_channels_win.cpp
-    void SetupSettingsStore();             // main_window_settings_win.cpp
-    void SaveSettingsOnAcceptedClose();    // main_window_settings_win.cpp
-    void SaveSettingsOnDestroy();          // main_window_settings_win.cpp
-    void WMShowWindow(WPARAM shown, LPARAM status); // main_window_settings_win.cpp
-    void ApplyWindowRegion();              // main_window_skin_win.cpp
-    void PaintBackground(HDC dc);          // main_window_skin_win.cpp
-    void ButtonHomeClick();                // main_window_skin_win.cpp
-    void ButtonAboutClick();               // main_window_skin_win.cpp
-    void ButtonFileClick();                // main_window_skin_win.cpp
-    void SetupButtonLooks();               // main_window_skin_win.cpp: glyphs and hints
+    void HarvestReservations();                        // main_window_harvest_win.cpp
+    void ImportChannelFile();                          // main_window_channels_win.cpp
+    void ImportChannelFileSteps();                     // main_window_channels_win.cpp
+    void SetupSettingsStore();                         // main_window_settings_win.cpp
+    void SaveSettingsOnAcceptedClose();                // main_window_settings_win.cpp
+    void SaveSettingsOnDestroy();                      // main_window_settings_win.cpp
+    void WMShowWindow(WPARAM shown, LPARAM status);    // main_window_settings_win.cpp
+    void ApplyWindowRegion();                          // main_window_skin_win.cpp
+    void PaintBackground(HDC dc);                      // main_window_skin_win.cpp
+    void ButtonHomeClick();                            // main_window_skin_win.cpp
+    void ButtonAboutClick();                           // main_window_skin_win.cpp
+    void ButtonFileClick();                            // main_window_skin_win.cpp
+    void SetupButtonLooks();                           // main_window_skin_win.cpp: glyphs and hints
     void DrawButton(const DRAWITEMSTRUCT& item) const; // main_window_skin_win.cpp
 
     HINSTANCE instance_;
