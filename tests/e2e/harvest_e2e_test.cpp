@@ -2,6 +2,8 @@
 // tool put in place of the system's schtasks.exe, the channel numbers from pexTVCHNo.csv in the
 // host's root directory, and the test compares the .tvpi files and log lines it leaves.
 #include "tests/e2e/e2e_support.h"
+
+#include "support/cp932_win.h"
 #include "tests/shared/task_listing_rows.h"
 
 #include <gtest/gtest.h>
@@ -19,14 +21,6 @@ using testing::Quotes;
 using testing::TunerCommand;
 
 constexpr int kIdButtonStop = 102;
-
-std::string Sjis(const std::wstring& wide) {
-    std::string out(wide.size() * 2 + 1, '\0');
-    out.resize(
-        static_cast<std::size_t>(::WideCharToMultiByte(932, 0, wide.c_str(), static_cast<int>(wide.size()), out.data(),
-                                                       static_cast<int>(out.size()), nullptr, nullptr)));
-    return out;
-}
 
 std::wstring SystemDirectory() {
     wchar_t directory[MAX_PATH]{};
@@ -134,7 +128,7 @@ protected:
     std::map<std::string, std::string> Files(const std::wstring& directory) const {
         std::map<std::string, std::string> files;
         for (const std::wstring& name : ListDir(directory)) {
-            files[Sjis(name)] = ReadFileBytes(directory + L"\\" + name);
+            files[SjisFromWide(name)] = ReadFileBytes(directory + L"\\" + name);
         }
         return files;
     }
@@ -151,7 +145,7 @@ protected:
         return {first, last + 1};
     }
 
-    std::string WorkFile() const { return Sjis(temp) + "\\task.csv"; }
+    std::string WorkFile() const { return SjisFromWide(temp) + "\\task.csv"; }
 
     TempDir root;
     std::wstring reserve = root / L"reserve\\GigaPocket";

@@ -2,6 +2,8 @@
 // between an import run and the settings window, deleting the previous run's files, run control.
 #include "tests/e2e/e2e_support.h"
 
+#include "support/cp932_win.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,14 +23,6 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 int CountLinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix) {
     return static_cast<int>(
         std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return StartsWith(l, prefix); }));
-}
-
-std::string Sjis(const std::wstring& wide) {
-    std::string out(wide.size() * 2 + 1, '\0');
-    out.resize(
-        static_cast<std::size_t>(::WideCharToMultiByte(932, 0, wide.c_str(), static_cast<int>(wide.size()), out.data(),
-                                                       static_cast<int>(out.size()), nullptr, nullptr)));
-    return out;
 }
 
 class RunControllerTest : public testing::Test {
@@ -59,7 +53,7 @@ TEST_F(RunControllerTest, MissingReserveDirectoryLogsOneErrorLineAndExitsZero) {
     const std::vector<std::string> lines = ReadLines(root / L"pex.log");
     ExpectFramedLog(lines);
     ASSERT_EQ(lines.size(), 5U);
-    EXPECT_EQ(lines[3], "pex.log: " + Sjis(missing) + "\\がないので予約状況をを保存できません. (C.ERROR)");
+    EXPECT_EQ(lines[3], "pex.log: " + SjisFromWide(missing) + "\\がないので予約状況をを保存できません. (C.ERROR)");
 }
 
 TEST_F(RunControllerTest, ImportRunDeletesOldReservationFilesOnly) {
