@@ -3,6 +3,9 @@
 #include "support/text.h"
 
 #include <exception>
+#include <functional>
+#include <map>
+#include <utility>
 
 namespace quellix {
 
@@ -95,41 +98,80 @@ void ChannelTablesSession::Close() {
     }
 }
 
-void ApplyChannelEntry(std::string_view deckName, const ChannelEntry& entry, const ChannelTables& tables) {
-    std::string station = entry.TVChannel;
+std::string RenamedStation(const ChannelEntry& entry, TCsvTable& tableTV) {
     // Renamed once: the new name is not looked up again.
-    if (tables.TableTV.Locate("OldChannel", {std::string_view{station}})) {
-        station = tables.TableTV.FieldByName("NewChannel").AsString();
+    if (tableTV.Locate("OldChannel", {std::string_view{entry.TVChannel}})) {
+        return tableTV.FieldByName("NewChannel").AsString();
     }
+    return entry.TVChannel;
+}
+
+std::string_view StoredStationName(std::string_view station, std::size_t size) {
+    return SjisHead(StoredText(station, station.size()), size);
+}
+
+void ApplyChannelEntries(std::string_view deckName, const std::vector<ChannelEntry>& entries,
+                         const ChannelTables& tables) {
     TCsvTable& chNo = tables.TableTVChNo;
     TField& deckField = chNo.FieldByName("VideoDeckName");
     TField& stationField = chNo.FieldByName("TVChannel");
-    // The row is looked for under the texts the fields would store: a station name longer than
-    // the field is kept cut to its size, and looking for it uncut would append a new row on every
-    // run (and the harvest, which takes the first row of a channel number, would keep the old one).
+    TField& numberField = chNo.FieldByName("TVChannelNo");
+
+    std::vector<std::string> stations;
+    stations.reserve(entries.size());
+    for (const ChannelEntry& entry : entries) {
+        stations.push_back(RenamedStation(entry, tables.TableTV));
+    }
+    // A station listed more than once counts with its last channel number.
+    std::map<std::string_view, std::size_t, std::less<>> lastEntry;
+    // Every stored name, with the first station seen under it and whether another one shares it.
+    std::map<std::string_view, std::pair<std::string_view, bool>, std::less<>> names;
+    for (std::size_t i = 0; i < stations.size(); ++i) {
+        lastEntry[stations[i]] = i;
+        const auto [at, added] =
+            names.try_emplace(StoredStationName(stations[i], stationField.Size()), stations[i], false);
+        at->second.second = at->second.second || (!added && at->second.first != stations[i]);
+    }
+
+    // Rows are looked for under the texts the fields store: looking for a long name uncut would
+    // append a new row on every run.
     const std::string_view storedDeck = StoredText(deckName, deckField.Size());
-    const std::string_view storedStation = StoredText(station, stationField.Size());
-    if (chNo.Locate("VideoDeckName;TVChannel", {storedDeck, storedStation})) {
-        chNo.Edit();
-        chNo.FieldByName("TVChannelNo").SetAsString(entry.TVChannelNo);
-        chNo.Post();
-    } else {
-        chNo.Append();
-        deckField.SetAsString(deckName);
-        stationField.SetAsString(station);
-        chNo.FieldByName("TVChannelNo").SetAsString(entry.TVChannelNo);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::string_view stored = StoredStationName(stations[i], stationField.Size());
+        const std::string& number = entries[lastEntry.find(stations[i])->second].TVChannelNo;
+        const bool shared = names.find(stored)->second.second;
+        const bool found = shared ? chNo.Locate("VideoDeckName;TVChannel;TVChannelNo",
+                                                {storedDeck, stored, StoredText(number, numberField.Size())})
+                                  : chNo.Locate("VideoDeckName;TVChannel", {storedDeck, stored});
+        if (found) {
+            chNo.Edit();
+            numberField.SetAsString(number);
+        } else {
+            chNo.Append();
+            deckField.SetAsString(deckName);
+            stationField.SetAsString(stored);
+            numberField.SetAsString(number);
+        }
         chNo.Post();
     }
 }
 
 void ImportChannelLines(std::string_view deckName, ChannelLineSource& lines, const ChannelTables& tables,
                         const TRunControl& run) {
+    // Whether a station's stored name is shared is known only once the whole file is read.
     ChannelBlockScanner scanner;
-    while (!lines.Eof() && !run.FStopRequested && !deckName.empty()) {
-        if (const auto entry = scanner.Feed(lines.ReadLine())) {
-            ApplyChannelEntry(deckName, *entry, tables);
+    std::vector<ChannelEntry> entries;
+    try {
+        while (!lines.Eof() && !run.FStopRequested && !deckName.empty()) {
+            if (auto entry = scanner.Feed(lines.ReadLine())) {
+                entries.push_back(std::move(*entry));
+            }
         }
+    } catch (...) {
+        ApplyChannelEntries(deckName, entries, tables); // the lines read before the error count
+        throw;
     }
+    ApplyChannelEntries(deckName, entries, tables);
 }
 
 void RunChannelImport(std::string_view deckName, ChannelLineSource* channelFile, const ChannelTables& tables,

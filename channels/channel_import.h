@@ -88,12 +88,26 @@ private:
     bool open_ = false;
 };
 
-// Brings one entry into the tables: the station name renamed once through TableTV, then the row
-// of (deckName, station) in TableTVChNo updated with the channel number, or appended.
-void ApplyChannelEntry(std::string_view deckName, const ChannelEntry& entry, const ChannelTables& tables);
+// The station name an entry stands for: its name renamed once through TableTV.
+[[nodiscard]] std::string RenamedStation(const ChannelEntry& entry, TCsvTable& tableTV);
+
+// The station name as TableTVChNo keeps it: cut at a NUL byte, then to the longest prefix of whole
+// characters that fits the field's `size` bytes (a lone lead byte would make different names
+// collate alike).
+[[nodiscard]] std::string_view StoredStationName(std::string_view station, std::size_t size);
+
+// Brings the entries of one channel file into the tables, in file order. Each station (renamed
+// once through TableTV; one listed twice counts with its last channel number) updates the row of
+// (deckName, stored name) with its channel number, or appends one. When the stored name is shared
+// by differently named stations of these entries (long names cut alike), only a row that also
+// has the same channel number is that station's, so no two of them ever share a row.
+void ApplyChannelEntries(std::string_view deckName, const std::vector<ChannelEntry>& entries,
+                         const ChannelTables& tables);
 
 // The line loop over an open channel file with the tables open. Before each line it stops at the
-// end of the file, on a stop request, or when the deck name is empty. Pumps no messages.
+// end of the file, on a stop request, or when the deck name is empty. The entries read are then
+// applied (ApplyChannelEntries), also those read before a read error, which then goes on. Pumps
+// no messages.
 void ImportChannelLines(std::string_view deckName, ChannelLineSource& lines, const ChannelTables& tables,
                         const TRunControl& run);
 

@@ -86,6 +86,20 @@ std::size_t SjisPos(std::string_view needle, std::string_view text) {
     return 0;
 }
 
+std::string_view SjisHead(std::string_view text, std::size_t maxBytes) noexcept {
+    if (text.size() <= maxBytes) {
+        return text;
+    }
+    std::size_t end = 0;
+    for (;;) {
+        const std::size_t next = end + (IsSjisLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1);
+        if (next > maxBytes) {
+            return text.substr(0, end);
+        }
+        end = next;
+    }
+}
+
 std::string Copy(std::string_view text, long long index, long long count) {
     if (count < 1) {
         return {};

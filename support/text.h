@@ -30,6 +30,10 @@ namespace quellix {
 // byte of a double-byte character; 0 when there is none (an empty needle gives 0).
 [[nodiscard]] std::size_t SjisPos(std::string_view needle, std::string_view text);
 
+// The longest prefix of `text` of at most `maxBytes` bytes that ends on a whole character: a cut
+// never keeps the lead byte of a double-byte character without its trail byte.
+[[nodiscard]] std::string_view SjisHead(std::string_view text, std::size_t maxBytes) noexcept;
+
 // Up to `count` bytes from 1-based `index`, clipped as the program's substring rules say: empty
 // when count < 1 or index is past the end, from the start when index < 1.
 [[nodiscard]] std::string Copy(std::string_view text, long long index, long long count);

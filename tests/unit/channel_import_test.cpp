@@ -133,6 +133,38 @@ TEST_F(ChannelImportTest, ASecondRunOnTheSameFileChangesNothing) {
         R({{"Other", "A", "7"}, {"Deck1", "A", "1"}, {"Deck1", "ソ", "2"}, {"Deck1", longName.substr(0, 30), "3"}}));
 }
 
+TEST_F(ChannelImportTest, LongNamesAreCutToWholeCharactersAndNeverMergeTwoStations) {
+    const std::string a27(27, 'a');
+    const struct {
+        std::string name;
+        const char* number;
+        std::string stored; // what the row keeps in the 30-byte TVChannel
+    } stations[] = {
+        {a27 + "表", "1", a27 + "表"},        // 29 bytes: kept whole
+        {a27 + "a表", "2", a27 + "a表"},      // 30 bytes: kept whole
+        {a27 + "aa表", "3", a27 + "aa"},      // 31 bytes: 表 would straddle the end
+        {a27 + "aa示", "4", a27 + "aa"},      // shares that cut with the one above
+        {a27 + "aaa East", "5", a27 + "aaa"}, // two stations whose first 30 bytes agree
+        {a27 + "aaa West", "6", a27 + "aaa"},
+        {a27 + "aaa West", "7", a27 + "aaa"}, // the same station again: its row updated
+    };
+    std::string file = "[Station]\n";
+    for (const auto& s : stations) {
+        file += std::string{s.number} + "=" + s.name + ",\n";
+    }
+    Import("Deck1", file);
+    const Rows expected = R({{"Deck1", stations[0].stored, "1"},
+                             {"Deck1", stations[1].stored, "2"},
+                             {"Deck1", stations[2].stored, "3"},
+                             {"Deck1", stations[3].stored, "4"},
+                             {"Deck1", stations[4].stored, "5"},
+                             {"Deck1", stations[5].stored, "7"}});
+    EXPECT_EQ(ChNoRows(), expected);
+    const std::string first = dir.Read("pexTVCHNo.csv");
+    Import("Deck1", file); // no growth
+    EXPECT_EQ(dir.Read("pexTVCHNo.csv"), first);
+}
+
 TEST_F(ChannelImportTest, WithoutAChannelFileTheTablesAreStillRewritten) {
     dir.Write("pexTVCHNo.csv", "\"ToolName\",\"TVChannel\",\"TVChannelNo\"\n\"Deck1\",\"A\",\"1\"\n");
     bool found = false;
