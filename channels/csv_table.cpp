@@ -66,7 +66,7 @@ void TCsvTable::Open() {
         // Read and parsed block by block; on a read error the partial records are dropped, and
         // the table stays closed.
         TableTextReader reader{defs_};
-        (void)LoadTableFile(filePath_, *fs_, reader);
+        (void)LoadTableFile(filePath_, *fs_, reader, notice_);
         records_ = reader.Finish();
     }
     state_ = TableState::Browsing;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "channels/csv_table_format.h"
+#include "channels/table_file.h"
 #include "channels/table_file_system.h"
 #include "channels/table_records.h"
 
@@ -14,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quellix {
@@ -66,6 +68,8 @@ public:
     // The table's file; empty keeps the table in memory only. Set before Open.
     void SetFilePath(std::string path) { filePath_ = std::move(path); }
     [[nodiscard]] const std::string& FilePath() const noexcept { return filePath_; }
+    // Where Open tells what it did to recover the file (a plain line for the log); none by default.
+    void SetNotice(TableNotice notice) { notice_ = std::move(notice); }
 
     // Loads the file into an empty table and puts the cursor on the first record. A missing file
     // (or an empty path) gives an empty table. Raises IoError when the file exists but cannot be
@@ -131,6 +135,7 @@ private:
     bool modified_{};
     bool writtenSinceOpen_{};
     TableFileSystem* fs_{&TableFileSystem::Real()};
+    TableNotice notice_;
 };
 
 } // namespace quellix

@@ -4,6 +4,8 @@
 #include "support/text.h"
 
 #include <array>
+#include <cstdio>
+#include <span>
 
 namespace quellix {
 
@@ -85,7 +87,7 @@ bool CopyFileTo(const std::string& from, const std::string& to, TableFileSystem&
     return WriteNewFile(to, ContentOf(bytes), fs, error);
 }
 
-// Puts `bytes` under the name `path`, which does not exist, through the temporary.
+// Puts `bytes` under the name `path` (missing or empty) through the temporary.
 void RestoreTableFile(const std::string& path, std::string_view bytes, TableFileSystem& fs) {
     const std::string temporary = TemporaryPathOf(path);
     fs.RemoveFile(temporary);
@@ -98,6 +100,71 @@ void RestoreTableFile(const std::string& path, std::string_view bytes, TableFile
     }
 }
 
+// A name beside `temporary` that no save, recovery or earlier setting aside uses: the time in it,
+// and a counter when that name is taken.
+std::string AsideName(const std::string& path, int attempt) {
+    const os::LocalDateTime now = os::Now();
+    char stamp[48];
+    std::snprintf(stamp, sizeof stamp, ".%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour, now.minute,
+                  now.second);
+    std::string name = ChangeFileExt(path, stamp);
+    if (attempt > 0) {
+        name += "-" + std::to_string(attempt);
+    }
+    return name + ".$$$";
+}
+
+// Moves a temporary that recovery does not use out of the way of the next save, which would
+// otherwise delete it: it may be the newest table, written by another program or cut short.
+void SetTemporaryAside(const std::string& path, const std::string& temporary, TableFileSystem& fs,
+                       const TableNotice& notice) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string aside = AsideName(path, attempt);
+        // Neither a link nor a new file replaces a file that exists under that name.
+        if (fs.LinkFile(temporary, aside) || CopyFileTo(temporary, aside, fs)) {
+            fs.RemoveFile(temporary);
+            if (notice) {
+                notice("一時ファイル[" + temporary + "]は復元に使わず[" + aside + "]に退避しました");
+            }
+            return;
+        }
+    }
+    ThrowIoError("一時ファイル[" + temporary + "]を退避できません", os::LastError());
+}
+
+// The table put back under its name from the temporary when it holds a whole table (it is then
+// the newest; see IsCompleteTableText), else from the backup; an unused temporary set aside. The
+// name of the file it came from, or empty when there was nothing to put back.
+std::string RecoverTableFile(const std::string& path, TableFileSystem& fs, TableTextReader& reader,
+                             const TableNotice& notice) {
+    const std::string temporary = TemporaryPathOf(path);
+    if (fs.FileExists(temporary)) {
+        const std::string bytes = ReadWholeFile(temporary, fs);
+        if (IsCompleteTableText(bytes, reader.Fields())) {
+            if (!fs.ReplaceFileAtomically(temporary, path)) {
+                ThrowIoError("テーブルファイル[" + path + "]を復元できません", os::LastError());
+            }
+            reader.Feed(bytes);
+            return temporary;
+        }
+        SetTemporaryAside(path, temporary, fs, notice);
+    }
+    const std::string backup = BackupPathOf(path);
+    if (fs.FileExists(backup)) {
+        const std::string bytes = ReadWholeFile(backup, fs);
+        RestoreTableFile(path, bytes, fs);
+        reader.Feed(bytes);
+        return backup;
+    }
+    return {};
+}
+
+// True when the backup of `path` holds at least one record.
+bool BackupHoldsRows(const std::string& path, TableFileSystem& fs, std::span<const TFieldDef> fields) {
+    const std::string backup = BackupPathOf(path);
+    return fs.FileExists(backup) && !ParseTableText(ReadWholeFile(backup, fs), fields).Empty();
+}
+
 } // namespace
 
 std::string TemporaryPathOf(std::string_view path) {
@@ -108,35 +175,31 @@ std::string BackupPathOf(std::string_view path) {
     return ChangeFileExt(path, ".old");
 }
 
-bool LoadTableFile(const std::string& path, TableFileSystem& fs, TableTextReader& reader) {
+bool LoadTableFile(const std::string& path, TableFileSystem& fs, TableTextReader& reader, const TableNotice& notice) {
     if (fs.FileExists(path)) {
+        bool empty = true;
         ReadFile(
-            path, fs, [&reader](std::string_view block) { reader.Feed(block); },
+            path, fs,
+            [&reader, &empty](std::string_view block) {
+                empty = false;
+                reader.Feed(block);
+            },
             [&reader](std::size_t size) { reader.Expect(size); });
+        // This program never writes an empty file (a table has at least its header line): the
+        // save that left it was cut short, or another program emptied it. Saving over it would
+        // turn the good backup into the empty file too.
+        if (empty && BackupHoldsRows(path, fs, reader.Fields())) {
+            const std::string source = RecoverTableFile(path, fs, reader, notice);
+            if (notice) {
+                notice("テーブルファイル[" + path + "]が空のため[" + source + "]から復元しました");
+            }
+        }
         return true;
     }
     // No file: a save was cut short between taking the old file away and putting the new one in
     // place (this program never does that, but the earlier way of saving did), or the file was
-    // deleted by hand. A temporary written to the end is newer than the backup.
-    const std::string temporary = TemporaryPathOf(path);
-    if (fs.FileExists(temporary)) {
-        const std::string bytes = ReadWholeFile(temporary, fs);
-        if (IsCompleteTableText(bytes, reader.Fields())) {
-            if (!fs.ReplaceFileAtomically(temporary, path)) {
-                ThrowIoError("テーブルファイル[" + path + "]を復元できません", os::LastError());
-            }
-            reader.Feed(bytes);
-            return true;
-        }
-    }
-    const std::string backup = BackupPathOf(path);
-    if (fs.FileExists(backup)) {
-        const std::string bytes = ReadWholeFile(backup, fs);
-        RestoreTableFile(path, bytes, fs);
-        reader.Feed(bytes);
-        return true;
-    }
-    return false;
+    // deleted by hand.
+    return !RecoverTableFile(path, fs, reader, notice).empty();
 }
 
 void SaveTableFile(const std::string& path, const TableContent& content, TableFileSystem& fs) {

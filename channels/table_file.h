@@ -17,13 +17,20 @@ namespace quellix {
 [[nodiscard]] std::string TemporaryPathOf(std::string_view path);
 [[nodiscard]] std::string BackupPathOf(std::string_view path);
 
+// Receives one plain line about what recovery did (for the log).
+using TableNotice = std::function<void(const std::string& text)>;
+
 // Reads the table file at `path` into `reader`, in blocks of 8192 bytes, with others allowed to
 // read but not to write it; false when there is no table to load. When the file is missing
 // because a save was cut short, the table is first put back under its name: from the temporary
 // when it holds a whole table (it is then the newest; see IsCompleteTableText), else from the
-// backup. Raises IoError when a file exists but cannot be opened or read, or cannot be put back;
-// the reader may then have seen part of the file.
-[[nodiscard]] bool LoadTableFile(const std::string& path, TableFileSystem& fs, TableTextReader& reader);
+// backup. A temporary not used for that is never deleted: it is set aside under a name with the
+// time in it, told to `notice`. An empty file beside a backup that holds records is put back in
+// the same way (told to `notice`), so that the next save does not make the backup empty too.
+// Raises IoError when a file exists but cannot be opened or read, or cannot be put back or set
+// aside; the reader may then have seen part of the file.
+[[nodiscard]] bool LoadTableFile(const std::string& path, TableFileSystem& fs, TableTextReader& reader,
+                                 const TableNotice& notice = {});
 
 // Produces a table file's bytes, handing them piece by piece to `write`; false as soon as a write
 // failed.

@@ -1,16 +1,20 @@
 // The channel-file parser and the table update on arbitrary bytes: no crash, no undefined
-// behaviour; every row of the deck carries the deck name, no (deck, station) key occurs twice, and
-// a second import of the same file changes nothing. Input: one byte for the deck name's length,
-// the deck name, then rename pairs ("old=new" lines) up to a line "--", then the channel file.
+// behaviour; every row of the deck carries the deck name, every station of the file has a row of its
+// own with its last channel number (no two stations share one, even when their names agree in the
+// stored bytes), and a second import of the same file changes nothing (no growth). Input: one byte for the deck name's
+// length, the deck name, then rename pairs ("old=new" lines) up to a line "--", then the channel file.
 #include "channels/channel_import.h"
 #include "channels/channel_tables.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -60,14 +64,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     BytesLineSource lines{channelFile};
     ImportChannelLines(deck, lines, tables, TRunControl{});
     const TableRecords first = tableTVChNo.Records();
-    std::set<std::pair<std::string, std::string>> keys;
+    std::set<std::tuple<std::string, std::string, std::string>> rows;
     for (std::size_t r = 0; r < first.RecordCount(); ++r) {
         Check(first.Get(r, 0) == StoredText(deck, 256));
-        Check(
-            keys.emplace(std::string{first.Get(r, 0).value_or("")}, std::string{first.Get(r, 1).value_or("")}).second);
+        Check(rows.emplace(std::string{first.Get(r, 0).value_or("")}, std::string{first.Get(r, 1).value_or("")},
+                           std::string{first.Get(r, 2).value_or("")})
+                  .second);
     }
-    Check(first.RecordCount() <= ParseChannelFile(channelFile).size());
+    std::vector<ChannelEntry> entries;
+    BytesLineSource entryLines{channelFile};
+    for (ChannelBlockScanner scanner; !entryLines.Eof();) {
+        if (auto entry = scanner.Feed(entryLines.ReadLine())) {
+            entries.push_back(std::move(*entry));
+        }
+    }
+    Check(first.RecordCount() <= entries.size());
     Check(!deck.empty() || first.RecordCount() == 0);
+    if (!deck.empty()) {
+        std::map<std::string, std::string> lastNumber; // station -> its last channel number
+        for (const ChannelEntry& entry : entries) {
+            lastNumber[RenamedStation(entry, tableTV)] = entry.TVChannelNo;
+        }
+        for (const auto& [station, number] : lastNumber) {
+            Check(rows.contains({std::string{StoredText(deck, 256)}, std::string{StoredStationName(station, 30)},
+                                 std::string{StoredText(number, 256)}}));
+        }
+    }
 
     BytesLineSource again{channelFile};
     ImportChannelLines(deck, again, tables, TRunControl{});

@@ -195,19 +195,33 @@ struct LeftBehind {
     std::optional<std::string> file, backup, temporary;
     Rows loaded;
     std::string backupAfter; // after the next Open
+    bool temporarySetAside = false;
+    bool logged = false; // a recovery line for the log besides the one on the temporary set aside
 };
 
 // What a cut-short save can leave, by this program or by the earlier way of saving (file renamed
-// to the backup, then the temporary renamed to the file), and what the next Open makes of it.
+// to the backup, then the temporary renamed to the file), or another program, and what the next
+// Open makes of it.
 std::vector<LeftBehind> LeftBehindStates() {
-    const std::string cut = TextOf(kV2).substr(0, TextOf(kV2).size() - 5);
+    const std::string whole = TextOf(kV2);
+    const std::string cut = whole.substr(0, whole.size() - 5);
+    const std::string cutAtALineEnd = whole.substr(0, whole.size() - 1); // between CR and LF
+    const std::string otherOrder = "\"TVChannel\",\"ToolName\",\"TVChannelNo\",\r\n\"A\",\"deck\",\"1\",\r\n"
+                                   "\"B\",\"deck\",\"2\",\r\n";
+    const std::string otherWriter =
+        "\"ToolName\",\"TVChannel\",\"TVChannelNo\"\n\"deck\",\"A\",\"1\"\n\"deck\",\"B\",\"2\"\n";
     return {
         {"only the backup", std::nullopt, TextOf(kV1), std::nullopt, kV1, TextOf(kV1)},
-        {"backup and whole temporary", std::nullopt, TextOf(kV1), TextOf(kV2), kV2, TextOf(kV1)},
-        {"backup and cut temporary", std::nullopt, TextOf(kV1), cut, kV1, TextOf(kV1)},
+        {"backup and whole temporary", std::nullopt, TextOf(kV1), whole, kV2, TextOf(kV1)},
+        {"backup and cut temporary", std::nullopt, TextOf(kV1), cut, kV1, TextOf(kV1), true},
+        {"backup and a temporary cut at a line end", std::nullopt, TextOf(kV1), cutAtALineEnd, kV1, TextOf(kV1), true},
+        {"backup and a temporary in another column order", std::nullopt, TextOf(kV1), otherOrder, kV1, TextOf(kV1),
+         true},
+        {"backup and another writer's temporary", std::nullopt, TextOf(kV1), otherWriter, kV1, TextOf(kV1), true},
         {"only a whole temporary", std::nullopt, std::nullopt, TextOf(kV1), kV1, ""},
-        {"only a cut temporary", std::nullopt, std::nullopt, cut, {}, ""},
-        {"file beside a newer temporary", TextOf(kV1), TextOf(kV1), TextOf(kV2), kV1, TextOf(kV1)},
+        {"only a cut temporary", std::nullopt, std::nullopt, cut, {}, "", true},
+        {"file beside a newer temporary", TextOf(kV1), TextOf(kV1), whole, kV1, TextOf(kV1)},
+        {"empty file beside a backup with records", "", TextOf(kV1), std::nullopt, kV1, TextOf(kV1), false, true},
     };
 }
 
@@ -223,12 +237,25 @@ void Lay(const ScratchDir& dir, const LeftBehind& state) {
     }
 }
 
+// The files beside the table other than the file, its backup and its temporary.
+std::vector<std::string> SetAside(const ScratchDir& dir) {
+    std::vector<std::string> names;
+    for (const std::string& name : dir.Names()) {
+        if (name != "pexTVCHNo.csv" && name != "pexTVCHNo.old" && name != "pexTVCHNo.$$$") {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
 TEST(TableFileCrash, OpenRecoversWhatACutShortSaveLeft) {
     for (const LeftBehind& state : LeftBehindStates()) {
         SCOPED_TRACE(state.name);
         ScratchDir dir;
         Lay(dir, state);
         TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
+        std::vector<std::string> notices;
+        table.SetNotice([&notices](const std::string& text) { notices.push_back(text); });
         table.Open();
         EXPECT_EQ(RowsOf(table.Records()), state.loaded);
         if (!state.loaded.empty()) {
@@ -238,6 +265,16 @@ TEST(TableFileCrash, OpenRecoversWhatACutShortSaveLeft) {
         table.Close();
         EXPECT_EQ(dir.Read("pexTVCHNo.csv"), TextOf(state.loaded));
         EXPECT_FALSE(dir.Exists("pexTVCHNo.$$$"));
+        // A temporary that was not used is kept, byte for byte, under a name of its own, and the
+        // log is told where.
+        const std::vector<std::string> aside = SetAside(dir);
+        ASSERT_EQ(aside.size(), state.temporarySetAside ? 1U : 0U);
+        EXPECT_EQ(notices.size(), (state.temporarySetAside ? 1U : 0U) + (state.logged ? 1U : 0U));
+        if (state.temporarySetAside) {
+            EXPECT_TRUE(aside[0].starts_with("pexTVCHNo.") && aside[0].ends_with(".$$$")) << aside[0];
+            EXPECT_EQ(dir.Read(aside[0]), *state.temporary);
+            EXPECT_NE(notices.front().find(aside[0]), std::string::npos) << notices.front();
+        }
     }
 }
 
