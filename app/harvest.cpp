@@ -59,6 +59,23 @@ private:
     bool finished_ = false;
 };
 
+// Opens the tables in their order. When one cannot be opened, those opened before it are closed
+// again without being written (the harvest has read nothing, so there is nothing to save) and the
+// error goes on: the closing steps belong to a harvest whose tables are open.
+void OpenTables(const HarvestTables& tables) {
+    TCsvTable* const order[]{&tables.TableTV, &tables.TableTVChNo, &tables.TableTVChData};
+    try {
+        for (TCsvTable* table : order) {
+            table->Open();
+        }
+    } catch (...) {
+        for (TCsvTable* table : order) {
+            table->CloseWithoutSaving();
+        }
+        throw;
+    }
+}
+
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
@@ -99,10 +116,8 @@ private:
 
 void HarvestReservations(const HarvestSetup& setup, const HarvestTables& tables, TRunControl& run, TLogFile& log) {
     log.WriteLog("Quellix開始", false);
+    OpenTables(tables);
     HarvestEnd end{tables, log};
-    tables.TableTV.Open();
-    tables.TableTVChNo.Open();
-    tables.TableTVChData.Open();
 
     if (setup.CaptureListing) {
         setup.CaptureListing(setup.WorkFile);

@@ -101,6 +101,14 @@ void TCsvTable::Close() {
     }
 }
 
+void TCsvTable::CloseWithoutSaving() {
+    records_.Clear();
+    buffer_.clear();
+    modified_ = false;
+    state_ = TableState::Closed;
+    current_ = 0;
+}
+
 void TCsvTable::First() {
     CheckActive();
     CheckBrowseMode();

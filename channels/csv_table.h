@@ -80,6 +80,9 @@ public:
     // written since it was opened) and forgets the records. The records are forgotten and the
     // table closed also when the save raises IoError. Does nothing when the table is closed.
     void Close();
+    // Forgets the records and closes the table without writing its file (for a caller that read
+    // nothing from the tables, so has nothing to save). Does nothing when the table is closed.
+    void CloseWithoutSaving();
 
     [[nodiscard]] TableState State() const noexcept { return state_; }
     [[nodiscard]] bool Active() const noexcept { return state_ != TableState::Closed; }

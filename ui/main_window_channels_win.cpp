@@ -63,6 +63,11 @@ void TFormPdigi::ImportChannelFile() {
 }
 
 void TFormPdigi::ImportChannelFileSteps() {
+    // What the tables do to recover their files is told as plain log lines. The import opens
+    // them first in every mode, so they are told here, before their first Open.
+    for (TCsvTable* table : {&TableTV, &TableTVChNo, &TableTVChData}) {
+        table->SetNotice([this](const std::string& text) { LogFile1.WriteLog(text, false); });
+    }
     const std::string deckName = arguments_.empty() ? std::string{} : DeckNameFromArgument(arguments_.front());
     const TunerSettings tuner = ReadTunerSettings();
     HWND pdigiDir = Control(layout::kIdPdigiDir);

@@ -224,5 +224,37 @@ TEST_F(HarvestTest, AnErrorInsideTheLoopStillClosesTheTablesAndEndsTheLog) {
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
 }
 
+// The file system of the tables, with one table file that cannot be opened for reading.
+class UnreadableTableFile final : public TableFileSystem {
+public:
+    explicit UnreadableTableFile(std::string name) : name_{std::move(name)} {}
+    os::File OpenFile(const std::string& path, os::OpenMode mode, os::Share share) override {
+        if (mode == os::OpenMode::ReadExisting && ExtractFileName(path) == name_) {
+            return {};
+        }
+        return TableFileSystem::OpenFile(path, mode, share);
+    }
+
+private:
+    std::string name_;
+};
+
+TEST_F(HarvestTest, ATableThatCannotBeOpenedEndsTheHarvestBeforeItsClosingSteps) {
+    listing = Listing({ListingHeader(), ListingRow("\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30))});
+    const std::string tvconvert = ReadAll(folder.NativeFile("tvconvert.csv"));
+    UnreadableTableFile fs{"pexTVCHNo.csv"};
+    for (TCsvTable* table : {&tableTV, &tableTVChNo, &tableTVChData}) {
+        table->SetFileSystemForTesting(fs);
+    }
+    EXPECT_THROW(Harvest(), IoError); // the caller logs it, right after the start line
+    EXPECT_EQ(LogLines(), std::vector<std::string>{"Quellix開始"});
+    EXPECT_EQ(captures, 0);
+    EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
+    // No table was written: the one opened before the failure neither rewritten nor backed up.
+    EXPECT_EQ(ReadAll(folder.NativeFile("tvconvert.csv")), tvconvert);
+    EXPECT_FALSE(std::filesystem::exists(folder.NativeFile("tvconvert.old")));
+    EXPECT_FALSE(std::filesystem::exists(folder.NativeFile("tvchdata.csv")));
+}
+
 } // namespace
 } // namespace quellix
