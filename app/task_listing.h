@@ -12,31 +12,55 @@ namespace quellix {
 // The tuner's recorder program, as its tasks' command lines name it (letter case counts).
 inline constexpr std::string_view kTunerProgram = "PcastDigi.exe";
 
-// Positions the listing is read by; the column titles are in the display language and never read.
+// Positions the listing is read by. The next run time is the third field in the listings of every
+// Windows generation; the command line is the ninth unless the header puts it elsewhere (the
+// older layout of Windows XP and Server 2003 has "Schedule" before it, so it is the tenth).
 inline constexpr std::size_t kNextRunField = 2;
 inline constexpr std::size_t kCommandLineField = 8;
 
-// True for the fields of a tuner task: more than 9 fields, and the command line names the
-// tuner's recorder program.
+// The command line's column title in the header, in English and in Japanese.
+inline constexpr std::string_view kCommandLineTitles[] = {"Task To Run", "実行するタスク"};
+
+// The fewest fields a header line has; shorter lines before it ("INFO: ..." or an error text of
+// the tool, blank lines) are no part of the listing.
+inline constexpr std::size_t kHeaderMinFields = 9;
+
+// True for the fields of a tuner task: more than 9 fields, and the command line (field 8) names
+// the tuner's recorder program.
 [[nodiscard]] bool IsTunerTask(const std::vector<std::string>& fields);
 
 // SplitCsvLine, mended for command lines whose inner double quotes the tool printed as they are
 // (current Windows does not double them): when the line gives more fields than
-// `headerFieldCount` (at least 10), fields 0 to 7 are read from the left, the fields after the
-// command line from the right, and the command line is the raw text between them without its
-// enclosing quotes. Any other line gives SplitCsvLine's fields unchanged.
-void SplitListingLine(std::string_view line, std::size_t headerFieldCount, std::vector<std::string>& fields);
+// `headerFieldCount` (at least 10, and more than `commandField` + 1), the fields before the
+// command line are read from the left, the fields after it from the right, and the command line
+// is the raw text between them without its enclosing quotes. Any other line gives SplitCsvLine's
+// fields unchanged.
+void SplitListingLine(std::string_view line, std::size_t headerFieldCount, std::vector<std::string>& fields,
+                      std::size_t commandField = kCommandLineField);
 
-// Feeds the lines of one listing in order and picks the tuner tasks. The listing's first
-// non-blank line is its header (its field count is what a task line should have).
+// Feeds the lines of one listing in order and picks the tuner tasks. The header is the first line
+// with at least kHeaderMinFields fields (its field count is what a task line should have); the
+// lines before it are skipped. The header gives the command line's column when it names it (see
+// kCommandLineTitles), and so does a header seen again later; otherwise it is field 8.
 class TaskListingReader {
 public:
-    // True when `line` is a tuner task; `fields` then holds its fields. Other lines may leave
-    // `fields` with anything in it.
+    // True when `line` is a tuner task; `fields` then holds its fields, the command line moved to
+    // field 8 where the header put it elsewhere. Other lines may leave `fields` with anything in it.
     [[nodiscard]] bool ReadTunerTask(std::string_view line, std::vector<std::string>& fields);
 
+    // The header's field count (0 before the header) and the command line's column.
+    [[nodiscard]] std::size_t HeaderFieldCount() const noexcept { return headerFieldCount_; }
+    [[nodiscard]] std::size_t CommandField() const noexcept { return commandField_; }
+
 private:
+    void TakeHeader(std::string_view line, const std::vector<std::string>& fields);
+    [[nodiscard]] bool TunerTask(std::vector<std::string>& fields) const;
+
     std::size_t headerFieldCount_ = 0;
+    std::size_t commandField_ = kCommandLineField;
+    // The header's bytes up to its first comma: a line that begins with them may be the header
+    // again (the tool prints it before the tasks of every folder).
+    std::string headerStart_;
 };
 
 } // namespace quellix

@@ -1,6 +1,7 @@
 // Any bytes as a Task Scheduler listing: every line through the tuner-task reader, every tuner
 // task into a reservation, its file name and its file text. No crash, no undefined behaviour; the
-// field offsets agree with the splitter, and a mended line has the header's field count.
+// field offsets agree with the splitter, and a mended line has the header's field count with the
+// command line in field 8.
 #include "app/csv_line.h"
 #include "app/reservation.h"
 #include "app/task_listing.h"
@@ -17,20 +18,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     quellix::TaskListingReader reader;
     std::vector<std::string> fields;
     std::vector<std::string> plain;
-    std::size_t headerFields = 0;
     quellix::TReservation reservation;
     quellix::ForEachLine(bytes, [&](std::string_view line) {
         quellix::SplitCsvLine(line, plain);
         if (quellix::CsvFieldStarts(line).size() != plain.size()) {
             std::abort();
         }
-        if (headerFields == 0 && !quellix::Trim(line).empty()) {
-            headerFields = plain.size();
-        }
         if (!reader.ReadTunerTask(line, fields)) {
             return;
         }
-        if (headerFields >= 10 && plain.size() > headerFields && fields.size() != headerFields) {
+        const std::size_t headerFields = reader.HeaderFieldCount();
+        if (headerFields >= 10 && headerFields > reader.CommandField() + 1 && plain.size() > headerFields &&
+            fields.size() != headerFields) {
+            std::abort();
+        }
+        if (!quellix::IsTunerTask(fields)) {
             std::abort();
         }
         if (quellix::ReadTunerTask(fields, reservation)) {

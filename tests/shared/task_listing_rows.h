@@ -72,4 +72,122 @@ inline std::string ListingRow(std::string_view taskName, std::string_view nextRu
     return line;
 }
 
+// The listings of other Windows generations and languages. Vista and later (the layout above);
+// XP and Server 2003, whose ninth column is the schedule, so the command line is the tenth.
+enum class Layout { Vista, Xp };
+enum class Language { English, Japanese };
+
+inline std::string QuotedFields(const std::vector<std::string_view>& fields, Quotes quotes = Quotes::Doubled) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        line += (i > 0 ? "," : "") + Quoted(fields[i], quotes);
+    }
+    return line;
+}
+
+inline std::string ListingHeader(Layout layout, Language language) {
+    if (language == Language::English) {
+        return layout == Layout::Vista ? ListingHeader()
+                                       : QuotedFields({"HostName",
+                                                       "TaskName",
+                                                       "Next Run Time",
+                                                       "Status",
+                                                       "Logon Mode",
+                                                       "Last Run Time",
+                                                       "Last Result",
+                                                       "Creator",
+                                                       "Schedule",
+                                                       "Task To Run",
+                                                       "Start In",
+                                                       "Comment",
+                                                       "Scheduled Task State",
+                                                       "Scheduled Type",
+                                                       "Start Time",
+                                                       "Start Date",
+                                                       "End Date",
+                                                       "Days",
+                                                       "Months",
+                                                       "Run As User",
+                                                       "Delete Task If Not Rescheduled",
+                                                       "Stop Task If Runs X Hours and X Mins",
+                                                       "Repeat: Every",
+                                                       "Repeat: Until: Time",
+                                                       "Repeat: Until: Duration",
+                                                       "Repeat: Stop If Still Running",
+                                                       "Idle Time",
+                                                       "Power Management"});
+    }
+    std::vector<std::string_view> titles = {"ホスト名",
+                                            "タスク名",
+                                            "次回の実行時刻",
+                                            "状態",
+                                            "ログオン モード",
+                                            "前回の実行時刻",
+                                            "前回の結果",
+                                            "作成者",
+                                            "実行するタスク",
+                                            "開始",
+                                            "コメント",
+                                            "スケジュールされたタスクの状態",
+                                            "アイドル時間",
+                                            "電源管理",
+                                            "ユーザーとして実行",
+                                            "再スケジュールされない場合はタスクを削除する",
+                                            "タスクを停止するまでの実行時間",
+                                            "スケジュール",
+                                            "スケジュールの種類",
+                                            "開始時刻",
+                                            "開始日",
+                                            "終了日",
+                                            "日",
+                                            "月",
+                                            "繰り返し: 間隔",
+                                            "繰り返し: 終了時刻",
+                                            "繰り返し: 期間",
+                                            "繰り返し: 実行中の場合は停止"};
+    if (layout == Layout::Xp) {
+        titles.insert(titles.begin() + 8, "スケジュール");
+        titles.pop_back();
+    }
+    return QuotedFields(titles);
+}
+
+// One row in the given layout: for XP, the schedule before the command line and one column less
+// at the end, so that both layouts have 28 columns.
+inline std::string ListingRow(Layout layout, std::string_view taskName, std::string_view nextRun,
+                              std::string_view command, Quotes quotes = Quotes::Doubled) {
+    if (layout == Layout::Vista) {
+        return ListingRow(taskName, nextRun, command, quotes);
+    }
+    return QuotedFields({"QUELLIX-PC",
+                         taskName,
+                         nextRun,
+                         "Ready",
+                         "Interactive only",
+                         "Never",
+                         "0",
+                         "tuner",
+                         "At 21:00 on 2009/03/01",
+                         command,
+                         "C:\\Program Files\\BUFFALO\\PCastDigi",
+                         "N/A",
+                         "Enabled",
+                         "One Time Only",
+                         "21:00:00",
+                         "2009/03/01",
+                         "N/A",
+                         "N/A",
+                         "N/A",
+                         "tuner",
+                         "Disabled",
+                         "72:0",
+                         "Disabled",
+                         "Disabled",
+                         "Disabled",
+                         "Disabled",
+                         "Disabled",
+                         "Disabled"},
+                        quotes);
+}
+
 } // namespace quellix::testing

@@ -153,6 +153,51 @@ TEST_F(HarvestTest, WritesOneFilePerKnownChannelAndLogsTheUnknownOnes) {
     EXPECT_EQ(ReadAll(folder.NativeFile("pexTVCHNo.old")).substr(0, 10), "\"ToolName\"");
 }
 
+TEST_F(HarvestTest, ReadsTheListingsOfEveryWindowsGenerationWhateverComesBeforeTheHeader) {
+    using testing::Language;
+    using testing::Layout;
+    const struct {
+        const char* what;
+        Layout layout;
+        Language language;
+        std::string before; // lines before the header
+    } cases[] = {
+        {"Vista, English, INFO line first", Layout::Vista, Language::English,
+         "INFO: There are no scheduled tasks presently available at your access level.\r\n"},
+        {"Vista, Japanese, blank line first", Layout::Vista, Language::Japanese, "\r\n"},
+        {"XP, English, error text first", Layout::Xp, Language::English, "ERROR: The system cannot find the file.\r\n"},
+        {"XP, Japanese, information line first", Layout::Xp, Language::Japanese, "\r\n情報: タスクがありません。\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(folder.NativeFile("reserve/GigaPocket"));
+        std::filesystem::create_directories(folder.NativeFile("reserve/GigaPocket"));
+        const std::size_t logged = LogLines().size();
+        const std::string nextRun = c.layout == Layout::Xp ? "21:00:00, 2009/03/01" : "2009/03/01 21:00:00";
+        const std::string header = ListingHeader(c.layout, c.language);
+        // The tool prints the header again before the tasks of every folder; the last line has no
+        // line break.
+        listing =
+            c.before + header + "\r\n" + ListingRow(c.layout, "\\Backup", nextRun, "C:\\Tools\\backup.exe /all") +
+            "\r\n" +
+            ListingRow(c.layout, "\\PCastTV_1", nextRun, TunerCommand("\"Quoted\" News", "21", 30), Quotes::AsIs) +
+            "\r\n" + ListingRow(c.layout, "\\PCastTV_2", "Disabled", TunerCommand("Off", "21", 30)) + "\r\n" +
+            ListingRow(c.layout, "\\PCastTV_3", "無効", TunerCommand("Off", "8", 30)) + "\r\n\r\n" + header + "\r\n" +
+            ListingRow(c.layout, "\\Folder\\PCastTV_4", nextRun, TunerCommand("Last", "8", 45));
+        Harvest();
+        EXPECT_EQ(ReserveFiles(),
+                  (std::map<std::string, std::string>{
+                      {"20090301210121.tvpi",
+                       FormatReservationFile(Expected("TV Alpha", At(2009, 3, 1, 21, 0), 30, "\"Quoted\" News"))},
+                      {"20090301210108.tvpi",
+                       FormatReservationFile(Expected("ソフト放送", At(2009, 3, 1, 21, 0), 45, "Last"))}}));
+        const std::vector<std::string> lines = LogLines();
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(logged), lines.end()),
+                  (std::vector<std::string>{"Quellix開始", "次回実行日時がありません: \"Off\"",
+                                            "次回実行日時がありません: \"Off\"", "Quellix終了"}));
+    }
+}
+
 TEST_F(HarvestTest, TheEmptyDeckNameLooksUpTheRowsWithoutOne) {
     setup.DeckName = DeckNameFromArgument("\\");
     ASSERT_EQ(setup.DeckName, "");

@@ -99,7 +99,8 @@ TEST(ReadTunerTask, CutsTitleStartEndAndChannelFromTheCommandLine) {
 }
 
 TEST(ReadTunerTask, ATaskWithoutNextRunGivesNoReservation) {
-    for (const char* nextRun : {"N/A", "該当なし", "", "Nicht zutreffend"}) {
+    for (const char* nextRun :
+         {"N/A", "該当なし", "", "Nicht zutreffend", "Disabled", "無効", "Never", "At system start up"}) {
         const Read read = ReadRow(ListingRow("\\t", nextRun, TunerCommand("表示", "21", 30)));
         ASSERT_TRUE(read.tunerTask) << nextRun;
         EXPECT_FALSE(read.hasNextRun) << nextRun;
