@@ -175,6 +175,19 @@ TEST(CsvTable, MissingFileBecomesAHeaderOnlyFileWithoutBackup) {
     EXPECT_EQ(dir.Read(names[0]), cut);
 }
 
+TEST(CsvTable, ASaveAfterTheFileVanishedLeavesNoStaleBackup) {
+    ScratchDir dir;
+    dir.Write("pexTVCHNo.csv", kChNoHeader + "\"deck\",\"A\",\"1\",\r\n");
+    dir.Write("pexTVCHNo.old", kChNoHeader);
+    TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
+    table.Open();
+    std::filesystem::remove(dir.Native("pexTVCHNo.csv")); // deleted by hand while open
+    table.Close();
+    EXPECT_EQ(dir.Read("pexTVCHNo.csv"), kChNoHeader + "\"deck\",\"A\",\"1\",\r\n");
+    // The backup would claim to be the file before this save, which it is not.
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"pexTVCHNo.csv"});
+}
+
 TEST(CsvTable, EmptyPathKeepsTheTableInMemory) {
     TCsvTable table = CreateTableTV();
     table.Open();

@@ -22,8 +22,9 @@ struct DateCase {
 TEST(TextToDate, ReadsEveryAcceptedForm) {
     const DateCase cases[] = {
         {"2009/03/01", Date(2009, 3, 1)},
-        {"03/01/2009", Date(2009, 3, 1)}, // a last number above 31 is the year
-        {"3/1", Date(2024, 3, 1)},        // this year
+        {"2009/03/31", Date(2009, 3, 31)}, // the last day of a long month
+        {"03/01/2009", Date(2009, 3, 1)},  // a last number above 31 is the year
+        {"3/1", Date(2024, 3, 1)},         // this year
         {"2009/03/01(Sun)", Date(2009, 3, 1)},
         {"2009-03-01", Date(2009, 3, 1)},
         {"03-01-2009", Date(2009, 3, 1)},

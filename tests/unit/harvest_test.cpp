@@ -210,6 +210,18 @@ TEST_F(HarvestTest, TheEmptyDeckNameLooksUpTheRowsWithoutOne) {
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "チャンネルエラー: \"\" , \"8\"", "Quellix終了"}));
 }
 
+TEST_F(HarvestTest, ATaskWithABlankChannelIsSkippedWithoutALookUp) {
+    // A row without a channel number, which a look-up of the blank channel would find.
+    WriteAll(folder.NativeFile("pexTVCHNo.csv"),
+             "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n\"GigaPocket\",\"No Number\",\"\",\r\n");
+    const std::string exe = "\"C:\\Program Files\\BUFFALO\\PCastDigi\\PcastDigi.exe\" ";
+    listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00",
+                                                   exe + "/t \"Blank\",\"x\" /ch    /time 30 /powerman ")});
+    Harvest();
+    EXPECT_TRUE(ReserveFiles().empty());
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
+}
+
 TEST_F(HarvestTest, TheLaterOfTwoTasksWithTheSameStartAndChannelStays) {
     listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("First", "21", 30)),
                        ListingRow("\\b", "2009/03/01 21:00:00", TunerCommand("Second", "21", 45))});

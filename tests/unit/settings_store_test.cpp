@@ -201,6 +201,7 @@ TEST_F(SettingsStore, RestoresStateAndField) {
     } cases[] = {
         {"ShowCmd=3\r\nPdigiDir_Text=  C:\\ソ\\  \r\n", {TWindowState::Maximized}, 0, "C:\\ソ\\"},
         {"ShowCmd=2\r\nPdigiDir_Text=\r\n", {TWindowState::Normal}, 1, ""},
+        {"ShowCmd=2\r\nPdigiDir_Text=\"\"\r\n", {TWindowState::Normal}, 1, ""}, // quotes around nothing
         {"ShowCmd=7\r\n", {TWindowState::Normal}, 1, "designed"},
         {"ShowCmd=9\r\n", {TWindowState::Normal}, 0, "designed"},
         {"ShowCmd=x\r\nPdigiDir_Text=\"\"q\"\"\r\n", {TWindowState::Normal}, 0, "\"q\""},
