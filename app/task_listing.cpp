@@ -64,7 +64,10 @@ void TaskListingReader::TakeHeader(std::string_view line, const std::vector<std:
 }
 
 bool TaskListingReader::TunerTask(std::vector<std::string>& fields) const {
-    if (commandField_ != kCommandLineField && commandField_ < fields.size()) {
+    if (fields.size() <= std::max(commandField_, kCommandLineField + 1)) {
+        return false; // too short for a task, or without the command line's column
+    }
+    if (commandField_ != kCommandLineField) {
         const auto at = [&fields](std::size_t index) { return fields.begin() + static_cast<std::ptrdiff_t>(index); };
         if (commandField_ > kCommandLineField) {
             std::rotate(at(kCommandLineField), at(commandField_), at(commandField_ + 1));
