@@ -104,14 +104,15 @@ void RestoreTableFile(const std::string& path, std::string_view bytes, TableFile
 // and a counter when that name is taken.
 std::string AsideName(const std::string& path, int attempt) {
     const os::LocalDateTime now = os::Now();
-    char stamp[48];
-    std::snprintf(stamp, sizeof stamp, ".%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour, now.minute,
-                  now.second);
-    std::string name = ChangeFileExt(path, stamp);
+    char suffix[64];
     if (attempt > 0) {
-        name += "-" + std::to_string(attempt);
+        std::snprintf(suffix, sizeof suffix, ".%04d%02d%02d-%02d%02d%02d-%d.$$$", now.year, now.month, now.day,
+                      now.hour, now.minute, now.second, attempt);
+    } else {
+        std::snprintf(suffix, sizeof suffix, ".%04d%02d%02d-%02d%02d%02d.$$$", now.year, now.month, now.day, now.hour,
+                      now.minute, now.second);
     }
-    return name + ".$$$";
+    return ChangeFileExt(path, suffix);
 }
 
 // Moves a temporary that recovery does not use out of the way of the next save, which would

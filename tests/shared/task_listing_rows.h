@@ -80,7 +80,10 @@ enum class Language { English, Japanese };
 inline std::string QuotedFields(const std::vector<std::string_view>& fields, Quotes quotes = Quotes::Doubled) {
     std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        line += (i > 0 ? "," : "") + Quoted(fields[i], quotes);
+        if (i > 0) {
+            line += ',';
+        }
+        line += Quoted(fields[i], quotes);
     }
     return line;
 }

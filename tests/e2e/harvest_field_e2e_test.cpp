@@ -1,0 +1,128 @@
+// The real quellix.exe on what real machines leave behind: a tuner channel file whose long station
+// names agree in their first 30 bytes, the Task Scheduler listings of older Windows and of other
+// languages with the tool's own lines before the header, and a table file it cannot open.
+#include "tests/e2e/harvest_e2e_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace quellix::e2e {
+namespace {
+
+using testing::Language;
+using testing::Layout;
+using testing::ListingHeader;
+using testing::ListingRow;
+using testing::Quotes;
+using testing::TunerCommand;
+
+// The tuner's registry values pointing at a channel file of the test's own, removed at the end.
+class TunerChannelFile {
+public:
+    TunerChannelFile(const TempDir& root, const std::string& channelFile) {
+        DeleteRegistryTree(kKey);
+        const std::wstring tuner = root / L"tuner";
+        EXPECT_TRUE(::CreateDirectoryW(tuner.c_str(), nullptr));
+        EXPECT_TRUE(::CreateDirectoryW((tuner + L"\\channels").c_str(), nullptr));
+        SetRegistryString(std::wstring{kKey} + L"\\PCastTVDigital\\PCastDigi", L"Dir", tuner);
+        SetRegistryDword(std::wstring{kKey} + L"\\PCastTVDigital\\AppCfg", L"LocationIdx", 13);
+        WriteFileBytes(tuner + L"\\channels\\13_ChFile.txt", channelFile);
+    }
+    TunerChannelFile(const TunerChannelFile&) = delete;
+    TunerChannelFile& operator=(const TunerChannelFile&) = delete;
+    ~TunerChannelFile() { DeleteRegistryTree(kKey); }
+
+private:
+    static constexpr const wchar_t* kKey = L"Software\\BUFFALO INC.";
+};
+
+// Five stations, two pairs of them sharing their first 30 bytes: in one pair the cut falls between
+// two characters, in the other in the middle of one (東 and 西 differ only from their lead bytes).
+TEST_F(StandInHarvestTest, StationsWhoseLongNamesAgreeInTheFirst30BytesKeepTheirOwnRows) {
+    const std::string ascii = "Quellix Long Station Name 1234";   // 30 bytes
+    const std::string japanese = "関東広域テレビジョン放送局網A"; // 29 bytes
+    const TunerChannelFile channels{root, "[Station]\r\n21=" + ascii + "East,0x0400,1\r\n22=" + ascii +
+                                              "West,0x0401,1\r\n8=" + japanese + "東京,0x0408,1\r\n9=" + japanese +
+                                              "西部,0x0409,1\r\n5=短名局,0x0405,1\r\n[End_Station]\r\n"};
+    const std::wstring deck = root / L"reserve\\Long";
+    ASSERT_TRUE(::CreateDirectoryW(deck.c_str(), nullptr));
+    std::vector<std::string> rows{ListingHeader()};
+    for (const char* channel : {"21", "22", "8", "9", "5"}) {
+        rows.push_back(
+            ListingRow("\\t", "2009/03/01 21:00:00", TunerCommand("Ch" + std::string{channel}, channel, 30)));
+    }
+    const RunResult result = Import(deck + L"\\", Listing(rows));
+    ASSERT_TRUE(result.finished);
+
+    const auto file = [](const std::string& station, const char* channel) {
+        return TvpiFile(station, "2009", "03", "01", "21:01", "21:30", std::string{"Ch"} + channel);
+    };
+    EXPECT_EQ(Files(deck), (std::map<std::string, std::string>{{"20090301210121.tvpi", file(ascii, "21")},
+                                                               {"20090301210122.tvpi", file(ascii, "22")},
+                                                               {"20090301210108.tvpi", file(japanese, "8")},
+                                                               {"20090301210109.tvpi", file(japanese, "9")},
+                                                               {"20090301210105.tvpi", file("短名局", "5")}}));
+    EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
+    const std::string table = ReadFileBytes(root / L"pexTVCHNo.csv");
+    EXPECT_NE(table.find("\"Long\",\"" + ascii + "\",\"21\",\r\n\"Long\",\"" + ascii + "\",\"22\",\r\n\"Long\",\"" +
+                         japanese + "\",\"8\",\r\n\"Long\",\"" + japanese +
+                         "\",\"9\",\r\n\"Long\",\"短名局\",\"5\",\r\n"),
+              std::string::npos)
+        << table;
+}
+
+TEST_F(StandInHarvestTest, ReadsTheListingsOfOlderWindowsAndOtherLanguages) {
+    const struct {
+        const char* what;
+        Layout layout;
+        Language language;
+        const char* before; // the tool's own lines before the header
+        const char* nextRun;
+    } cases[] = {
+        {"XP, Japanese", Layout::Xp, Language::Japanese, "情報: 一部のタスクを表示できません。\r\n",
+         "21:00:00, 2009/03/01"},
+        {"Vista, English", Layout::Vista, Language::English, "INFO: Some tasks cannot be shown.\r\n",
+         "2009/03/01 21:00:00"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // A title with a double quote the tool did not double; no line break after the last line.
+        const std::string listing =
+            c.before + ListingHeader(c.layout, c.language) + "\r\n" +
+            ListingRow(c.layout, "\\a", c.nextRun, TunerCommand("\"Q\" News", "21", 30), Quotes::AsIs) + "\r\n" +
+            ListingRow(c.layout, "\\b", "無効", TunerCommand("Off", "21", 30)) + "\r\n" +
+            ListingRow(c.layout, "\\c", c.nextRun, TunerCommand("Last", "8", 45));
+        const RunResult result = Import(reserve + L"\\", listing);
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(Files(reserve),
+                  (std::map<std::string, std::string>{
+                      {"20090301210121.tvpi", TvpiFile("TV Alpha", "2009", "03", "01", "21:01", "21:30", "\"Q\" News")},
+                      {"20090301210108.tvpi", TvpiFile("ソフト放送", "2009", "03", "01", "21:01", "21:45", "Last")}}));
+        EXPECT_EQ(HarvestLog(),
+                  (std::vector<std::string>{"Quellix開始", "次回実行日時がありません: \"Off\"", "Quellix終了"}));
+        ::DeleteFileW((root / L"pex.log").c_str());
+    }
+}
+
+TEST_F(StandInHarvestTest, ATableThatCannotBeOpenedEndsTheHarvestRightAfterItsStartLine) {
+    // Held open by another program that lets nobody else in.
+    UniqueFileHandle held{
+        ::CreateFileW((root / L"pexTVCHNo.csv").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
+    ASSERT_TRUE(held);
+    const RunResult result = Import(
+        reserve, Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("N", "21", 30))}));
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0U);
+    held.reset();
+    const std::vector<std::string> lines = ReadLines(root / L"pex.log");
+    const auto start = std::find(lines.begin(), lines.end(), "Quellix開始");
+    ASSERT_NE(start, lines.end());
+    ASSERT_NE(start + 1, lines.end());
+    const std::string& error = *(start + 1);
+    EXPECT_TRUE(error.starts_with("pex.log: テーブルファイル[") && error.ends_with(" (C.ERROR)")) << error;
+    EXPECT_NE(error.find("pexTVCHNo.csv"), std::string::npos) << error;
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "Quellix終了"), lines.end());
+    EXPECT_TRUE(ListDir(reserve).empty());
+}
+
+} // namespace
+} // namespace quellix::e2e
