@@ -124,5 +124,39 @@ TEST_F(StandInHarvestTest, ATableThatCannotBeOpenedEndsTheHarvestRightAfterItsSt
     EXPECT_TRUE(ListDir(reserve).empty());
 }
 
+TEST_F(StandInHarvestTest, TableRecoveryKeepsTheBackupOfAnEmptyFileAndSetsAnUnusedTemporaryAside) {
+    // An empty table file (another program emptied it) beside a backup that holds the rows, and a
+    // missing table file beside a temporary that is not a whole table.
+    const std::string rows = ReadFileBytes(root / L"pexTVCHNo.csv");
+    WriteFileBytes(root / L"pexTVCHNo.csv", "");
+    WriteFileBytes(root / L"pexTVCHNo.old", rows);
+    ASSERT_TRUE(::DeleteFileW((root / L"tvchdata.csv").c_str()));
+    const std::string cut = "\"TVChannel\",\"TVChannelNo\",\"TVURL\",\r\n\"局A\",\"2";
+    WriteFileBytes(root / L"tvchdata.$$$", cut);
+    const RunResult result = Import(
+        reserve, Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("N", "21", 30))}));
+    ASSERT_TRUE(result.finished);
+
+    EXPECT_EQ(ListDir(reserve), std::vector<std::wstring>{L"20090301210121.tvpi"}); // TV Alpha from the backup
+    EXPECT_EQ(ReadFileBytes(root / L"pexTVCHNo.old"), rows);
+    std::vector<std::wstring> aside;
+    for (const std::wstring& name : ListDir(root.Path())) {
+        if (name.starts_with(L"tvchdata.") && name.ends_with(L".$$$") && name != L"tvchdata.$$$") {
+            aside.push_back(name);
+        }
+    }
+    ASSERT_EQ(aside.size(), 1U);
+    EXPECT_EQ(ReadFileBytes(root / aside[0]), cut);
+    // One plain line for each, before the harvest.
+    const std::string dir = SjisFromWide(root.Path()) + "\\";
+    const std::vector<std::string> lines = ReadLines(root / L"pex.log");
+    const auto logged = [&lines](const std::string& line) { return std::count(lines.begin(), lines.end(), line); };
+    EXPECT_EQ(logged("テーブルファイル[" + dir + "pexTVCHNo.csv]が空のため[" + dir + "pexTVCHNo.old]から復元しました"),
+              1);
+    EXPECT_EQ(logged("一時ファイル[" + dir + "tvchdata.$$$]は復元に使わず[" + dir + SjisFromWide(aside[0]) +
+                     "]に退避しました"),
+              1);
+}
+
 } // namespace
 } // namespace quellix::e2e
