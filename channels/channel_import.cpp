@@ -2,6 +2,7 @@
 
 #include "support/text.h"
 
+#include <algorithm>
 #include <exception>
 #include <functional>
 #include <map>
@@ -110,6 +111,64 @@ std::string_view StoredStationName(std::string_view station, std::size_t size) {
     return SjisHead(StoredText(station, station.size()), size);
 }
 
+namespace {
+
+// True when the last character of `text` lacks its trail byte.
+bool EndsInsideACharacter(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        at += IsSjisLeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
+    }
+    return at > text.size();
+}
+
+// Earlier versions stored a long name cut to the field's size in bytes, which can end in the lead
+// byte of a character: such a row of this deck whose name, without that byte, is the stored name
+// of a station being imported (and which is no station's stored name itself) is given that name, so that it counts as
+// the station's row instead of staying before it (the harvest takes the first row of a channel number).
+void RepairCutNames(TCsvTable& chNo, std::string_view storedDeck,
+                    const std::function<bool(std::string_view)>& isStoredName) {
+    TField& stationField = chNo.FieldByName("TVChannel");
+    const std::size_t size = stationField.Size();
+    const auto column = [&chNo](std::string_view fieldName) {
+        const auto defs = chNo.FieldDefs();
+        return static_cast<std::size_t>(
+            std::find_if(defs.begin(), defs.end(), [&](const TFieldDef& d) { return d.name == fieldName; }) -
+            defs.begin());
+    };
+    const std::size_t deckColumn = column("VideoDeckName");
+    const std::size_t stationColumn = column("TVChannel");
+    std::vector<std::string> cutNames;
+    const TableRecords& records = chNo.Records();
+    for (std::size_t r = 0; r < records.RecordCount(); ++r) {
+        const std::string_view name = records.Get(r, stationColumn).value_or(std::string_view{});
+        if (records.Get(r, deckColumn).value_or(std::string_view{}) == storedDeck && name.size() == size &&
+            EndsInsideACharacter(name) && isStoredName(name.substr(0, size - 1)) && !isStoredName(name)) {
+            cutNames.emplace_back(name);
+        }
+    }
+    // One row per occurrence. The located row must hold these very bytes: the collation may call
+    // two cut names, or a cut name and its repaired form, equal. Passes repeat while they repair.
+    std::vector<bool> repaired(cutNames.size());
+    for (bool progress = true; progress;) {
+        progress = false;
+        for (std::size_t i = 0; i < cutNames.size(); ++i) {
+            const std::string_view name = cutNames[i];
+            if (repaired[i] || !chNo.Locate("VideoDeckName;TVChannel", {storedDeck, name}) ||
+                stationField.AsString() != name) {
+                continue;
+            }
+            chNo.Edit();
+            stationField.SetAsString(name.substr(0, size - 1));
+            chNo.Post();
+            repaired[i] = true;
+            progress = true;
+        }
+    }
+}
+
+} // namespace
+
 void ApplyChannelEntries(std::string_view deckName, const std::vector<ChannelEntry>& entries,
                          const ChannelTables& tables) {
     TCsvTable& chNo = tables.TableTVChNo;
@@ -136,6 +195,7 @@ void ApplyChannelEntries(std::string_view deckName, const std::vector<ChannelEnt
     // Rows are looked for under the texts the fields store: looking for a long name uncut would
     // append a new row on every run.
     const std::string_view storedDeck = StoredText(deckName, deckField.Size());
+    RepairCutNames(chNo, storedDeck, [&names](std::string_view name) { return names.contains(name); });
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const std::string_view stored = StoredStationName(stations[i], stationField.Size());
         const std::string& number = entries[lastEntry.find(stations[i])->second].TVChannelNo;

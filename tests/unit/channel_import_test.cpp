@@ -165,6 +165,15 @@ TEST_F(ChannelImportTest, LongNamesAreCutToWholeCharactersAndNeverMergeTwoStatio
     EXPECT_EQ(dir.Read("pexTVCHNo.csv"), first);
 }
 
+TEST_F(ChannelImportTest, RowsOfNamesCutInsideACharacterByEarlierVersionsBecomeTheStationsRows) {
+    const std::string a29(29, 'a');
+    // Written before names were cut to whole characters: 表 and 示 lost their trail bytes.
+    WriteChNo({{"Deck1", a29 + "\x95", "3"}, {"Other", a29 + "\x95", "3"}, {"Deck1", "B", "5"}});
+    Import("Deck1", "[Station]\n3=" + a29 + "表,\n4=" + a29 + "示,\n");
+    EXPECT_EQ(ChNoRows(),
+              R({{"Deck1", a29, "3"}, {"Other", a29 + "\x95", "3"}, {"Deck1", "B", "5"}, {"Deck1", a29, "4"}}));
+}
+
 TEST_F(ChannelImportTest, WithoutAChannelFileTheTablesAreStillRewritten) {
     dir.Write("pexTVCHNo.csv", "\"ToolName\",\"TVChannel\",\"TVChannelNo\"\n\"Deck1\",\"A\",\"1\"\n");
     bool found = false;
