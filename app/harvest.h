@@ -32,8 +32,8 @@ struct HarvestSetup {
 // Logs "Quellix開始", opens the tables, captures and reads the listing, closes the tables and logs
 // "Quellix終了", the closing steps also when an error ends the harvest early (the error then goes
 // on to the caller). A table that cannot be opened ends the harvest before those steps: the error
-// goes on, no table is written and no end line logged. A stop request ends the line loop before the next line; `run`
-// pumps messages after every line.
+// goes on, no table is written and no end line logged. A stop request ends the line loop before
+// the next line; `run` pumps messages after every line.
 void HarvestReservations(const HarvestSetup& setup, const HarvestTables& tables, TRunControl& run, TLogFile& log);
 
 } // namespace quellix
