@@ -143,6 +143,19 @@ TEST(TaskListingReader, PicksOnlyTheTunersTasks) {
     EXPECT_TRUE(reader.ReadTunerTask(ListingRow("\\t", "2009/03/01", TunerCommand("a", "21", 30)), fields));
 }
 
+TEST(TaskListingReader, AHeaderSeenAgainTakesTheCommandLineColumnAgain) {
+    using testing::Language;
+    using testing::Layout;
+    const std::string row = ListingRow(Layout::Xp, "\\t", "21:00:00, 2009/03/01", TunerCommand("a", "21", 30));
+    TaskListingReader reader;
+    Fields fields;
+    EXPECT_FALSE(reader.ReadTunerTask(ListingHeader(Layout::Vista, Language::English), fields));
+    EXPECT_FALSE(reader.ReadTunerTask(row, fields)); // field 8 is the schedule here
+    EXPECT_FALSE(reader.ReadTunerTask(ListingHeader(Layout::Xp, Language::English), fields));
+    ASSERT_TRUE(reader.ReadTunerTask(row, fields));
+    EXPECT_EQ(fields[kCommandLineField], TunerCommand("a", "21", 30).substr(0, TunerCommand("a", "21", 30).size() - 1));
+}
+
 TEST(SplitListingLine, TakesTheCommandLineWholeWhenItsQuotesWereNotDoubled) {
     const std::string command = TunerCommand("News", "21", 30);
     const std::string asIs = ListingRow("\\t", "2009/03/01 21:00:00", command, Quotes::AsIs);
