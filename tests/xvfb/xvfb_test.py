@@ -35,7 +35,7 @@ BUTTONS = {  # id: (left, top, width, height)
     101: (320, 138, 81, 25), 102: (232, 136, 81, 27), 104: (56, 138, 81, 25),
     106: (392, 48, 25, 25), 108: (328, 64, 25, 25),
 }
-BUTTON_ABOUT, BUTTON_FILE = 106, 108
+BUTTON_HOME, BUTTON_ABOUT, BUTTON_FILE = 105, 106, 108
 LABEL_SETTING = (16, 56, 186, 12)
 LABEL1 = (24, 48, 345, 25)
 TITLE_POINT = (20, 24)  # on the title label "Quellix"
@@ -215,7 +215,10 @@ class QuellixOnX(unittest.TestCase):
     def label_setting_differs(self, screen, window):
         return self.differs(screen, window, LABEL_SETTING)
 
-    def test_settings_window_has_the_bitmaps_shape_and_esc_stops_it(self):
+    def application_window(self, pid):
+        return [w for w in probe() if w["class"] == "TApplication" and w["pid"] == pid][0]
+
+    def test_settings_window_has_the_bitmaps_shape_and_its_keys_work(self):
         window = self.start()
         left, top, right, bottom = window["rect"]
         self.assertEqual((right - left, bottom - top), (445, 183), "no frame, no title bar")
@@ -229,6 +232,30 @@ class QuellixOnX(unittest.TestCase):
             self.assertEqual(screen.pixel(left + x, top + y), WINDOW_BITMAP[y][x], "(%d, %d)" % (x, y))
         self.assertGreater(self.label_setting_differs(screen, window), 50, "the directory caption is drawn")
         self.assertTrue(child(window, BUTTON_STOP)["focus"], "Stop holds the focus")
+
+        def focused(control_id):
+            return wait_for("the focus on control %d" % control_id,
+                            lambda: child(self.main_window(), control_id)["focus"], timeout=10)
+
+        # Tab passes the disabled Skip and Resume; Enter presses the focused button.
+        press("Tab", left + 300, top + 40)
+        focused(BUTTON_HOME)
+        press("Tab", left + 300, top + 40)
+        focused(BUTTON_ABOUT)
+        press("Return", left + 300, top + 40)
+        about = wait_for("the About box opened by Enter", lambda: find(probe(), "TAboutForm"))[0]
+        self.assertTrue(child(about, 2)["focus"], "OK holds the focus")
+        press("Return", about["rect"][0] + 150, about["rect"][1] + 60)
+        wait_for("the About box closed by Enter", lambda: not find(probe(), "TAboutForm"), timeout=10)
+        # In the directory field Enter does nothing: no box, no dialog, the window stays.
+        focused(BUTTON_ABOUT)
+        press("Tab", left + 300, top + 40)
+        focused(PDIGI_DIR)
+        press("Return", left + 300, top + 40)
+        time.sleep(1)
+        self.assertEqual(find(probe(), "TAboutForm") + find(probe(), "#32770"), [])
+        self.assertIsNotNone(self.main_window())
+        self.assertIsNone(self.process.poll())
 
         press("Escape", left + 300, top + 40)
         self.wait_ended()
@@ -263,6 +290,15 @@ class QuellixOnX(unittest.TestCase):
             self.assertIn(text, texts)
         self.assertTrue(any(t.startswith("https://") for t in texts))
         left, top, right, bottom = about["rect"]
+        # Owned by the application window, which also owns the main window and carries the
+        # application title; still centred on the main window.
+        application = self.application_window(window["pid"])
+        self.assertEqual(application["text"], "Quellix")
+        self.assertEqual(about["owner"], application["handle"])
+        self.assertEqual(self.main_window()["owner"], application["handle"])
+        main_left, main_top, main_right, main_bottom = window["rect"]
+        self.assertLessEqual(abs((left + right) - (main_left + main_right)), 2, "centred across")
+        self.assertLessEqual(abs((top + bottom) - (main_top + main_bottom)), 2, "centred down")
         screen = wait_for("the About box on the screen",
                           lambda: (lambda s: s if s.pixel(right - 10, bottom - 10) == (240, 251, 255) else None)(
                               Screen("about-box-screen")))
