@@ -67,7 +67,7 @@ LRESULT TApplicationWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
     case WM_SETFOCUS:
         // Picking the taskbar entry activates this window: the window the user worked in last
-        // takes over, as a program's one window would.
+        // takes over.
         if (const HWND target = FocusTarget()) {
             ::SetFocus(target);
         }
@@ -83,10 +83,14 @@ LRESULT TApplicationWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
     return ::DefWindowProcW(window_, message, wParam, lParam);
 }
 
+// The window last active among those this window owns, or among the main window's own (the file
+// dialog, which disables the main window while it is open); else the main window.
 HWND TApplicationWindow::FocusTarget() const noexcept {
-    const HWND lastActive = ::GetLastActivePopup(window_);
-    if (lastActive != window_ && CanTakeFocus(lastActive)) {
-        return lastActive;
+    for (const HWND owner : {window_, mainWindow_}) {
+        const HWND popup = owner != nullptr ? ::GetLastActivePopup(owner) : nullptr;
+        if (popup != owner && CanTakeFocus(popup)) {
+            return popup;
+        }
     }
     return CanTakeFocus(mainWindow_) ? mainWindow_ : nullptr;
 }
