@@ -4,6 +4,63 @@
 
 namespace quellix {
 
+namespace {
+
+constexpr bool IsBlank(char c) noexcept {
+    return c == ' ' || c == '\t';
+}
+
+// Blanks, tabs and double quotes are never the second byte of a Shift_JIS character, so the
+// command line splits byte by byte; only the backslash needs the double-byte view, and it is
+// looked at only when the end of the first argument is collapsed.
+std::size_t SkipProgramName(std::string_view line) {
+    std::size_t at = 0;
+    if (!line.empty() && line.front() == '"') {
+        at = line.find('"', 1);
+        return at == std::string_view::npos ? line.size() : at + 1;
+    }
+    while (at < line.size() && !IsBlank(line[at])) {
+        ++at;
+    }
+    return at;
+}
+
+void CollapseTrailingBackslashes(std::string& argument) {
+    while (argument.size() >= 2 && EndsWithPathDelimiter(argument) &&
+           EndsWithPathDelimiter(std::string_view{argument}.substr(0, argument.size() - 1))) {
+        argument.pop_back();
+    }
+}
+
+} // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
+    std::vector<std::string> arguments;
+    std::size_t at = SkipProgramName(commandLine);
+    for (;;) {
+        while (at < commandLine.size() && IsBlank(commandLine[at])) {
+            ++at;
+        }
+        if (at >= commandLine.size()) {
+            break;
+        }
+        std::string argument;
+        bool quoted = false;
+        for (; at < commandLine.size() && (quoted || !IsBlank(commandLine[at])); ++at) {
+            if (commandLine[at] == '"') {
+                quoted = !quoted;
+            } else {
+                argument += commandLine[at];
+            }
+        }
+        arguments.push_back(std::move(argument));
+    }
+    if (!arguments.empty()) {
+        CollapseTrailingBackslashes(arguments.front());
+    }
+    return arguments;
+}
+
 RunMode DecideMode(const std::vector<std::string>& arguments) {
     const auto normalised = [&](std::size_t i) { return Trim(AsciiLower(arguments[i])); };
     if (arguments.empty() || normalised(0).empty() || arguments.size() == 2) {

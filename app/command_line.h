@@ -10,6 +10,14 @@ namespace quellix {
 
 enum class RunMode { Settings, Import };
 
+// The arguments that follow the program name on a whole command line, the way the host writes it
+// for a directory: a double quote only opens or closes quoting, a backslash is an ordinary
+// character (a Windows path holds no double quote), blanks and tabs outside quotes separate
+// arguments. The program name ends at its closing quote when it starts with one, otherwise at the
+// first blank or tab. In the first argument, the reserve directory, a run of backslashes at the
+// end counts as one, so a host that doubles the last backslash gets the same directory.
+[[nodiscard]] std::vector<std::string> SplitCommandLine(std::string_view commandLine);
+
 // `arguments` excludes the program name.
 [[nodiscard]] RunMode DecideMode(const std::vector<std::string>& arguments);
 

@@ -1,23 +1,16 @@
 #include "app/command_line_win.h"
 
+#include "app/command_line.h"
 #include "support/cp932_win.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 namespace quellix {
 
+// Split by the program's own rules, not by CommandLineToArgvW: under the platform's rules the
+// backslash that ends a quoted directory ("C:\...\GigaPocket\") escapes the closing quote.
 std::vector<std::string> CommandLineArguments() {
-    int count = 0;
-    LPWSTR* words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    std::vector<std::string> arguments;
-    for (int i = 1; words != nullptr && i < count; ++i) {
-        arguments.push_back(SjisFromWide(words[i]));
-    }
-    if (words != nullptr) {
-        ::LocalFree(words);
-    }
-    return arguments;
+    return SplitCommandLine(SjisFromWide(::GetCommandLineW()));
 }
 
 } // namespace quellix

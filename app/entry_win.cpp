@@ -1,6 +1,8 @@
 // Program entry: single instance, the main window, the message loop; exit code 0 in every case.
 #include "app/command_line_win.h"
 #include "app/single_instance_win.h"
+#include "ui/application_window_win.h"
+#include "ui/main_window_layout.h"
 #include "ui/main_window_win.h"
 #include "ui/message_pump_win.h"
 
@@ -14,8 +16,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     {
+        quellix::TApplicationWindow application{instance, quellix::layout::kApplicationTitle};
         quellix::TFormPdigi form{instance, quellix::CommandLineArguments()};
-        if (form.CreateAndShow(showCommand)) {
+        if (form.CreateAndShow(application.Handle(), showCommand)) {
+            application.SetMainWindow(form.Handle());
+            application.Show(); // after the main window's first showing, which the host's show command governs
             MSG message{};
             while (!form.CloseRequested() && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
                 if (!quellix::HandleDialogMessage(message)) {

@@ -1,4 +1,5 @@
-// The mode decision and the reserve-directory rules on arbitrary argument lists.
+// The command-line splitting on arbitrary command lines, and the mode decision and the
+// reserve-directory rules on arbitrary argument lists.
 #include "app/command_line.h"
 #include "support/text.h"
 
@@ -6,9 +7,27 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The whole input as a command line: quotes never reach an argument, and the reserve
+    // directory never ends in two backslashes.
+    const std::vector<std::string> split =
+        quellix::SplitCommandLine(std::string_view{reinterpret_cast<const char*>(data), size});
+    for (const std::string& argument : split) {
+        if (argument.find('"') != std::string::npos) {
+            std::abort();
+        }
+    }
+    if (!split.empty() && quellix::EndsWithPathDelimiter(split.front()) &&
+        quellix::EndsWithPathDelimiter(std::string_view{split.front()}.substr(0, split.front().size() - 1))) {
+        std::abort();
+    }
+    if (quellix::DecideMode(split) == quellix::RunMode::Import) {
+        (void)quellix::ResolveReserveDir(split.front(), "C:\\Host");
+    }
+
     // Arguments are separated by NUL bytes; the last piece is the root directory.
     std::vector<std::string> pieces(1);
     for (std::size_t i = 0; i < size; ++i) {

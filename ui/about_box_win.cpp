@@ -68,8 +68,8 @@ TIconImages MakeIconImages(HICON icon, COLORREF background) {
     return images;
 }
 
-TAboutForm::TAboutForm(HINSTANCE instance, HWND owner)
-    : instance_{instance}, owner_{owner}, background_{::CreateSolidBrush(kBackground)} {
+TAboutForm::TAboutForm(HINSTANCE instance, HWND owner, HWND centreOn)
+    : instance_{instance}, owner_{owner}, centreOn_{centreOn}, background_{::CreateSolidBrush(kBackground)} {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     if (::GetClassInfoExW(instance_, kClassName, &windowClass) == FALSE) {
@@ -100,12 +100,12 @@ void TAboutForm::Show() {
     // Centred on the main window.
     RECT frame{};
     ::GetWindowRect(window_, &frame);
-    RECT ownerFrame{};
-    if (owner_ != nullptr && ::GetWindowRect(owner_, &ownerFrame) != FALSE) {
+    RECT mainFrame{};
+    if (centreOn_ != nullptr && ::GetWindowRect(centreOn_, &mainFrame) != FALSE) {
         const int width = frame.right - frame.left;
         const int height = frame.bottom - frame.top;
-        const int left = ownerFrame.left + (ownerFrame.right - ownerFrame.left - width) / 2;
-        const int top = ownerFrame.top + (ownerFrame.bottom - ownerFrame.top - height) / 2;
+        const int left = mainFrame.left + (mainFrame.right - mainFrame.left - width) / 2;
+        const int top = mainFrame.top + (mainFrame.bottom - mainFrame.top - height) / 2;
         ::SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ::ShowWindow(window_, SW_SHOW);
@@ -167,7 +167,10 @@ LRESULT TAboutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         const int code = HIWORD(wParam);
-        if (id == kIdBtnCancel && code == BN_CLICKED) {
+        // Enter comes as IDOK from the dialog keys: it presses the focused button, OK being the
+        // box's only one.
+        const bool enterOnOk = id == IDOK && ::GetFocus() == ::GetDlgItem(window_, kIdBtnCancel);
+        if ((id == kIdBtnCancel && code == BN_CLICKED) || enterOnOk) {
             BtnCancelClick();
         } else if (id == kIdLabel3 && code == STN_CLICKED) {
             Label3Click();
@@ -285,10 +288,10 @@ void TAboutForm::Label4Click() {
     ShellOpen(QUELLIX_BBS_URL, "");
 }
 
-TAboutForm& AboutForm(HINSTANCE instance, HWND owner) {
+TAboutForm& AboutForm(HINSTANCE instance, HWND owner, HWND centreOn) {
     std::unique_ptr<TAboutForm>& form = AboutFormInstance();
     if (!form) {
-        form = std::make_unique<TAboutForm>(instance, owner);
+        form = std::make_unique<TAboutForm>(instance, owner, centreOn);
     }
     return *form;
 }

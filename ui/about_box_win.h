@@ -41,13 +41,14 @@ struct TIconImages {
 
 class TAboutForm {
 public:
-    // Creates the (hidden) box, owned by `owner`, and fills it.
-    TAboutForm(HINSTANCE instance, HWND owner);
+    // Creates the (hidden) box, owned by `owner` (the application window), and fills it. It is
+    // shown centred on `centreOn` (the main window).
+    TAboutForm(HINSTANCE instance, HWND owner, HWND centreOn);
     TAboutForm(const TAboutForm&) = delete;
     TAboutForm& operator=(const TAboutForm&) = delete;
     ~TAboutForm();
 
-    // Shows the box centred on its owner, modeless, and activates it.
+    // Shows the box centred on the main window, modeless, and activates it.
     void Show();
     [[nodiscard]] HWND Handle() const noexcept { return window_; }
 
@@ -67,6 +68,7 @@ private:
 
     HINSTANCE instance_;
     HWND owner_;
+    HWND centreOn_;
     HWND window_ = nullptr;
     HWND tooltip_ = nullptr;
     UniqueHbrush background_;
@@ -75,7 +77,8 @@ private:
     TIconImages icon_;
 };
 
-// The program-wide About box: made at the first call (owned by `owner`), the same one afterwards.
-TAboutForm& AboutForm(HINSTANCE instance, HWND owner);
+// The program-wide About box: made at the first call (owned by `owner`, centred on `centreOn`),
+// the same one afterwards.
+TAboutForm& AboutForm(HINSTANCE instance, HWND owner, HWND centreOn);
 
 } // namespace quellix

@@ -108,7 +108,7 @@ void TFormPdigi::ButtonHomeClick() {
 }
 
 void TFormPdigi::ButtonAboutClick() {
-    AboutForm(instance_, window_).Show();
+    AboutForm(instance_, applicationWindow_, window_).Show();
 }
 
 void TFormPdigi::ButtonFileClick() {

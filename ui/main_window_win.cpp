@@ -1,10 +1,8 @@
 #include "ui/main_window_win.h"
 
 #include "app/command_line.h"
-#include "app/reserve_cleanup.h"
 #include "support/cp932_win.h"
 #include "support/errors.h"
-#include "support/os.h"
 #include "support/registry_win.h"
 #include "support/text.h"
 #include "ui/main_window_layout.h"
@@ -49,7 +47,8 @@ HWND TFormPdigi::MainWindow() noexcept {
     return g_mainWindow;
 }
 
-bool TFormPdigi::CreateAndShow(int showCommand) {
+bool TFormPdigi::CreateAndShow(HWND applicationWindow, int showCommand) {
+    applicationWindow_ = applicationWindow;
     const std::wstring className = WideFromSjis(layout::kWindowClass);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -69,7 +68,7 @@ bool TFormPdigi::CreateAndShow(int showCommand) {
     ::AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_CONTROLPARENT);
     ::CreateWindowExW(WS_EX_CONTROLPARENT, className.c_str(), WideFromSjis(layout::kCaption).c_str(), kStyle,
                       layout::kInitialLeft, layout::kInitialTop, frame.right - frame.left, frame.bottom - frame.top,
-                      nullptr, nullptr, instance_, this);
+                      applicationWindow_, nullptr, instance_, this);
     if (window_ == nullptr) {
         return false;
     }
@@ -206,6 +205,16 @@ void TFormPdigi::EnableControl(int id, bool enabled) const noexcept {
     ::EnableWindow(Control(id), enabled);
 }
 
+int TFormPdigi::FocusedButton() const noexcept {
+    const HWND focus = ::GetFocus();
+    wchar_t className[8]{};
+    if (focus == nullptr || ::GetParent(focus) != window_ || ::GetClassNameW(focus, className, 8) == 0 ||
+        ::lstrcmpiW(className, L"BUTTON") != 0) {
+        return 0;
+    }
+    return ::GetDlgCtrlID(focus);
+}
+
 bool TFormPdigi::ControlEnabled(int id) const noexcept {
     return ::IsWindowEnabled(Control(id)) != FALSE;
 }
@@ -251,6 +260,8 @@ void TFormPdigi::OnCommand(int id, int code) {
         id = ControlEnabled(layout::kIdButtonStop)   ? layout::kIdButtonStop
              : ControlEnabled(layout::kIdButtonSkip) ? layout::kIdButtonSkip
                                                      : 0;
+    } else if (id == IDOK) { // Enter: the focused button; in the directory field nothing
+        id = FocusedButton();
     }
     if (id == 0 || !ControlEnabled(id)) {
         return; // a disabled button's handler is never reached
@@ -309,112 +320,5 @@ void TFormPdigi::FormCreate() {
     ApplyWindowRegion();
     run_.FStopRequested = false;
 }
-
-void TFormPdigi::FormActivate() {
-    if (FActivated) {
-        return;
-    }
-    FActivated = true;
-    LogFile1.SetLogFileName(RootFile(rootDir_, "pex.log"));
-    LogFile1.SetActive(true);
-    LogFile1.WriteLog(layout::kApplicationTitle, false);
-    ImportChannelFile();
-    if (DecideMode(arguments_) == RunMode::Settings) {
-        return; // the settings window stays open until the user closes it
-    }
-    labelSettingVisible_ = false;
-    ::InvalidateRect(window_, nullptr, FALSE);
-    FReserveDir = ResolveReserveDir(arguments_.front(), rootDir_);
-    try {
-        if (os::DirectoryExists(FReserveDir)) {
-            RunImport();
-        } else {
-            LogFile1.WriteLog(FReserveDir + "がないので予約状況をを保存できません.", true);
-        }
-    } catch (...) {
-        Close();
-        throw;
-    }
-    Close();
-}
-
-void TFormPdigi::RunImport() {
-    struct DisableRunButtons { // in every case, also when a step raised
-        TFormPdigi& form;
-        ~DisableRunButtons() {
-            form.EnableControl(layout::kIdButtonPlay, false);
-            form.EnableControl(layout::kIdButtonStop, false);
-            form.EnableControl(layout::kIdButtonSkip, false);
-            form.EnableControl(layout::kIdButtonPause, false);
-        }
-    } guard{*this};
-    run_.FSkipRequested = false;
-    EnableControl(layout::kIdButtonPause, true);
-    DeleteOldReservationFiles();
-    SetLabel1(layout::kStatusAnalysing);
-    SetProgress(50);
-    HarvestReservations();
-    SetProgress(100);
-    SetLabel1(layout::kStatusFinishing);
-}
-
-void TFormPdigi::DeleteOldReservationFiles() {
-    quellix::DeleteOldReservationFiles(FReserveDir, run_);
-}
-
-void TFormPdigi::ButtonPlayClick() {
-    run_.FPaused = false;
-}
-
-void TFormPdigi::ButtonPauseClick() {
-    run_.FPaused = true;
-    EnableControl(layout::kIdButtonPlay, true);
-    EnableControl(layout::kIdButtonPause, false);
-    // The interrupted loop is held here, inside this handler, until the pause ends.
-    while (run_.FPaused && !run_.FStopRequested && !run_.FSkipRequested) {
-        ::Sleep(10);
-        PumpMessages();
-    }
-    if (window_ != nullptr) {
-        EnableControl(layout::kIdButtonPlay, false);
-        EnableControl(layout::kIdButtonPause, true);
-    }
-}
-
-void TFormPdigi::ButtonSkipClick() {
-    run_.FSkipRequested = true;
-    if (SjisPos(layout::kStatusSkipping, label1Text_) == 0) {
-        SetLabel1(label1Text_ + layout::kStatusSkipping);
-    }
-    LogFile1.WriteLog("スキップボタン押下", false);
-}
-
-void TFormPdigi::ButtonStopClick() {
-    run_.FStopRequested = true;
-    EnableControl(layout::kIdButtonPlay, false);
-    EnableControl(layout::kIdButtonStop, false);
-    EnableControl(layout::kIdButtonSkip, false);
-    EnableControl(layout::kIdButtonPause, false);
-    LogFile1.WriteLog("停止ボタン押下", false);
-    Close();
-}
-
-// Closing is a request: the window is destroyed only after the running handler has unwound, so
-// a close from inside a nested loop never pulls the window away from under that loop.
-void TFormPdigi::Close() {
-    if (closeRequested_ || window_ == nullptr) {
-        return;
-    }
-    FormClose();
-    closeRequested_ = true;
-    SaveSettingsOnAcceptedClose();
-    ::ShowWindow(window_, SW_HIDE);
-}
-
-void TFormPdigi::FormClose() {
-    run_.FStopRequested = true;
-}
-
-void TFormPdigi::FormDestroy() {}
 
 } // namespace quellix

@@ -26,8 +26,9 @@ public:
     TFormPdigi& operator=(const TFormPdigi&) = delete;
     ~TFormPdigi();
 
-    // Registers the class, creates the window (FormCreate runs inside) and shows it.
-    bool CreateAndShow(int showCommand);
+    // Registers the class, creates the window owned by the application window (FormCreate runs
+    // inside) and shows it.
+    bool CreateAndShow(HWND applicationWindow, int showCommand);
     [[nodiscard]] HWND Handle() const noexcept { return window_; }
     // A close was accepted; the message loop ends once the running handler has unwound.
     [[nodiscard]] bool CloseRequested() const noexcept { return closeRequested_; }
@@ -55,6 +56,7 @@ private:
     HWND Control(int id) const noexcept { return ::GetDlgItem(window_, id); }
     void EnableControl(int id, bool enabled) const noexcept;
     [[nodiscard]] bool ControlEnabled(int id) const noexcept;
+    [[nodiscard]] int FocusedButton() const noexcept; // the id of the focused button, or 0
     void SetLabel1(std::string text);
     void SetProgress(int position) const noexcept;
     void Close();
@@ -93,6 +95,7 @@ private:
     void DrawButton(const DRAWITEMSTRUCT& item) const; // main_window_skin_win.cpp
 
     HINSTANCE instance_;
+    HWND applicationWindow_ = nullptr; // owns this window and the About box
     HWND window_ = nullptr;
     std::vector<std::string> arguments_;
     std::string rootDir_;

@@ -94,22 +94,10 @@ void SetRootPath(const std::wstring& root) {
 }
 
 std::wstring QuoteArgument(const std::wstring& argument) {
-    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) {
+    if (!argument.empty() && argument.find_first_of(L" \t") == std::wstring::npos) {
         return argument;
     }
-    std::wstring out = L"\"";
-    std::size_t backslashes = 0;
-    for (const wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        out += c;
-    }
-    out.append(backslashes * 2, L'\\');
-    return out + L"\"";
+    return L"\"" + argument + L"\"";
 }
 
 PROCESS_INFORMATION StartQuellix(const std::vector<std::wstring>& arguments, const ProcessOptions& options) {

@@ -41,7 +41,9 @@ void DeleteRegistryValue(const std::wstring& key, const std::wstring& name);
 void DeleteRegistryTree(const std::wstring& key);
 void SetRootPath(const std::wstring& root);
 
-// Quotes one argument so that the program's argument splitting gives it back unchanged.
+// Quotes one argument as a host writes a path, so that the program's argument splitting gives it
+// back unchanged: in double quotes when it is empty or holds a blank or a tab, backslashes as
+// they stand (an argument cannot hold a double quote).
 [[nodiscard]] std::wstring QuoteArgument(const std::wstring& argument);
 
 struct ProcessOptions {

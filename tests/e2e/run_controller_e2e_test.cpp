@@ -25,6 +25,45 @@ int CountLinesStartingWith(const std::vector<std::string>& lines, const std::str
         std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return StartsWith(l, prefix); }));
 }
 
+template <typename Condition> bool WaitUntil(Condition condition, DWORD timeoutMs = 20000) {
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > timeoutMs) {
+            return false;
+        }
+        ::Sleep(2);
+    }
+    return true;
+}
+
+// The process's windows that have a taskbar entry: visible top-level windows that are neither
+// owned nor tool windows, and those that ask for one.
+BOOL CALLBACK CollectTaskbarWindow(HWND window, LPARAM data) {
+    auto& found = *reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(data);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
+    const bool entry = (exStyle & WS_EX_APPWINDOW) != 0 ||
+                       (::GetWindow(window, GW_OWNER) == nullptr && (exStyle & WS_EX_TOOLWINDOW) == 0);
+    if (processId == found.first && ::IsWindowVisible(window) && entry) {
+        found.second.push_back(window);
+    }
+    return TRUE;
+}
+
+std::vector<std::wstring> TaskbarEntries(DWORD processId, HWND& first) {
+    std::pair<DWORD, std::vector<HWND>> found{processId, {}};
+    ::EnumWindows(&CollectTaskbarWindow, reinterpret_cast<LPARAM>(&found));
+    std::vector<std::wstring> titles;
+    for (HWND window : found.second) {
+        wchar_t title[256]{};
+        ::GetWindowTextW(window, title, 256);
+        titles.emplace_back(title);
+    }
+    first = found.second.empty() ? nullptr : found.second.front();
+    return titles;
+}
+
 class RunControllerTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -143,6 +182,64 @@ TEST_F(RunControllerTest, OnlyOneOfTenInstancesStartedTogetherRuns) {
     EXPECT_EQ(CountLinesStartingWith(lines, "--- END ---\t"), 1);
 }
 
+// One taskbar entry, the application title, in both modes; the main window is owned by it and
+// has no entry of its own.
+TEST_F(RunControllerTest, TheTaskbarShowsTheApplicationTitleInBothModes) {
+    for (const bool importRun : {false, true}) {
+        SCOPED_TRACE(importRun ? "import run" : "settings window");
+        for (int i = 0; importRun && i < 3000; ++i) { // keeps the run busy until it is paused
+            WriteFileBytes(reserve + L"\\old" + std::to_wstring(i) + L".tvpi", "");
+        }
+        PROCESS_INFORMATION process =
+            StartQuellix(importRun ? std::vector<std::wstring>{reserve} : std::vector<std::wstring>{reserve, L"/c"});
+        const HWND window = WaitForMainWindow(process.dwProcessId);
+        ASSERT_NE(window, nullptr);
+        if (importRun) {
+            ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(window, kIdButtonPause)); }));
+            ::PostMessageW(::GetDlgItem(window, kIdButtonPause), BM_CLICK, 0, 0);
+            ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(window, kIdButtonPlay)); }));
+        } else { // the first activation comes after the windows are shown
+            ASSERT_TRUE(WaitUntil([&] { return ReadLines(root / L"pex.log").size() >= 3; }));
+        }
+        HWND entry = nullptr;
+        EXPECT_EQ(TaskbarEntries(process.dwProcessId, entry), std::vector<std::wstring>{L"Quellix"});
+        EXPECT_EQ(::GetWindow(window, GW_OWNER), entry);
+        ::PostMessageW(::GetDlgItem(window, kIdButtonStop), BM_CLICK, 0, 0);
+        const RunResult result = WaitAndClose(process, 30000);
+        EXPECT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 0U);
+    }
+}
+
+// The settings window's Stop while another program holds pex.log without sharing: the line is
+// lost, the window closes all the same (Stop is disabled by then, so nothing else would close it).
+TEST_F(RunControllerTest, StopClosesTheWindowWhileAnotherProgramHoldsTheLog) {
+    PROCESS_INFORMATION process = StartQuellix({reserve, L"/c"});
+    const HWND window = WaitForMainWindow(process.dwProcessId);
+    ASSERT_NE(window, nullptr);
+    UniqueFileHandle held;
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < 20000) {
+        const std::vector<std::string> lines = ReadLines(root / L"pex.log");
+        if (lines.size() >= 3 && lines[2] == "Quellix") {
+            // The program opens the log only for a moment per line.
+            held.reset(::CreateFileW((root / L"pex.log").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+            if (held) {
+                break;
+            }
+        }
+        ::Sleep(10);
+    }
+    ASSERT_TRUE(held);
+    ::PostMessageW(::GetDlgItem(window, kIdButtonStop), BM_CLICK, 0, 0);
+    const RunResult result = WaitAndClose(process, 20000);
+    held.reset();
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0U);
+    EXPECT_EQ(ReadLines(root / L"pex.log").size(), 3U);
+}
+
 // Run control: a few thousand old files keep the delete loop busy while the test clicks the real
 // buttons, as a user would.
 class RunControlTest : public RunControllerTest {
@@ -163,17 +260,6 @@ protected:
     }
 
     void TearDown() override { WaitAndClose(process, 5000); }
-
-    template <typename Condition> static bool WaitUntil(Condition condition, DWORD timeoutMs = 20000) {
-        const DWORD start = ::GetTickCount();
-        while (!condition()) {
-            if (::GetTickCount() - start > timeoutMs) {
-                return false;
-            }
-            ::Sleep(2);
-        }
-        return true;
-    }
 
     void Click(int id) const { ::PostMessageW(::GetDlgItem(window, id), BM_CLICK, 0, 0); }
     std::size_t FilesLeft() const { return ListDir(reserve).size(); }

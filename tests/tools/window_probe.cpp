@@ -1,5 +1,5 @@
 // Reports the program's windows for the X display tests, one JSON object per line in UTF-8: the
-// main window, the About box and dialog boxes, with their child controls (class, id, text,
+// application window, the main window, the About box and dialog boxes, with their child controls (class, id, text,
 // position, enabled state) and which window holds the keyboard focus. Reads only, changes nothing.
 #include <windows.h>
 
@@ -65,7 +65,7 @@ struct Found {
 
 BOOL CALLBACK CollectTopLevel(HWND window, LPARAM data) {
     const std::wstring name = ClassOf(window);
-    if (name == L"TFormPdigi" || name == L"TAboutForm" || name == L"#32770") {
+    if (name == L"TApplication" || name == L"TFormPdigi" || name == L"TAboutForm" || name == L"#32770") {
         reinterpret_cast<Found*>(data)->windows.push_back(window);
     }
     return TRUE;

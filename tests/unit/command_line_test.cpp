@@ -5,6 +5,43 @@
 namespace quellix {
 namespace {
 
+// The command lines a host writes for a directory, backslash before the closing quote included;
+// under the platform's own splitting rules that backslash would escape the quote.
+TEST(SplitCommandLine, GivesTheArgumentsAPersonWouldExpect) {
+    using Args = std::vector<std::string>;
+    struct Case {
+        const char* commandLine;
+        Args expected;
+    };
+    const Case cases[] = {
+        {R"(quellix.exe "C:\Pexlan\reserve\GigaPocket\")", {R"(C:\Pexlan\reserve\GigaPocket\)"}},
+        {R"(quellix.exe "C:\Pexlan\reserve\GigaPocket\\")", {R"(C:\Pexlan\reserve\GigaPocket\)"}},
+        {R"(quellix.exe C:\Pexlan\reserve\GigaPocket\)", {R"(C:\Pexlan\reserve\GigaPocket\)"}},
+        {R"(quellix.exe C:\Pexlan\reserve\GigaPocket\\\)", {R"(C:\Pexlan\reserve\GigaPocket\)"}},
+        {R"("C:\Program Files\Pexlan\quellix.exe" "C:\Program Files\Pexlan\reserve\My Deck\")",
+         {R"(C:\Program Files\Pexlan\reserve\My Deck\)"}},
+        {R"(quellix.exe "C:\Pexlan\reserve\GigaPocket\" /c)", {R"(C:\Pexlan\reserve\GigaPocket\)", "/c"}},
+        {R"(quellix.exe "C:\Pexlan\reserve\GigaPocket\" "/c")", {R"(C:\Pexlan\reserve\GigaPocket\)", "/c"}},
+        {"quellix.exe \"\"", {""}},
+        {"quellix.exe \"\" /c", {"", "/c"}},
+        // 表 ends in the byte 0x5C: no backslash, neither for the quote nor for the collapse.
+        {R"(quellix.exe "D:\録画\表")", {R"(D:\録画\表)"}},
+        {R"(quellix.exe "D:\録画\表\\")", {R"(D:\録画\表\)"}},
+        {R"(quellix.exe D:\表\\ /c)", {R"(D:\表\)", "/c"}},
+        // Only the first argument is the reserve directory.
+        {R"(quellix.exe C:\a\\ b\\ c)", {R"(C:\a\)", R"(b\\)", "c"}},
+        {"quellix.exe\tC:\\a\t\t/c  ", {R"(C:\a)", "/c"}},
+        {R"(quellix.exe a"b c"d "e)", {"ab cd", "e"}},
+        {R"("C:\Program Files\Pexlan\quellix.exe")", {}},
+        {R"("C:\Program Files\Pexlan\quellix.exe"   )", {}},
+        {R"(C:\Pexlan\quellix.exe)", {}},
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SplitCommandLine(c.commandLine), c.expected) << c.commandLine;
+    }
+}
+
 TEST(DecideMode, FollowsTheDecisionTable) {
     struct Case {
         std::vector<std::string> args;

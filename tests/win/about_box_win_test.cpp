@@ -18,8 +18,8 @@ std::string ControlText(HWND window, int id) {
 
 TEST(AboutBox, IsMadeOnceAndHidesInsteadOfClosing) {
     // The test program has no version resource: the labels keep their prefixes, nothing fails.
-    TAboutForm& form = AboutForm(::GetModuleHandleW(nullptr), nullptr);
-    EXPECT_EQ(&AboutForm(::GetModuleHandleW(nullptr), nullptr), &form);
+    TAboutForm& form = AboutForm(::GetModuleHandleW(nullptr), nullptr, nullptr);
+    EXPECT_EQ(&AboutForm(::GetModuleHandleW(nullptr), nullptr, nullptr), &form);
     const HWND window = form.Handle();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(ControlText(window, kIdLabelTitle), "");

@@ -1,0 +1,98 @@
+#include "ui/application_window_win.h"
+
+#include "support/cp932_win.h"
+
+namespace quellix {
+
+namespace {
+
+constexpr const wchar_t* kClassName = L"TApplication";
+
+bool CanTakeFocus(HWND window) noexcept {
+    return window != nullptr && ::IsWindowVisible(window) != FALSE && ::IsWindowEnabled(window) != FALSE;
+}
+
+} // namespace
+
+TApplicationWindow::TApplicationWindow(HINSTANCE instance, std::string_view title) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &TApplicationWindow::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconW(instance, L"MAINICON"); // the taskbar entry's icon
+    windowClass.lpszClassName = kClassName;
+    if (::RegisterClassExW(&windowClass) == 0) {
+        return;
+    }
+    // Visible to the shell, so it has a taskbar entry, but of no size, so nothing shows on the
+    // screen; no tool-window style, which would keep it off the taskbar.
+    constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
+    ::CreateWindowExW(0, kClassName, WideFromSjis(title).c_str(), kStyle, ::GetSystemMetrics(SM_CXSCREEN) / 2,
+                      ::GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr, instance, this);
+}
+
+TApplicationWindow::~TApplicationWindow() {
+    if (window_ != nullptr) {
+        ::DestroyWindow(window_);
+    }
+}
+
+void TApplicationWindow::Show() const noexcept {
+    if (window_ != nullptr) {
+        ::ShowWindow(window_, SW_SHOWNA);
+    }
+}
+
+LRESULT CALLBACK TApplicationWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    TApplicationWindow* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<TApplicationWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_ = window;
+    } else {
+        self = reinterpret_cast<TApplicationWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    }
+    if (self == nullptr) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        self->window_ = nullptr;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT TApplicationWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETFOCUS:
+        // Picking the taskbar entry activates this window: the window the user worked in last
+        // takes over.
+        if (const HWND target = FocusTarget()) {
+            ::SetFocus(target);
+        }
+        return 0;
+    case WM_CLOSE: // "Close window" on the taskbar entry closes the program as the main window's close does
+        if (mainWindow_ != nullptr) {
+            ::PostMessageW(mainWindow_, WM_CLOSE, 0, 0);
+        }
+        return 0;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+// The window last active among those this window owns, or among the main window's own (the file
+// dialog, which disables the main window while it is open); else the main window.
+HWND TApplicationWindow::FocusTarget() const noexcept {
+    for (const HWND owner : {window_, mainWindow_}) {
+        const HWND popup = owner != nullptr ? ::GetLastActivePopup(owner) : nullptr;
+        if (popup != owner && CanTakeFocus(popup)) {
+            return popup;
+        }
+    }
+    return CanTakeFocus(mainWindow_) ? mainWindow_ : nullptr;
+}
+
+} // namespace quellix

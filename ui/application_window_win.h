@@ -1,0 +1,35 @@
+// TApplicationWindow: the program's hidden application window. It carries the taskbar entry with
+// the application title, owns the main window and the About box (owned windows get no taskbar
+// entry of their own), and hands the activation on to them.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace quellix {
+
+class TApplicationWindow {
+public:
+    // Creates the window, not yet shown; Handle() is null when that failed.
+    TApplicationWindow(HINSTANCE instance, std::string_view title);
+    TApplicationWindow(const TApplicationWindow&) = delete;
+    TApplicationWindow& operator=(const TApplicationWindow&) = delete;
+    ~TApplicationWindow();
+
+    [[nodiscard]] HWND Handle() const noexcept { return window_; }
+    // The window that takes the focus when the taskbar entry is picked, and the close command.
+    void SetMainWindow(HWND mainWindow) noexcept { mainWindow_ = mainWindow; }
+    // Puts the entry on the taskbar without taking the activation from the main window.
+    void Show() const noexcept;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    [[nodiscard]] HWND FocusTarget() const noexcept;
+
+    HWND window_ = nullptr;
+    HWND mainWindow_ = nullptr;
+};
+
+} // namespace quellix
