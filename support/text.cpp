@@ -137,7 +137,9 @@ std::string ExtractFilePath(std::string_view path) {
 }
 
 std::string DeckNameFromArgument(std::string_view argument) {
-    if (!argument.empty() && argument.back() == '\\') {
+    // A final 0x5C that is the second byte of a character (表, ソ) is part of the name: dropping it
+    // would leave a lone lead byte as the deck name's last byte, a name no person gave.
+    if (EndsWithPathDelimiter(argument)) {
         argument.remove_suffix(1);
     }
     return ExtractFileName(argument);

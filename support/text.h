@@ -50,8 +50,8 @@ namespace quellix {
 // Everything up to and including the last backslash or colon (empty when there is none).
 [[nodiscard]] std::string ExtractFilePath(std::string_view path);
 
-// The deck name of a reserve directory argument: one trailing 0x5C byte dropped (by the byte
-// alone), then the last path component.
+// The deck name of a reserve directory argument: one trailing backslash dropped, then the last
+// path component.
 [[nodiscard]] std::string DeckNameFromArgument(std::string_view argument);
 
 // Decimal integer of the whole text (optional sign, leading blanks allowed); `fallback` when the

@@ -38,7 +38,7 @@ TEST(PathHelpers, TrailByteBackslashIsNoDelimiter) {
     EXPECT_EQ(ExtractFilePath("ソフト.txt"), "");
 }
 
-TEST(DeckNameFromArgument, DropsOneTrailingByteThenTakesLastComponent) {
+TEST(DeckNameFromArgument, DropsOneTrailingBackslashThenTakesLastComponent) {
     EXPECT_EQ(DeckNameFromArgument("C:\\Host\\reserve\\GigaPocket\\"), "GigaPocket");
     EXPECT_EQ(DeckNameFromArgument("D:\\Host\\reserve\\Deck1"), "Deck1");
     EXPECT_EQ(DeckNameFromArgument("D:\\x\\Deck1\\\\"), "");
@@ -46,6 +46,8 @@ TEST(DeckNameFromArgument, DropsOneTrailingByteThenTakesLastComponent) {
     EXPECT_EQ(DeckNameFromArgument("\\"), "");
     EXPECT_EQ(DeckNameFromArgument(""), "");
     EXPECT_EQ(DeckNameFromArgument("D:\\rec\\表示\\"), "表示");
+    EXPECT_EQ(DeckNameFromArgument("D:\\録画\\表"), "表"); // its trail byte is 0x5C, not a backslash
+    EXPECT_EQ(DeckNameFromArgument("D:\\録画\\表\\"), "表");
 }
 
 TEST(SjisPos, NeverMatchesOnATrailByte) {
