@@ -1,8 +1,8 @@
 // Program entry: single instance, the main window, the message loop; exit code 0 in every case.
 #include "app/command_line_win.h"
 #include "app/single_instance_win.h"
+#include "support/message_queue_win.h"
 #include "ui/main_window_win.h"
-#include "ui/message_pump_win.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -16,6 +16,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
     {
         quellix::TFormPdigi form{instance, quellix::CommandLineArguments()};
         if (form.CreateAndShow(showCommand)) {
+            const HWND window = form.Handle();
+            quellix::RegisterDialogKeyWindow(window); // Esc and Tab, in this loop and in every wait
             MSG message{};
             while (!form.CloseRequested() && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
                 if (!quellix::HandleDialogMessage(message)) {
@@ -24,6 +26,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
                 }
             }
             form.Destroy();
+            quellix::UnregisterDialogKeyWindow(window);
         }
     }
     quellix::ReleaseSingleInstance();

@@ -38,7 +38,7 @@ public:
     void AppException(const std::exception& error) noexcept;
     void AppException(const std::string& message) noexcept;
 
-    // The window whose messages PumpMessages gives dialog-style keyboard handling (Esc, Tab).
+    // The program's main window; null before it is created and once it is destroyed.
     static HWND MainWindow() noexcept;
 
     TLogFile LogFile1;
