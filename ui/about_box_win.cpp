@@ -2,10 +2,10 @@
 
 #include "app/product_info.h"
 #include "support/cp932_win.h"
+#include "support/message_queue_win.h"
 #include "support/os.h"
 #include "support/version_info.h"
 #include "ui/main_window_layout.h"
-#include "support/message_queue_win.h"
 #include "support/shell_open_win.h"
 
 #include <commctrl.h>
