@@ -4,7 +4,7 @@
 
 #include "support/cp932_win.h"
 #include "support/unique_handle_win.h"
-#include "ui/message_pump_win.h"
+#include "support/message_queue_win.h"
 
 #include <windows.h>
 

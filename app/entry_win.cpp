@@ -1,10 +1,10 @@
 // Program entry: single instance, the main window, the message loop; exit code 0 in every case.
 #include "app/command_line_win.h"
 #include "app/single_instance_win.h"
+#include "support/message_queue_win.h"
 #include "ui/application_window_win.h"
 #include "ui/main_window_layout.h"
 #include "ui/main_window_win.h"
-#include "ui/message_pump_win.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -19,7 +19,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
         quellix::TApplicationWindow application{instance, quellix::layout::kApplicationTitle};
         quellix::TFormPdigi form{instance, quellix::CommandLineArguments()};
         if (form.CreateAndShow(application.Handle(), showCommand)) {
-            application.SetMainWindow(form.Handle());
+            const HWND window = form.Handle();
+            quellix::RegisterDialogKeyWindow(window); // Esc and Tab, in this loop and in every wait
+            application.SetMainWindow(window);
             application.Show(); // after the main window's first showing, which the host's show command governs
             MSG message{};
             while (!form.CloseRequested() && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -29,6 +31,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
                 }
             }
             form.Destroy();
+            quellix::UnregisterDialogKeyWindow(window);
         }
     }
     quellix::ReleaseSingleInstance();

@@ -2,12 +2,14 @@
 
 #include "app/reservation.h"
 #include "app/runtime_helpers.h"
+#include "app/station_lookup.h"
 #include "app/task_listing.h"
 #include "app/tuner_task.h"
 #include "support/line_reader.h"
 #include "support/os.h"
 
 #include <exception>
+#include <optional>
 #include <vector>
 
 namespace quellix {
@@ -93,8 +95,11 @@ public:
         if (!reservation_.Channel.empty()) {
             tables_.TableTVChData.First();
             tables_.TableTVChNo.First();
-            if (tables_.TableTVChNo.Locate("VideoDeckName;TVChannelNo", {setup_.DeckName, reservation_.Channel})) {
-                reservation_.Station = tables_.TableTVChNo.FieldByName("TVChannel").AsString();
+            if (!stations_) {
+                stations_.emplace(tables_.TableTVChNo, setup_.DeckName); // the tables are open now
+            }
+            if (std::optional<std::string> station = stations_->Find(reservation_.Channel)) {
+                reservation_.Station = std::move(*station);
             } else {
                 log_.WriteLog("チャンネルエラー: " + Quoted(setup_.DeckName) + " , " + Quoted(reservation_.Channel),
                               false);
@@ -110,6 +115,7 @@ private:
     const HarvestTables& tables_;
     TLogFile& log_;
     TReservation reservation_;
+    std::optional<StationLookup> stations_;
 };
 
 } // namespace

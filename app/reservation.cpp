@@ -57,10 +57,15 @@ std::string FormatReservationFile(const TReservation& reservation) {
 }
 
 void WriteReservationFile(const TReservation& reservation, const std::string& fileName) {
-    os::RemoveFile(fileName);
-    TTextFile file{fileName, {}};
-    if (!OpenForWriteRetry(file, 0)) {
-        return;
+    // A free name is taken at once. Deleting first would cost as much again for every new file
+    // where the system has to search the directory for the name in any letter case (under Wine);
+    // a name in use is deleted and created again, so a hidden or read-only file fares as before.
+    TTextFile file{fileName, os::OpenFile(fileName, os::OpenMode::CreateNew, os::Share::Read)};
+    if (!file.Handle.IsOpen()) {
+        os::RemoveFile(fileName);
+        if (!OpenForWriteRetry(file, 0)) {
+            return;
+        }
     }
     // The 14 lines go out in one write; a failure of it or of the close is the caller's to report.
     if (!file.Handle.Write(FormatReservationFile(reservation)) || !file.Handle.Close()) {

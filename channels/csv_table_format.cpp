@@ -52,12 +52,32 @@ std::size_t FindLineEnd(std::string_view bytes, std::size_t at) {
 
 enum class ValueKind { None, Null, Text };
 
+// The rest of a quoted value from its first doubled double quote, at `close`: each pair stands for
+// one double quote, and the text after it is moved up to follow it. See NextValue.
+ValueKind UnquoteDoubled(char* line, std::size_t size, std::size_t& position, std::size_t start, std::size_t& length,
+                         std::size_t close) {
+    length = close - start;
+    for (;;) {
+        line[start + length++] = '"';
+        position = close + 2;
+        const auto* found = static_cast<const char*>(std::memchr(line + position, '"', size - position));
+        close = found == nullptr ? size : static_cast<std::size_t>(found - line);
+        std::memmove(line + start + length, line + position, close - position);
+        length += close - position;
+        if (close + 1 >= size || line[close + 1] != '"') {
+            position = close + 2 < size ? close + 2 : size;
+            return ValueKind::Text;
+        }
+    }
+}
+
 // Reads the value at `position` of the line and moves past it. Bytes outside double quotes are
 // skipped, so an unquoted value reads as null. A quoted value is unquoted in place ("" inside
 // stands for ") and given as the span of the line that now holds it; a quote left open runs to
 // the end of the line. Unquoting only ever shortens a value, so the bytes still to be read are
 // never touched.
-ValueKind NextValue(char* line, std::size_t size, std::size_t& position, std::size_t& start, std::size_t& length) {
+inline ValueKind NextValue(char* line, std::size_t size, std::size_t& position, std::size_t& start,
+                           std::size_t& length) {
     while (position < size && line[position] != '"' && line[position] != ',') {
         ++position;
     }
@@ -69,24 +89,15 @@ ValueKind NextValue(char* line, std::size_t size, std::size_t& position, std::si
         return ValueKind::Null;
     }
     start = ++position;
-    length = 0;
-    for (;;) {
-        const auto* found = static_cast<const char*>(std::memchr(line + position, '"', size - position));
-        const std::size_t close = found == nullptr ? size : static_cast<std::size_t>(found - line);
-        const std::size_t run = close - position;
-        if (length > 0 || position != start) {
-            std::memmove(line + start + length, line + position, run);
-        }
-        length += run;
-        if (close + 1 < size && line[close + 1] == '"') {
-            line[start + length++] = '"';
-            position = close + 2;
-            continue;
-        }
-        // The closing quote and the one byte after it, normally the delimiting comma.
-        position = close + 2 < size ? close + 2 : size;
-        return ValueKind::Text;
+    const auto* found = static_cast<const char*>(std::memchr(line + position, '"', size - position));
+    const std::size_t close = found == nullptr ? size : static_cast<std::size_t>(found - line);
+    if (close + 1 < size && line[close + 1] == '"') {
+        return UnquoteDoubled(line, size, position, start, length, close);
     }
+    length = close - start;
+    // The closing quote and the one byte after it, normally the delimiting comma.
+    position = close + 2 < size ? close + 2 : size;
+    return ValueKind::Text;
 }
 
 // Undoes the "%" coding in place and returns the new length. A "%" before any other byte, or at
@@ -120,149 +131,6 @@ std::size_t DecodeInPlace(char* text, std::size_t size) {
         text[out++] = c;
     }
     return out;
-}
-
-// Bytes the writer must not copy as they are: the "%" coding and the doubled double quote.
-constexpr std::array<bool, 256> kSpecialBytes = [] {
-    std::array<bool, 256> special{};
-    special[static_cast<unsigned char>('%')] = true;
-    special[0] = true;
-    special[static_cast<unsigned char>('\r')] = true;
-    special[static_cast<unsigned char>('\n')] = true;
-    special[static_cast<unsigned char>('"')] = true;
-    return special;
-}();
-
-// Collects output bytes in 64 KiB pieces for `write`; after a failed write it writes no more.
-class ChunkWriter {
-public:
-    explicit ChunkWriter(const std::function<bool(std::string_view)>& write) : write_{write} {}
-
-    void Put(char c) {
-        if (used_ == kChunk) {
-            Flush();
-        }
-        chunk_[used_++] = c;
-    }
-    void Put(std::string_view bytes) {
-        while (!bytes.empty()) {
-            if (used_ == kChunk) {
-                Flush();
-            }
-            const std::size_t n = std::min(bytes.size(), kChunk - used_);
-            std::memcpy(chunk_.data() + used_, bytes.data(), n);
-            used_ += n;
-            bytes.remove_prefix(n);
-        }
-    }
-    bool Flush() {
-        if (ok_ && used_ > 0) {
-            ok_ = write_(std::string_view{chunk_.data(), used_});
-        }
-        used_ = 0;
-        return ok_;
-    }
-    [[nodiscard]] bool Ok() const noexcept { return ok_; }
-    // Room for `size` bytes written straight into the chunk and handed back with Commit; null
-    // when `size` is more than a chunk holds.
-    [[nodiscard]] char* Room(std::size_t size) {
-        if (size > kChunk) {
-            return nullptr;
-        }
-        if (kChunk - used_ < size) {
-            Flush();
-        }
-        return chunk_.data() + used_;
-    }
-    void Commit(const char* end) { used_ = static_cast<std::size_t>(end - chunk_.data()); }
-
-private:
-    static constexpr std::size_t kChunk = 65536;
-    const std::function<bool(std::string_view)>& write_;
-    std::vector<char> chunk_ = std::vector<char>(kChunk);
-    std::size_t used_{};
-    bool ok_{true};
-};
-
-// The quoted text of the coded value. A double quote never occurs as the second byte of a
-// double-byte character, so a byte scan finds exactly the quotes a character scan would.
-// Writes at most 2 + 2 * value.size() bytes at `out` and returns their end.
-char* WriteQuotedValue(char* out, std::string_view value) {
-    *out++ = '"';
-    for (const char c : value) {
-        if (!kSpecialBytes[static_cast<unsigned char>(c)]) {
-            *out++ = c;
-            continue;
-        }
-        switch (c) {
-        case '%':
-            *out++ = '%';
-            *out++ = '%';
-            break;
-        case '\0':
-            *out++ = '%';
-            *out++ = '0';
-            break;
-        case '\r':
-            *out++ = '%';
-            *out++ = 'c';
-            break;
-        case '\n':
-            *out++ = '%';
-            *out++ = 'n';
-            break;
-        default:
-            *out++ = '"';
-            *out++ = '"';
-            break;
-        }
-    }
-    *out++ = '"';
-    return out;
-}
-
-// The same through the writer's pieces, for a value longer than one piece.
-void PutQuotedValue(ChunkWriter& out, std::string_view value) {
-    out.Put('"');
-    std::size_t runStart = 0;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        if (!kSpecialBytes[static_cast<unsigned char>(c)]) {
-            continue;
-        }
-        out.Put(value.substr(runStart, i - runStart));
-        runStart = i + 1;
-        switch (c) {
-        case '%':
-            out.Put("%%");
-            break;
-        case '\0':
-            out.Put("%0");
-            break;
-        case '\r':
-            out.Put("%c");
-            break;
-        case '\n':
-            out.Put("%n");
-            break;
-        default:
-            out.Put("\"\"");
-            break;
-        }
-    }
-    out.Put(value.substr(runStart));
-    out.Put('"');
-}
-
-void PutQuotedLabel(ChunkWriter& out, std::string_view label) {
-    out.Put('"');
-    for (const char c : label) {
-        if (c == '"') {
-            out.Put('"');
-        }
-        out.Put(c);
-    }
-    out.Put('"');
 }
 
 } // namespace
@@ -334,6 +202,8 @@ void TableTextReader::Line(std::size_t offset, std::size_t size) {
         return;
     }
     const std::size_t record = records_.AddRecord();
+    // One look for "%" in the whole line spares one in every value of the lines without any.
+    const bool coded = std::memchr(line, '%', size) != nullptr;
     std::size_t position = 0;
     std::size_t start = 0;
     std::size_t length = 0;
@@ -347,7 +217,7 @@ void TableTextReader::Line(std::size_t offset, std::size_t size) {
         }
         // Inside a line there is no NUL byte; only the "%0" code makes one, and the stored text
         // ends there.
-        if (std::memchr(line + start, '%', length) != nullptr) {
+        if (coded && std::memchr(line + start, '%', length) != nullptr) {
             length = DecodeInPlace(line + start, length);
             const auto* nul = static_cast<const char*>(std::memchr(line + start, '\0', length));
             length = nul == nullptr ? length : static_cast<std::size_t>(nul - (line + start));
@@ -394,44 +264,6 @@ TableRecords ParseTableText(std::string_view bytes, std::span<const TFieldDef> f
     reader.Expect(bytes.size());
     reader.Feed(bytes);
     return reader.Finish();
-}
-
-bool WriteTableText(std::span<const TFieldDef> fields, const TableRecords& records,
-                    const std::function<bool(std::string_view)>& write) {
-    ChunkWriter out{write};
-    for (std::size_t f = 0; f < fields.size(); ++f) {
-        if (f > 0) {
-            out.Put(',');
-        }
-        PutQuotedLabel(out, fields[f].label);
-    }
-    out.Put(",\r\n");
-    for (std::size_t r = 0; r < records.RecordCount() && out.Ok(); ++r) {
-        for (std::size_t f = 0; f < fields.size(); ++f) {
-            if (f > 0) {
-                out.Put(',');
-            }
-            if (const auto value = records.Get(r, f)) {
-                if (char* room = out.Room(2 + 2 * value->size())) {
-                    out.Commit(WriteQuotedValue(room, *value));
-                } else {
-                    PutQuotedValue(out, *value);
-                }
-            }
-        }
-        out.Put(",\r\n");
-    }
-    return out.Flush();
-}
-
-std::string FormatTableText(std::span<const TFieldDef> fields, const TableRecords& records) {
-    std::string out;
-    out.reserve(64 + records.StoredBytes() + records.RecordCount() * (fields.size() * 3 + 3));
-    (void)WriteTableText(fields, records, [&out](std::string_view bytes) {
-        out.append(bytes);
-        return true;
-    });
-    return out;
 }
 
 bool IsCompleteTableText(std::string_view bytes, std::span<const TFieldDef> fields) {

@@ -59,11 +59,22 @@ add_test(NAME xvfb COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -br -nolisten t
                            ${CMAKE_BINARY_DIR}/xvfb)
 set_tests_properties(xvfb PROPERTIES TIMEOUT 300)
 
+# The floors the benchmarks time the program against: plain Win32 programs, nothing of Quellix.
+file(GLOB QUELLIX_BENCH_FLOORS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_floor_win.cpp)
+set(QUELLIX_BENCH_FLOOR_TARGETS)
+foreach(src ${QUELLIX_BENCH_FLOORS})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} WIN32 ${src})
+    target_link_libraries(${name} PRIVATE quellix_flags shell32)
+    target_link_options(${name} PRIVATE -municode)
+    list(APPEND QUELLIX_BENCH_FLOOR_TARGETS ${name})
+endforeach()
 file(GLOB QUELLIX_WIN_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_bench_win.cpp)
 foreach(src ${QUELLIX_WIN_BENCHES})
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
     target_link_libraries(${name} PRIVATE quellix_shell)
+    add_dependencies(${name} quellix ${QUELLIX_TOOL_TARGETS} ${QUELLIX_BENCH_FLOOR_TARGETS})
 endforeach()
 
 # Python tests that drive quellix.exe under Wine (scripts/wine-run.sh, in the locale that

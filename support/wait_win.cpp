@@ -2,7 +2,7 @@
 // the pending window messages after every step.
 #include "support/wait.h"
 
-#include "ui/message_pump_win.h"
+#include "support/message_queue_win.h"
 
 #include <windows.h>
 

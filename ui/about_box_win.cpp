@@ -2,10 +2,10 @@
 
 #include "app/product_info.h"
 #include "support/cp932_win.h"
+#include "support/message_queue_win.h"
 #include "support/os.h"
 #include "support/version_info.h"
 #include "ui/main_window_layout.h"
-#include "ui/message_pump_win.h"
 #include "support/shell_open_win.h"
 
 #include <commctrl.h>
@@ -138,7 +138,7 @@ LRESULT TAboutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
         CreateControls();
         FormCreate();
-        RegisterModelessDialog(window_);
+        RegisterDialogKeyWindow(window_);
         return 0;
     case WM_ERASEBKGND: {
         RECT client{};
@@ -183,7 +183,7 @@ LRESULT TAboutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         BtnCancelClick(); // the close box hides it too; the box lives until the program ends
         return 0;
     case WM_DESTROY:
-        UnregisterModelessDialog(window_);
+        UnregisterDialogKeyWindow(window_);
         window_ = nullptr;
         return 0;
     default:

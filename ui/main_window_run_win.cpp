@@ -8,7 +8,7 @@
 #include "support/os.h"
 #include "support/text.h"
 #include "ui/main_window_layout.h"
-#include "ui/message_pump_win.h"
+#include "app/message_pump_win.h"
 
 namespace quellix {
 

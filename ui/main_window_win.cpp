@@ -6,7 +6,7 @@
 #include "support/registry_win.h"
 #include "support/text.h"
 #include "ui/main_window_layout.h"
-#include "ui/message_pump_win.h"
+#include "app/message_pump_win.h"
 
 #include <commctrl.h>
 
@@ -15,7 +15,6 @@ namespace quellix {
 namespace {
 
 constexpr UINT kFirstActivation = WM_APP + 1;
-HWND g_mainWindow = nullptr;
 
 UniqueHfont MakeFont(int height) {
     return UniqueHfont{::CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
@@ -41,10 +40,6 @@ TFormPdigi::~TFormPdigi() {
     if (window_ != nullptr) {
         ::DestroyWindow(window_);
     }
-}
-
-HWND TFormPdigi::MainWindow() noexcept {
-    return g_mainWindow;
 }
 
 bool TFormPdigi::CreateAndShow(HWND applicationWindow, int showCommand) {
@@ -91,7 +86,6 @@ LRESULT CALLBACK TFormPdigi::WindowProc(HWND window, UINT message, WPARAM wParam
         self = static_cast<TFormPdigi*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         self->window_ = window;
-        g_mainWindow = window;
     } else {
         self = reinterpret_cast<TFormPdigi*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     }
@@ -162,9 +156,6 @@ LRESULT TFormPdigi::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         SaveSettingsOnDestroy();
         FormDestroy();
-        if (g_mainWindow == window_) {
-            g_mainWindow = nullptr;
-        }
         window_ = nullptr;
         return 0;
     default:

@@ -39,9 +39,6 @@ public:
     void AppException(const std::exception& error) noexcept;
     void AppException(const std::string& message) noexcept;
 
-    // The window whose messages PumpMessages gives dialog-style keyboard handling (Esc, Tab).
-    static HWND MainWindow() noexcept;
-
     TLogFile LogFile1;
     TSettingsStore FormStorage1;
     // The channel tables; their files lie in the host's root directory (set in FormCreate).

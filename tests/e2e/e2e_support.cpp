@@ -166,6 +166,53 @@ HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
     return nullptr;
 }
 
+std::wstring SystemDirectory() {
+    wchar_t directory[MAX_PATH]{};
+    return {directory, ::GetSystemDirectoryW(directory, MAX_PATH)};
+}
+
+std::optional<std::wstring> Environment(const wchar_t* name) {
+    wchar_t buffer[32768];
+    const DWORD length = ::GetEnvironmentVariableW(name, buffer, static_cast<DWORD>(std::size(buffer)));
+    if (length == 0 && ::GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
+        return std::nullopt;
+    }
+    return std::wstring{buffer, length};
+}
+
+ScopedEnvironment::ScopedEnvironment(const wchar_t* name, const std::wstring& value)
+    : name_{name}, previous_{Environment(name)} {
+    ::SetEnvironmentVariableW(name, value.c_str());
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    ::SetEnvironmentVariableW(name_, previous_ ? previous_->c_str() : nullptr);
+}
+
+// Wine runs its own built-in schtasks.exe in place of a program file of that name in the system
+// directory unless its load order says otherwise; a WINEDLLOVERRIDES variable set here would not
+// reach the loader of quellix.exe's child, the prefix's registry does.
+namespace {
+constexpr const wchar_t* kWineDllOverrides = L"Software\\Wine\\DllOverrides";
+}
+
+SystemSchtasks::SystemSchtasks(Kind kind) {
+    if (!FileExists(saved_)) {
+        ::MoveFileW(path_.c_str(), saved_.c_str());
+    }
+    ::DeleteFileW(path_.c_str());
+    if (kind == Kind::StandIn) {
+        EXPECT_TRUE(::CopyFileW((BinDir() + L"\\schtasks.exe").c_str(), path_.c_str(), FALSE));
+    }
+    SetRegistryString(kWineDllOverrides, L"schtasks.exe", L"native");
+}
+
+SystemSchtasks::~SystemSchtasks() {
+    DeleteRegistryValue(kWineDllOverrides, L"schtasks.exe");
+    ::DeleteFileW(path_.c_str());
+    ::MoveFileW(saved_.c_str(), path_.c_str());
+}
+
 std::string ReadFileBytes(const std::wstring& path) {
     UniqueFileHandle file{::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, 0, nullptr)};

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,42 @@ RunResult WaitAndClose(PROCESS_INFORMATION& process, DWORD timeoutMs = 60000);
 
 // The main window of the given process (class TFormPdigi), waiting up to `timeoutMs` for it.
 [[nodiscard]] HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs = 20000);
+
+[[nodiscard]] std::wstring SystemDirectory();
+
+// An environment variable of the test; nullopt when it is not set.
+[[nodiscard]] std::optional<std::wstring> Environment(const wchar_t* name);
+
+// Sets an environment variable of the test, which quellix.exe and its children inherit, until
+// the end of the scope.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const wchar_t* name, const std::wstring& value);
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    ~ScopedEnvironment();
+
+private:
+    const wchar_t* name_;
+    std::optional<std::wstring> previous_;
+};
+
+// The system's schtasks.exe replaced by the stand-in (tests/tools/schtasks.cpp, printing the file
+// that QUELLIX_SCHTASKS_LISTING names) or taken away, the original put back at the end of the
+// scope.
+class SystemSchtasks {
+public:
+    enum class Kind { StandIn, Missing };
+
+    explicit SystemSchtasks(Kind kind);
+    SystemSchtasks(const SystemSchtasks&) = delete;
+    SystemSchtasks& operator=(const SystemSchtasks&) = delete;
+    ~SystemSchtasks();
+
+private:
+    std::wstring path_ = SystemDirectory() + L"\\schtasks.exe";
+    std::wstring saved_ = SystemDirectory() + L"\\schtasks.exe.quellix-saved";
+};
 
 // Whole files as bytes.
 [[nodiscard]] std::string ReadFileBytes(const std::wstring& path);

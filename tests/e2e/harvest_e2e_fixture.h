@@ -11,75 +11,12 @@
 
 #include <algorithm>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace quellix::e2e {
 
 inline constexpr int kIdButtonStop = 102;
-
-inline std::wstring SystemDirectory() {
-    wchar_t directory[MAX_PATH]{};
-    return {directory, ::GetSystemDirectoryW(directory, MAX_PATH)};
-}
-
-inline std::optional<std::wstring> Environment(const wchar_t* name) {
-    wchar_t buffer[32768];
-    const DWORD length = ::GetEnvironmentVariableW(name, buffer, static_cast<DWORD>(std::size(buffer)));
-    if (length == 0 && ::GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
-        return std::nullopt;
-    }
-    return std::wstring{buffer, length};
-}
-
-// Sets an environment variable of the test, which quellix.exe and its children inherit, until
-// the end of the scope.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_{name}, previous_{Environment(name)} {
-        ::SetEnvironmentVariableW(name, value.c_str());
-    }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-    ~ScopedEnvironment() { ::SetEnvironmentVariableW(name_, previous_ ? previous_->c_str() : nullptr); }
-
-private:
-    const wchar_t* name_;
-    std::optional<std::wstring> previous_;
-};
-
-// The system's schtasks.exe replaced by the stand-in (or taken away), the original put back at
-// the end of the scope. Wine runs its own built-in schtasks.exe in place of a program file of that
-// name in the system directory unless its load order says otherwise; a WINEDLLOVERRIDES variable
-// set here would not reach the loader of quellix.exe's child, the prefix's registry does.
-class SystemSchtasks {
-public:
-    enum class Kind { StandIn, Missing };
-
-    explicit SystemSchtasks(Kind kind) {
-        if (!FileExists(saved_)) {
-            ::MoveFileW(path_.c_str(), saved_.c_str());
-        }
-        ::DeleteFileW(path_.c_str());
-        if (kind == Kind::StandIn) {
-            EXPECT_TRUE(::CopyFileW((BinDir() + L"\\schtasks.exe").c_str(), path_.c_str(), FALSE));
-        }
-        SetRegistryString(kWineDllOverrides, L"schtasks.exe", L"native");
-    }
-    SystemSchtasks(const SystemSchtasks&) = delete;
-    SystemSchtasks& operator=(const SystemSchtasks&) = delete;
-    ~SystemSchtasks() {
-        DeleteRegistryValue(kWineDllOverrides, L"schtasks.exe");
-        ::DeleteFileW(path_.c_str());
-        ::MoveFileW(saved_.c_str(), path_.c_str());
-    }
-
-private:
-    static constexpr const wchar_t* kWineDllOverrides = L"Software\\Wine\\DllOverrides";
-    std::wstring path_ = SystemDirectory() + L"\\schtasks.exe";
-    std::wstring saved_ = SystemDirectory() + L"\\schtasks.exe.quellix-saved";
-};
 
 inline std::string Listing(const std::vector<std::string>& lines) {
     std::string out;

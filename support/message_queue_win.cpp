@@ -1,8 +1,4 @@
-#include "ui/message_pump_win.h"
-
-#include "ui/main_window_win.h"
-
-#include <windows.h>
+#include "support/message_queue_win.h"
 
 #include <algorithm>
 #include <vector>
@@ -11,35 +7,31 @@ namespace quellix {
 
 namespace {
 
-std::vector<HWND>& ModelessDialogs() {
+std::vector<HWND>& DialogKeyWindows() {
     static std::vector<HWND> windows;
     return windows;
 }
 
-bool IsModelessDialog(HWND window) {
-    const std::vector<HWND>& windows = ModelessDialogs();
+bool IsDialogKeyWindow(HWND window) {
+    const std::vector<HWND>& windows = DialogKeyWindows();
     return std::find(windows.begin(), windows.end(), window) != windows.end();
 }
 
 } // namespace
 
-void RegisterModelessDialog(HWND window) {
-    if (window != nullptr && !IsModelessDialog(window)) {
-        ModelessDialogs().push_back(window);
+void RegisterDialogKeyWindow(HWND window) {
+    if (window != nullptr && !IsDialogKeyWindow(window)) {
+        DialogKeyWindows().push_back(window);
     }
 }
 
-void UnregisterModelessDialog(HWND window) {
-    std::erase(ModelessDialogs(), window);
+void UnregisterDialogKeyWindow(HWND window) {
+    std::erase(DialogKeyWindows(), window);
 }
 
 bool HandleDialogMessage(MSG& message) {
     const HWND root = message.hwnd != nullptr ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    if (root != nullptr && IsModelessDialog(root)) {
-        return ::IsDialogMessageW(root, &message) != FALSE;
-    }
-    const HWND main = TFormPdigi::MainWindow();
-    return main != nullptr && ::IsDialogMessageW(main, &message) != FALSE;
+    return root != nullptr && IsDialogKeyWindow(root) && ::IsDialogMessageW(root, &message) != FALSE;
 }
 
 void DispatchPendingMessages() {
@@ -55,11 +47,6 @@ void DispatchPendingMessages() {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-}
-
-void PumpMessages() {
-    ::Sleep(0);
-    DispatchPendingMessages();
 }
 
 } // namespace quellix
