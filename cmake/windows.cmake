@@ -40,7 +40,12 @@ target_compile_definitions(quellix_win_tests PRIVATE QUELLIX_SOURCE_DIR="${CMAKE
 if(QUELLIX_TOOL_TARGETS)
     add_dependencies(quellix_win_tests ${QUELLIX_TOOL_TARGETS})
 endif()
-add_test(NAME win COMMAND quellix_win_tests --gtest_brief=1)
+include(GoogleTest)
+# Every GoogleTest case is a CTest test of its own, so a failure names the case. The cases are
+# listed when ctest starts (under Wine, in the locale of that test run), so the build needs no Wine;
+# the first listing may boot the Wine prefix.
+set(QUELLIX_DISCOVERY DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600 EXTRA_ARGS --gtest_brief=1)
+gtest_discover_tests(quellix_win_tests TEST_PREFIX "win." ${QUELLIX_DISCOVERY} PROPERTIES TIMEOUT 300)
 
 # End-to-end tests: start the real quellix.exe with real command lines, registry values and files.
 # They share the prefix's registry and the program's named mutex, so they run one at a time.
@@ -48,9 +53,7 @@ file(GLOB QUELLIX_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cp
 add_executable(quellix_e2e_tests ${QUELLIX_E2E_TESTS})
 target_link_libraries(quellix_e2e_tests PRIVATE quellix_shell gtest gtest_main)
 add_dependencies(quellix_e2e_tests quellix ${QUELLIX_TOOL_TARGETS})
-add_test(NAME e2e COMMAND quellix_e2e_tests --gtest_brief=1)
-set_tests_properties(e2e PROPERTIES RUN_SERIAL TRUE TIMEOUT 900)
-set_tests_properties(win PROPERTIES TIMEOUT 600)
+gtest_discover_tests(quellix_e2e_tests TEST_PREFIX "e2e." ${QUELLIX_DISCOVERY} PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
 
 # The window on a real X display (Xvfb, Wine's X11 prefix): the real program driven with the mouse
 # and the keyboard, screenshots kept in build/windows/xvfb/<locale>/.

@@ -28,9 +28,9 @@ locale libc-bin
 locale-gen locales
 ls coreutils
 mkdir coreutils
+mktemp coreutils
 nproc coreutils
 python3 python3
-readlink coreutils
 rm coreutils
 sed sed
 tail coreutils

@@ -52,38 +52,6 @@ private:
     std::optional<std::wstring> previous_;
 };
 
-// The system's schtasks.exe replaced by the stand-in (or taken away), the original put back at
-// the end of the scope. Wine runs its own built-in schtasks.exe in place of a program file of that
-// name in the system directory unless its load order says otherwise; a WINEDLLOVERRIDES variable
-// set here would not reach the loader of quellix.exe's child, the prefix's registry does.
-class SystemSchtasks {
-public:
-    enum class Kind { StandIn, Missing };
-
-    explicit SystemSchtasks(Kind kind) {
-        if (!FileExists(saved_)) {
-            ::MoveFileW(path_.c_str(), saved_.c_str());
-        }
-        ::DeleteFileW(path_.c_str());
-        if (kind == Kind::StandIn) {
-            EXPECT_TRUE(::CopyFileW((BinDir() + L"\\schtasks.exe").c_str(), path_.c_str(), FALSE));
-        }
-        SetRegistryString(kWineDllOverrides, L"schtasks.exe", L"native");
-    }
-    SystemSchtasks(const SystemSchtasks&) = delete;
-    SystemSchtasks& operator=(const SystemSchtasks&) = delete;
-    ~SystemSchtasks() {
-        DeleteRegistryValue(kWineDllOverrides, L"schtasks.exe");
-        ::DeleteFileW(path_.c_str());
-        ::MoveFileW(saved_.c_str(), path_.c_str());
-    }
-
-private:
-    static constexpr const wchar_t* kWineDllOverrides = L"Software\\Wine\\DllOverrides";
-    std::wstring path_ = SystemDirectory() + L"\\schtasks.exe";
-    std::wstring saved_ = SystemDirectory() + L"\\schtasks.exe.quellix-saved";
-};
-
 std::string Listing(const std::vector<std::string>& lines) {
     std::string out;
     for (const auto& line : lines) {
