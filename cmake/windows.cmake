@@ -1,7 +1,7 @@
 # Windows build: the thin Win32 shell, the program, and the tests that run under Wine.
 enable_language(RC)
 target_compile_definitions(quellix_flags INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                                                   _WIN32_WINNT=0x0601)
+                                                   _WIN32_WINNT=0x0600)
 
 # The shell joins the core in one library: core code calls into the operating-system boundary.
 target_sources(quellix_core PRIVATE ${QUELLIX_WIN_SOURCES})
