@@ -41,6 +41,8 @@ def skip_nested(text, i, open_char, close_char):
 class ShellCommands:
     """The first words of a shell text's commands (a lexer for the subset of bash the scripts use)."""
 
+    functions = set()  # names of the shell functions defined in any of the scripts read
+
     def __init__(self, text):
         self.text = text
         self.found = []
@@ -171,10 +173,8 @@ class ShellCommands:
                 i += 1
         return i + 1
 
-    functions = set()
-
     def command(self, words):
-        words = [w for w in words]
+        words = list(words)
         while words:
             name, quoted = words[0]
             if re.match(r"^[A-Za-z_][A-Za-z0-9_]*(\[[^]]*\])?\+?=", name):
@@ -222,7 +222,7 @@ def cmake_programs():
             command = call.split("COMMAND", 1)[1] if "COMMAND" in call else ""
             command = re.sub(r'"[^"]*"', " ", command).split()
             for word in command:
-                if re.fullmatch(r"[A-Za-z][\w.+-]*", word) and word not in targets and word.isupper() is False:
+                if re.fullmatch(r"[A-Za-z][\w.+-]*", word) and word not in targets and not word.isupper():
                     programs.add(word)
     return programs
 
