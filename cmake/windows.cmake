@@ -43,9 +43,11 @@ endif()
 include(GoogleTest)
 # Every GoogleTest case is a CTest test of its own, so a failure names the case. The cases are
 # listed when ctest starts (under Wine, in the locale of that test run), so the build needs no Wine;
-# the first listing may boot the Wine prefix.
+# the first listing may boot the Wine prefix. The cases of one program were written to run one
+# after the other (they share scratch registry keys and files), so they still do.
 set(QUELLIX_DISCOVERY DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600 EXTRA_ARGS --gtest_brief=1)
-gtest_discover_tests(quellix_win_tests TEST_PREFIX "win." ${QUELLIX_DISCOVERY} PROPERTIES TIMEOUT 300)
+gtest_discover_tests(quellix_win_tests TEST_PREFIX "win." ${QUELLIX_DISCOVERY}
+                     PROPERTIES RESOURCE_LOCK quellix_win_tests TIMEOUT 300)
 
 # End-to-end tests: start the real quellix.exe with real command lines, registry values and files.
 # They share the prefix's registry and the program's named mutex, so they run one at a time.

@@ -9,7 +9,7 @@ scripts/install-deps.sh
 . scripts/require.sh
 require cmake ctest python3 wine wineserver
 
-step() { printf '\n== %s ==\n' "$*"; }
+step() { printf '\n== %s (at %d:%02d) ==\n' "$*" $((SECONDS / 60)) $((SECONDS % 60)); }
 
 step "programs called by the scripts and tests"
 python3 scripts/check-deps.py
@@ -54,3 +54,4 @@ for locale in ja c; do
     step "windows64 in-process tests under Wine, locale $locale"
     QUELLIX_WINE_LOCALE=$locale ctest --preset windows64 -j "$jobs" -R '^win\.'
 done
+step "done"

@@ -39,3 +39,10 @@ if [ "$(cat "$prefix/.quellix-ready" 2>/dev/null)" != "$ready" ] || [ ! -d "$pre
     wineserver -w
     echo "$ready" >"$prefix/.quellix-ready"
 fi
+# Wine's background programs (services.exe and the like) start with the first program after the
+# server does and inherit its standard handles: a test runner reading a test's output would wait
+# for them too, seconds after every test. So the server is started here, staying a minute after
+# the last program, and the background programs with it, with nothing of the caller's to inherit.
+if WINEPREFIX=$prefix wineserver -p60 </dev/null >/dev/null 2>&1 9>&-; then
+    WINEPREFIX=$prefix LC_ALL=$lc WINEDEBUG=-all wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+fi
