@@ -12,6 +12,9 @@ namespace quellix {
 namespace {
 
 constexpr std::size_t kReadBlock = 8192;
+// The most a table file may hold. A channel table takes a few kilobytes, and the 32-bit program
+// could not hold more than this in memory: a larger file is refused, never cut down to a size_t.
+constexpr long long kMaxTableBytes = 0x7FFFFFFF;
 
 std::string ChangeFileExt(std::string_view path, std::string_view extension) {
     const std::size_t dot = LastDelimiter(path, ".\\:");
@@ -29,17 +32,24 @@ void ReadFile(const std::string& path, TableFileSystem& fs, const std::function<
     if (!file.IsOpen()) {
         ThrowIoError("テーブルファイル[" + path + "]を開けません", os::LastError());
     }
-    if (const long long size = file.Size(); expect && size > 0) {
+    const long long size = file.Size();
+    if (size > kMaxTableBytes) {
+        ThrowIoError("テーブルファイル[" + path + "]を読み込めません", os::FileTooLargeError());
+    }
+    if (expect && size > 0) {
         expect(static_cast<std::size_t>(size));
     }
     std::array<char, kReadBlock> block{};
-    for (;;) {
+    for (long long total = 0;;) {
         const long long got = fs.Read(file, block.data(), block.size());
         if (got < 0) {
             ThrowIoError("テーブルファイル[" + path + "]を読み込めません", os::LastError());
         }
         if (got == 0) {
             return;
+        }
+        if ((total += got) > kMaxTableBytes) { // grown since, or of a size the system could not tell
+            ThrowIoError("テーブルファイル[" + path + "]を読み込めません", os::FileTooLargeError());
         }
         consume(std::string_view{block.data(), static_cast<std::size_t>(got)});
     }

@@ -7,8 +7,12 @@ file(GLOB QUELLIX_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.
 add_executable(quellix_unit_tests ${QUELLIX_UNIT_TESTS})
 target_link_libraries(quellix_unit_tests PRIVATE quellix_platform GTest::gtest GTest::gtest_main)
 target_compile_definitions(quellix_unit_tests PRIVATE QUELLIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-add_test(NAME unit COMMAND quellix_unit_tests --gtest_brief=1)
-set_tests_properties(unit PROPERTIES ENVIRONMENT "QUELLIX_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+# Every GoogleTest case is a CTest test of its own, so a failure names the case. The cases were
+# written to run one after the other (in one program), so they still do.
+include(GoogleTest)
+gtest_discover_tests(quellix_unit_tests TEST_PREFIX "unit." EXTRA_ARGS --gtest_brief=1
+                     PROPERTIES ENVIRONMENT "QUELLIX_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+                                RESOURCE_LOCK quellix_unit_tests)
 
 # Tests written in Python against the native build (interoperability with independent readers).
 file(GLOB QUELLIX_PY_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native_py/test_*.py)

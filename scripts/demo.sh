@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# One real import run of quellix.exe under Wine on the sample data in samples/: a host root
+# One real import run of the shipped (32-bit) quellix.exe under Wine on the sample data in samples/: a host root
 # directory named in the registry, a reserve directory holding a file of an earlier run. Prints
 # the log the program wrote and what the reserve directory holds afterwards.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+. scripts/require.sh
+require cmake wine wineserver iconv
 
 echo "== building quellix.exe"
 cmake --preset windows >/dev/null

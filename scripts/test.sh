@@ -1,13 +1,21 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset from scratch and runs every test: the native unit
 # tests, the same under AddressSanitizer and UndefinedBehaviorSanitizer, a short run of every
-# fuzz target, and the Windows program's tests under Wine in a Japanese and a C locale.
+# fuzz target, and the shipped 32-bit Windows program's tests under Wine in a Japanese and a C
+# locale; the 64-bit build is compiled too and its in-process tests run in both locales.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+. scripts/require.sh
+require cmake ctest python3 wine wineserver
+
+step() { printf '\n== %s (at %d:%02d) ==\n' "$*" $((SECONDS / 60)) $((SECONDS % 60)); }
+
+step "programs called by the scripts and tests"
+python3 scripts/check-deps.py
 
 jobs=$(nproc)
-rm -rf build/native build/native-asan build/fuzz build/windows build/wine
+rm -rf build/native build/native-asan build/fuzz build/windows build/windows64 build/wine
 stop_wine() {
     local p
     for p in build/wine/prefix-*; do
@@ -15,8 +23,6 @@ stop_wine() {
     done
 }
 trap stop_wine EXIT
-
-step() { printf '\n== %s ==\n' "$*"; }
 
 step "native"
 cmake --preset native -DQUELLIX_WERROR=ON >/dev/null
@@ -33,10 +39,19 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 scripts/fuzz.sh "${QUELLIX_FUZZ_SECONDS:-20}"
 
-step "windows"
+step "windows (32-bit, the shipped quellix.exe)"
 cmake --preset windows -DQUELLIX_WERROR=ON >/dev/null
 cmake --build --preset windows -j "$jobs"
 for locale in ja c; do
     step "windows tests under Wine, locale $locale"
     QUELLIX_WINE_LOCALE=$locale ctest --preset windows -j "$jobs"
 done
+
+step "windows64 (64-bit build)"
+cmake --preset windows64 -DQUELLIX_WERROR=ON >/dev/null
+cmake --build --preset windows64 -j "$jobs"
+for locale in ja c; do
+    step "windows64 in-process tests under Wine, locale $locale"
+    QUELLIX_WINE_LOCALE=$locale ctest --preset windows64 -j "$jobs" -R '^win\.'
+done
+step "done"

@@ -1,32 +1,48 @@
 #!/usr/bin/env bash
 # Makes a Wine prefix for the tests once: booted in the given locale (a prefix stays bound to
-# the locale it was booted in), headless through Wine's null graphics driver unless asked for X11.
+# the locale it was booted in), with Wine's 32-bit part (SysWOW64) for the shipped 32-bit program,
+# headless through Wine's null graphics driver unless asked for X11.
 # Usage: wine-prefix.sh PREFIX LOCALE [null|x11]
 set -euo pipefail
+. "$(dirname "$0")/require.sh"
+require wine wineserver flock
 prefix=$1
 lc=$2
 graphics=${3:-null}
+# What the ready mark holds: a prefix made by an earlier version of this script (for instance
+# booted without Wine's 32-bit part, so without SysWOW64) is booted again.
+ready="quellix-prefix 2 wow64 $graphics"
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
-if [ ! -f "$prefix/.quellix-ready" ]; then
+if [ "$(cat "$prefix/.quellix-ready" 2>/dev/null)" != "$ready" ] || [ ! -d "$prefix/drive_c/windows/syswow64" ]; then
+    [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
     rm -rf "$prefix"
     export WINEPREFIX=$prefix LC_ALL=$lc WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-    [ -x "$wine" ] || wine=wine
-    env -u DISPLAY "$wine" wineboot -i >/dev/null 2>&1
+    env -u DISPLAY wine wineboot -i >/dev/null 2>&1
+    if [ ! -d "$prefix/drive_c/windows/syswow64" ]; then
+        echo "wine-prefix: $prefix has no SysWOW64: Wine's 32-bit part is missing (Debian package wine32:i386)" >&2
+        exit 1
+    fi
     if [ "$graphics" = null ]; then
-        "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     else
         # The window tests run on a bare X server without a window manager: Wine draws the
         # title bars itself. The program asks for "ＭＳ Ｐゴシック"; the test bed has IPA Gothic.
-        "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
         for pair in 'ＭＳ Ｐゴシック=IPAPGothic' 'MS PGothic=IPAPGothic' 'MS UI Gothic=IPAPGothic' \
                     'ＭＳ ゴシック=IPAGothic' 'MS Gothic=IPAGothic'; do
-            "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" /d "${pair#*=}" /f \
+            wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" /d "${pair#*=}" /f \
                 >/dev/null 2>&1
         done
     fi
-    WINEPREFIX=$prefix wineserver -w
-    touch "$prefix/.quellix-ready"
+    wineserver -w
+    echo "$ready" >"$prefix/.quellix-ready"
+fi
+# Wine's background programs (services.exe and the like) start with the first program after the
+# server does and inherit its standard handles: a test runner reading a test's output would wait
+# for them too, seconds after every test. So the server is started here, staying a minute after
+# the last program, and the background programs with it, with nothing of the caller's to inherit.
+if WINEPREFIX=$prefix wineserver -p60 </dev/null >/dev/null 2>&1 9>&-; then
+    WINEPREFIX=$prefix LC_ALL=$lc WINEDEBUG=-all wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
 fi

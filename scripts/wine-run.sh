@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine in this build's test prefix for the chosen locale.
+# Runs a Windows program under Wine in this build's test prefix for the chosen locale. The `wine`
+# command starts 32-bit and 64-bit programs alike (the prefix has Wine's 32-bit part, WoW64).
 # QUELLIX_WINE_LOCALE: ja (ja_JP.UTF-8, code page 932; the default) or c (C.UTF-8, code page 1252).
 # QUELLIX_WINE_GRAPHICS: null (headless; the default) or x11 (a real display, for the window's own tests).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/require.sh"
+require wine
 loc=${QUELLIX_WINE_LOCALE:-ja}
 graphics=${QUELLIX_WINE_GRAPHICS:-null}
 case $loc in
@@ -16,6 +19,16 @@ prefix=$root/prefix-$loc-$graphics
 "$here/wine-prefix.sh" "$prefix" "$lc" "$graphics"
 export WINEPREFIX=$prefix LC_ALL=$lc WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 [ "$graphics" = null ] && unset DISPLAY
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-[ -x "$wine" ] || wine=wine
-exec "$wine" "$@"
+case " $* " in
+*" --gtest_list_tests "*)
+    # GoogleTest's list of cases, read by CTest's test discovery, which wants Unix line ends. Through
+    # a file, not a pipe: Wine's background processes could inherit a pipe and hold it open.
+    list=$(mktemp)
+    trap 'rm -f "$list"' EXIT
+    status=0
+    wine "$@" >"$list" || status=$?
+    tr -d '\r' <"$list"
+    exit $status
+    ;;
+esac
+exec wine "$@"

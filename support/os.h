@@ -60,6 +60,8 @@ private:
 
 // The system's error code of the last failed call of this boundary on this thread.
 [[nodiscard]] std::uint32_t LastError();
+// The system's error code for a file too large to handle.
+[[nodiscard]] std::uint32_t FileTooLargeError();
 // The system's text for an error code, in Shift_JIS.
 [[nodiscard]] std::string ErrorMessage(std::uint32_t code);
 

@@ -169,6 +169,10 @@ std::uint32_t LastError() {
     return g_lastError;
 }
 
+std::uint32_t FileTooLargeError() {
+    return EFBIG;
+}
+
 std::string ErrorMessage(std::uint32_t code) {
     return std::strerror(static_cast<int>(code));
 }

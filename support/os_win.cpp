@@ -132,6 +132,10 @@ std::uint32_t LastError() {
     return g_lastError;
 }
 
+std::uint32_t FileTooLargeError() {
+    return ERROR_FILE_TOO_LARGE;
+}
+
 std::string ErrorMessage(std::uint32_t code) {
     wchar_t* buffer = nullptr;
     const DWORD length =

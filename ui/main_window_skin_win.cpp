@@ -54,6 +54,20 @@ std::string WindowText(HWND window) {
     return SjisFromWide(text);
 }
 
+// A library of the system directory. The flag that says so exists on Windows 7 and Vista only with
+// an update (KB2533623) installed; without it, the library is loaded by its full path.
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+    if (HMODULE module = ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        return module;
+    }
+    wchar_t directory[MAX_PATH]{};
+    const UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return nullptr;
+    }
+    return ::LoadLibraryW((std::wstring{directory, length} + L"\\" + name).c_str());
+}
+
 } // namespace
 
 void TFormPdigi::ApplyWindowRegion() {
@@ -129,9 +143,8 @@ void TFormPdigi::ButtonFileClick() {
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
     // The dialog library is loaded on first use: linked at start-up it and what it pulls in would
     // cost every import run tens of milliseconds for a dialog that only the settings window shows.
-    static const auto getOpenFileName =
-        reinterpret_cast<BOOL(WINAPI*)(OPENFILENAMEW*)>(reinterpret_cast<void*>(::GetProcAddress(
-            ::LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "GetOpenFileNameW")));
+    static const auto getOpenFileName = reinterpret_cast<BOOL(WINAPI*)(OPENFILENAMEW*)>(
+        reinterpret_cast<void*>(::GetProcAddress(LoadSystemLibrary(L"comdlg32.dll"), "GetOpenFileNameW")));
     if (getOpenFileName == nullptr || getOpenFileName(&dialog) == FALSE) {
         return; // cancelled (or the dialog failed): the field stays as it was
     }

@@ -93,6 +93,55 @@ void SetRootPath(const std::wstring& root) {
     SetRegistryString(kHostKey, L"RootPath", root);
 }
 
+namespace {
+constexpr const wchar_t* kWineDllOverrides = L"Software\\Wine\\DllOverrides";
+
+// The system directories of both bitnesses as this program reaches them: its own, and under WoW64
+// the other one (a 32-bit program sees System32 through the "Sysnative" alias, since its own
+// "System32" is redirected to SysWOW64). On 32-bit Windows there is only the one.
+std::vector<std::wstring> SystemDirectories() {
+    wchar_t directory[MAX_PATH]{};
+    std::vector<std::wstring> directories;
+    BOOL wow64 = FALSE;
+    ::IsWow64Process(::GetCurrentProcess(), &wow64);
+    if (wow64) {
+        directories.push_back(std::wstring{directory, ::GetWindowsDirectoryW(directory, MAX_PATH)} + L"\\Sysnative");
+    } else {
+        directories.emplace_back(directory, ::GetSystemDirectoryW(directory, MAX_PATH));
+    }
+    const UINT length = ::GetSystemWow64DirectoryW(directory, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        directories.emplace_back(directory, length);
+    }
+    return directories;
+}
+} // namespace
+
+SystemSchtasks::SystemSchtasks(Kind kind) {
+    for (const std::wstring& directory : SystemDirectories()) {
+        const std::wstring path = directory + L"\\schtasks.exe";
+        const std::wstring saved = path + L".quellix-saved";
+        if (!FileExists(saved)) {
+            ::MoveFileW(path.c_str(), saved.c_str());
+        }
+        ::DeleteFileW(path.c_str());
+        if (kind == Kind::StandIn) {
+            EXPECT_TRUE(::CopyFileW((BinDir() + L"\\schtasks.exe").c_str(), path.c_str(), FALSE))
+                << "cannot put the stand-in into " << directory << ": error " << ::GetLastError();
+        }
+        paths_.push_back(path);
+    }
+    SetRegistryString(kWineDllOverrides, L"schtasks.exe", L"native");
+}
+
+SystemSchtasks::~SystemSchtasks() {
+    DeleteRegistryValue(kWineDllOverrides, L"schtasks.exe");
+    for (const std::wstring& path : paths_) {
+        ::DeleteFileW(path.c_str());
+        ::MoveFileW((path + L".quellix-saved").c_str(), path.c_str());
+    }
+}
+
 std::wstring QuoteArgument(const std::wstring& argument) {
     if (!argument.empty() && argument.find_first_of(L" \t") == std::wstring::npos) {
         return argument;
@@ -187,30 +236,6 @@ ScopedEnvironment::ScopedEnvironment(const wchar_t* name, const std::wstring& va
 
 ScopedEnvironment::~ScopedEnvironment() {
     ::SetEnvironmentVariableW(name_, previous_ ? previous_->c_str() : nullptr);
-}
-
-// Wine runs its own built-in schtasks.exe in place of a program file of that name in the system
-// directory unless its load order says otherwise; a WINEDLLOVERRIDES variable set here would not
-// reach the loader of quellix.exe's child, the prefix's registry does.
-namespace {
-constexpr const wchar_t* kWineDllOverrides = L"Software\\Wine\\DllOverrides";
-}
-
-SystemSchtasks::SystemSchtasks(Kind kind) {
-    if (!FileExists(saved_)) {
-        ::MoveFileW(path_.c_str(), saved_.c_str());
-    }
-    ::DeleteFileW(path_.c_str());
-    if (kind == Kind::StandIn) {
-        EXPECT_TRUE(::CopyFileW((BinDir() + L"\\schtasks.exe").c_str(), path_.c_str(), FALSE));
-    }
-    SetRegistryString(kWineDllOverrides, L"schtasks.exe", L"native");
-}
-
-SystemSchtasks::~SystemSchtasks() {
-    DeleteRegistryValue(kWineDllOverrides, L"schtasks.exe");
-    ::DeleteFileW(path_.c_str());
-    ::MoveFileW(saved_.c_str(), path_.c_str());
 }
 
 std::string ReadFileBytes(const std::wstring& path) {

@@ -42,6 +42,26 @@ void DeleteRegistryValue(const std::wstring& key, const std::wstring& name);
 void DeleteRegistryTree(const std::wstring& key);
 void SetRootPath(const std::wstring& root);
 
+// The system's schtasks.exe replaced by the stand-in (or taken away), the original put back at
+// the end of the scope. Under WoW64 a 32-bit program's system directory is SysWOW64 and a 64-bit
+// one's System32, so the stand-in goes into both, whatever the bitness of quellix.exe and of this
+// test. Wine runs its own built-in schtasks.exe in place of a program file of that name in the
+// system directory unless its load order says otherwise; a WINEDLLOVERRIDES variable set here
+// would not reach the loader of quellix.exe's child, the prefix's registry does.
+// The stand-in is tests/tools/schtasks.cpp, printing the file that QUELLIX_SCHTASKS_LISTING names.
+class SystemSchtasks {
+public:
+    enum class Kind { StandIn, Missing };
+
+    explicit SystemSchtasks(Kind kind);
+    SystemSchtasks(const SystemSchtasks&) = delete;
+    SystemSchtasks& operator=(const SystemSchtasks&) = delete;
+    ~SystemSchtasks();
+
+private:
+    std::vector<std::wstring> paths_;
+};
+
 // Quotes one argument as a host writes a path, so that the program's argument splitting gives it
 // back unchanged: in double quotes when it is empty or holds a blank or a tab, backslashes as
 // they stand (an argument cannot hold a double quote).
@@ -87,23 +107,6 @@ public:
 private:
     const wchar_t* name_;
     std::optional<std::wstring> previous_;
-};
-
-// The system's schtasks.exe replaced by the stand-in (tests/tools/schtasks.cpp, printing the file
-// that QUELLIX_SCHTASKS_LISTING names) or taken away, the original put back at the end of the
-// scope.
-class SystemSchtasks {
-public:
-    enum class Kind { StandIn, Missing };
-
-    explicit SystemSchtasks(Kind kind);
-    SystemSchtasks(const SystemSchtasks&) = delete;
-    SystemSchtasks& operator=(const SystemSchtasks&) = delete;
-    ~SystemSchtasks();
-
-private:
-    std::wstring path_ = SystemDirectory() + L"\\schtasks.exe";
-    std::wstring saved_ = SystemDirectory() + L"\\schtasks.exe.quellix-saved";
 };
 
 // Whole files as bytes.

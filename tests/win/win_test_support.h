@@ -108,15 +108,14 @@ private:
 
 // Posts WM_APP to the window from another thread after 150 ms; the caller waits for and closes
 // the returned thread handle.
+inline DWORD WINAPI PostAppMessageAfterPause(void* target) {
+    ::Sleep(150);
+    ::PostMessageW(static_cast<HWND>(target), WM_APP, 0, 0);
+    return 0;
+}
 inline HANDLE PostAppMessageLater(HWND window) {
-    return ::CreateThread(
-        nullptr, 0,
-        [](void* target) -> DWORD {
-            ::Sleep(150);
-            ::PostMessageW(static_cast<HWND>(target), WM_APP, 0, 0);
-            return 0;
-        },
-        window, 0, nullptr);
+    // A named WINAPI function: on 32-bit Windows a thread routine is stdcall, which a lambda is not.
+    return ::CreateThread(nullptr, 0, PostAppMessageAfterPause, window, 0, nullptr);
 }
 
 } // namespace quellix::win_test

@@ -253,11 +253,14 @@ class QuellixOnX(unittest.TestCase):
             self.skipTest("no stand-in for the Task Scheduler tool")
         # The system's tool replaced by the stand-in, which waits before it prints an empty
         # listing: the harvest's wait keeps the window live with its status line showing.
-        system = os.path.join(PREFIX, "drive_c", "windows", "system32", "schtasks.exe")
-        saved = system + ".quellix-saved"
-        if os.path.exists(system) and not os.path.exists(saved):
-            os.rename(system, saved)
-        shutil.copyfile(stand_in, system)
+        # A 32-bit program's system directory is SysWOW64, a 64-bit one's System32: into both.
+        systems = [os.path.join(PREFIX, "drive_c", "windows", folder, "schtasks.exe")
+                   for folder in ("system32", "syswow64")]
+        for system in systems:
+            saved = system + ".quellix-saved"
+            if os.path.exists(system) and not os.path.exists(saved):
+                os.rename(system, saved)
+            shutil.copyfile(stand_in, system)
         overrides = "HKCU\\Software\\Wine\\DllOverrides"
         wine("reg", "add", overrides, "/v", "schtasks.exe", "/d", "native", "/f")
         try:
@@ -286,9 +289,10 @@ class QuellixOnX(unittest.TestCase):
             self.assertIn("Quellix終了", lines)
         finally:
             wine("reg", "delete", overrides, "/v", "schtasks.exe", "/f")
-            os.remove(system)
-            if os.path.exists(saved):
-                os.rename(saved, system)
+            for system in systems:
+                os.remove(system)
+                if os.path.exists(system + ".quellix-saved"):
+                    os.rename(system + ".quellix-saved", system)
 
 
 if __name__ == "__main__":

@@ -1,4 +1,5 @@
-# Cross build for 64-bit Windows with mingw-w64 (posix threads), run under Wine.
+# Cross build for 64-bit Windows (x86-64, PE32+) with mingw-w64 (posix threads), run under Wine.
+# A second build beside the shipped 32-bit one, so the code stays clean for both.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
