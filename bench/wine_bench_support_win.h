@@ -2,6 +2,8 @@
 // value, the Task Scheduler stand-in put in place of the system's tool, and timing a process.
 #pragma once
 
+#include "support/unique_handle_win.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -25,17 +27,21 @@ inline std::wstring SystemDirectory() {
 
 inline void SetRegistryString(const wchar_t* keyName, const wchar_t* name, const std::wstring& value) {
     HKEY key = nullptr;
-    ::RegCreateKeyExW(HKEY_CURRENT_USER, keyName, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, keyName, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        std::fprintf(stderr, "cannot create the registry key %ls\n", keyName);
+        std::exit(1);
+    }
+    const UniqueHkey owned{key};
     ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(key);
 }
 
 inline void DeleteRegistryValue(const wchar_t* keyName, const wchar_t* name) {
     HKEY key = nullptr;
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, keyName, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        const UniqueHkey owned{key};
         ::RegDeleteValueW(key, name);
-        ::RegCloseKey(key);
     }
 }
 
@@ -123,47 +129,41 @@ inline double Best(const std::vector<double>& values) {
     return *std::min_element(values.begin(), values.end());
 }
 
-// The files of a directory (not its subdirectories) deleted; returns how many there were.
-inline int EmptyDirectory(const std::wstring& directory) {
+// Calls `visit` with the path of every file of a directory (not its subdirectories); returns how
+// many there were.
+template <typename Visit> int ForEachFile(const std::wstring& directory, Visit visit) {
     int count = 0;
     WIN32_FIND_DATAW entry{};
-    HANDLE find = ::FindFirstFileW((directory + L"\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) {
+    const UniqueFindHandle find{::FindFirstFileW((directory + L"\\*").c_str(), &entry)};
+    if (!find) {
         return 0;
     }
     do {
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            ::DeleteFileW((directory + L"\\" + entry.cFileName).c_str());
+            visit(directory + L"\\" + entry.cFileName);
             ++count;
         }
-    } while (::FindNextFileW(find, &entry));
-    ::FindClose(find);
+    } while (::FindNextFileW(find.get(), &entry));
     return count;
+}
+
+// The files of a directory deleted; returns how many there were.
+inline int EmptyDirectory(const std::wstring& directory) {
+    return ForEachFile(directory, [](const std::wstring& path) { ::DeleteFileW(path.c_str()); });
 }
 
 inline int CountFiles(const std::wstring& directory) {
-    int count = 0;
-    WIN32_FIND_DATAW entry{};
-    HANDLE find = ::FindFirstFileW((directory + L"\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) {
-        return 0;
-    }
-    do {
-        count += (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? 1 : 0;
-    } while (::FindNextFileW(find, &entry));
-    ::FindClose(find);
-    return count;
+    return ForEachFile(directory, [](const std::wstring&) {});
 }
 
 inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    const UniqueFileHandle file{::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)};
     DWORD put = 0;
-    if (file == INVALID_HANDLE_VALUE ||
-        !::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) || put != bytes.size()) {
+    if (!file || !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) ||
+        put != bytes.size()) {
         std::fprintf(stderr, "cannot write %ls\n", path.c_str());
         std::exit(1);
     }
-    ::CloseHandle(file);
 }
 
 } // namespace quellix::bench

@@ -44,6 +44,17 @@ inline std::string Quoted(std::string_view text, Quotes quotes) {
     return out + "\"";
 }
 
+inline std::string QuotedFields(const std::vector<std::string_view>& fields, Quotes quotes = Quotes::Doubled) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            line += ',';
+        }
+        line += Quoted(fields[i], quotes);
+    }
+    return line;
+}
+
 // One row (one trigger of one task): `nextRun` in the third column, `command` in the ninth.
 inline std::string ListingRow(std::string_view taskName, std::string_view nextRun, std::string_view command,
                               Quotes quotes = Quotes::Doubled) {
@@ -62,31 +73,13 @@ inline std::string ListingRow(std::string_view taskName, std::string_view nextRu
         "N/A",        "N/A",
         "無効",       "無効",
         "無効",       "無効"};
-    std::string line;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) {
-            line += ',';
-        }
-        line += Quoted(fields[i], quotes);
-    }
-    return line;
+    return QuotedFields(fields, quotes);
 }
 
 // The listings of other Windows generations and languages. Vista and later (the layout above);
 // XP and Server 2003, whose ninth column is the schedule, so the command line is the tenth.
 enum class Layout { Vista, Xp };
 enum class Language { English, Japanese };
-
-inline std::string QuotedFields(const std::vector<std::string_view>& fields, Quotes quotes = Quotes::Doubled) {
-    std::string line;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) {
-            line += ',';
-        }
-        line += Quoted(fields[i], quotes);
-    }
-    return line;
-}
 
 inline std::string ListingHeader(Layout layout, Language language) {
     if (language == Language::English) {
