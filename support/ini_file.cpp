@@ -91,7 +91,9 @@ std::string Unquote(std::string value) {
     return value;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
+} // namespace
+
+std::optional<std::string> ReadFileText(const std::string& path) {
     os::File file = os::OpenFile(path, os::OpenMode::ReadExisting, os::Share::ReadWrite);
     if (!file.IsOpen()) {
         return std::nullopt;
@@ -109,8 +111,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
         content.append(buffer.data(), static_cast<std::size_t>(count));
     }
 }
-
-} // namespace
 
 std::optional<std::string> FindValue(std::string_view content, std::string_view section, std::string_view key) {
     bool inSection = false;
@@ -187,7 +187,7 @@ std::string SetValue(std::string_view content, std::string_view section, std::st
 
 std::string ReadString(const std::string& path, std::string_view section, std::string_view key,
                        const std::string& fallback) {
-    const std::optional<std::string> content = ReadWholeFile(path);
+    const std::optional<std::string> content = ReadFileText(path);
     if (!content) {
         return fallback;
     }
@@ -197,7 +197,7 @@ std::string ReadString(const std::string& path, std::string_view section, std::s
 bool WriteString(const std::string& path, std::string_view section, std::string_view key, std::string_view value) {
     std::string content;
     if (os::FileExists(path)) {
-        std::optional<std::string> existing = ReadWholeFile(path);
+        std::optional<std::string> existing = ReadFileText(path);
         if (!existing) {
             return false; // never replace a file whose content could not be read
         }

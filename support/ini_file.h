@@ -31,6 +31,9 @@ namespace quellix::ini {
 [[nodiscard]] std::string SetValue(std::string_view content, std::string_view section, std::string_view key,
                                    std::string_view value);
 
+// The file's bytes; nullopt when it is missing or cannot be read.
+[[nodiscard]] std::optional<std::string> ReadFileText(const std::string& path);
+
 // `fallback` when the file, the section or the key is missing or the file cannot be read.
 [[nodiscard]] std::string ReadString(const std::string& path, std::string_view section, std::string_view key,
                                      const std::string& fallback);

@@ -16,7 +16,11 @@ std::string TSettingsStore::Section() const {
 }
 
 std::string TSettingsStore::ReadString(std::string_view key, const std::string& fallback) const {
-    return settings::ClipReadValue(ini::ReadString(IniFileName, Section(), key, fallback));
+    if (content_ == nullptr) {
+        return settings::ClipReadValue(ini::ReadString(IniFileName, Section(), key, fallback));
+    }
+    return settings::ClipReadValue(*content_ ? ini::FindValue(**content_, Section(), key).value_or(fallback)
+                                             : fallback);
 }
 
 int TSettingsStore::ReadInteger(std::string_view key, int fallback) const {
@@ -35,7 +39,18 @@ void TSettingsStore::RestoreSettings() {
         bool& restored;
         ~MarkRestored() { restored = true; }
     } mark{restored_};
-    if (target_ == nullptr || !settings::VersionAllowsRestore(ReadInteger(settings::kKeyFormVersion, 0), Version)) {
+    if (target_ == nullptr) {
+        return;
+    }
+    // The file is read once for all the keys: every read is a round of file calls, which under Wine
+    // cost a start-up more than the rest of the restore.
+    const std::optional<std::string> content = ini::ReadFileText(IniFileName);
+    struct ForgetContent {
+        const std::optional<std::string>*& slot;
+        ~ForgetContent() { slot = nullptr; }
+    } forget{content_};
+    content_ = &content;
+    if (!settings::VersionAllowsRestore(ReadInteger(settings::kKeyFormVersion, 0), Version)) {
         return;
     }
     if (Options.position) {

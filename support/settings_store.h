@@ -6,6 +6,7 @@
 #include "support/settings_values.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -107,6 +108,8 @@ private:
     void RestoreProperties();
 
     std::unique_ptr<TSettingsTarget> target_;
+    // While a restore runs: the file's bytes, read once for all its keys (nullopt: no file).
+    const std::optional<std::string>* content_ = nullptr;
     bool restored_ = false;
     bool saved_ = false;
     bool destroying_ = false;
