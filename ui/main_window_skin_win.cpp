@@ -95,6 +95,14 @@ void TFormPdigi::SetupButtonLooks() {
         const UniqueHbitmap bitmap = LoadBitmapResource(instance_, glyph.name);
         glyphs_.insert_or_assign(glyph.id, TGlyph{bitmap.get()});
     }
+}
+
+// Made when the pointer first comes over the window, not at its creation: an import run, which
+// nobody points at, is spared the window and its tools.
+void TFormPdigi::CreateHints() {
+    if (hints_ != nullptr) {
+        return;
+    }
     hints_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_,
                                nullptr);

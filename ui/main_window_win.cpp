@@ -128,6 +128,11 @@ LRESULT TFormPdigi::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     }
+    case WM_SETCURSOR:
+        // Sent before the move that brought the pointer reaches the control under it, so the
+        // hints, which watch the controls' own messages, see that move already.
+        CreateHints();
+        break;
     case WM_DRAWITEM:
         DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;

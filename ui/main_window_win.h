@@ -88,7 +88,8 @@ private:
     void ButtonHomeClick();                            // main_window_skin_win.cpp
     void ButtonAboutClick();                           // main_window_skin_win.cpp
     void ButtonFileClick();                            // main_window_skin_win.cpp
-    void SetupButtonLooks();                           // main_window_skin_win.cpp: glyphs and hints
+    void SetupButtonLooks();                           // main_window_skin_win.cpp: glyphs
+    void CreateHints();                                // main_window_skin_win.cpp: on the first hover
     void DrawButton(const DRAWITEMSTRUCT& item) const; // main_window_skin_win.cpp
 
     HINSTANCE instance_;
