@@ -195,6 +195,11 @@ std::string ReadString(const std::string& path, std::string_view section, std::s
 }
 
 bool WriteString(const std::string& path, std::string_view section, std::string_view key, std::string_view value) {
+    return WriteStrings(path, section, {{std::string{key}, std::string{value}}});
+}
+
+bool WriteStrings(const std::string& path, std::string_view section,
+                  const std::vector<std::pair<std::string, std::string>>& keysAndValues) {
     std::string content;
     if (os::FileExists(path)) {
         std::optional<std::string> existing = ReadFileText(path);
@@ -203,7 +208,10 @@ bool WriteString(const std::string& path, std::string_view section, std::string_
         }
         content = std::move(*existing);
     }
-    const std::string updated = SetValue(content, section, key, value);
+    std::string updated = content;
+    for (const auto& [key, value] : keysAndValues) {
+        updated = SetValue(updated, section, key, value);
+    }
     if (updated == content) {
         return true;
     }

@@ -15,6 +15,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace quellix::ini {
 
@@ -43,5 +45,10 @@ namespace quellix::ini {
 // that is already in place is not written again.
 [[nodiscard]] bool WriteString(const std::string& path, std::string_view section, std::string_view key,
                                std::string_view value);
+
+// Writes several keys of one section as WriteString does one after the other, with one read and
+// at most one write of the file.
+[[nodiscard]] bool WriteStrings(const std::string& path, std::string_view section,
+                                const std::vector<std::pair<std::string, std::string>>& keysAndValues);
 
 } // namespace quellix::ini

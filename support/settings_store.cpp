@@ -27,8 +27,8 @@ int TSettingsStore::ReadInteger(std::string_view key, int fallback) const {
     return StrToIntDef(ReadString(key, {}), fallback);
 }
 
-void TSettingsStore::WriteString(std::string_view key, std::string_view value) const {
-    if (!ini::WriteString(IniFileName, Section(), key, settings::QuoteForWrite(value))) {
+void TSettingsStore::WriteStrings(const std::vector<std::pair<std::string, std::string>>& keysAndValues) const {
+    if (!ini::WriteStrings(IniFileName, Section(), keysAndValues)) {
         throw QuellixError{IniFileName + " に書き込めません"};
     }
 }
@@ -131,28 +131,41 @@ void TSettingsStore::SaveSettings() {
     if ((Active && !restored_) || target_ == nullptr) {
         return; // nothing read yet: writing now would overwrite the file with the designed values
     }
-    WriteString(settings::kKeyFormVersion, std::to_string(Version));
-    if (Options.position || Options.state) {
-        const TPlacement placement = target_->Placement();
-        const int showCmd =
-            target_->IsMainWindow() && target_->ApplicationMinimized() ? kShowCmdMinimized : placement.showCmd;
-        const std::string suffix = settings::ResolutionSuffix(target_->ScreenWidth(), target_->ScreenHeight());
-        const std::string minMax = settings::FormatFourNumbers(
-            {placement.minPosition.x, placement.minPosition.y, placement.maxPosition.x, placement.maxPosition.y});
-        const TRect& n = placement.normalPosition;
-        const std::string normal = settings::FormatFourNumbers({n.left, n.top, n.right, n.bottom});
-        WriteString(settings::kKeyFlags, std::to_string(placement.flags));
-        WriteString(settings::kKeyShowCmd, std::to_string(showCmd));
-        WriteString(settings::kKeyPixelsPerInch, std::to_string(target_->PixelsPerInch()));
-        WriteString(std::string{settings::kKeyMinMaxPos} + suffix, minMax);
-        WriteString(settings::kKeyMinMaxPos, minMax);
-        WriteString(std::string{settings::kKeyNormPos} + suffix, normal);
-        WriteString(settings::kKeyNormPos, normal);
-        WriteString(settings::kKeyVisible, destroying_ ? "1" : "0");
+    // Collected and written at once: one read and at most one write of the file instead of one of
+    // each per key. What one key at a time would have left stays the same, also when reading a
+    // value raises: the keys before it are written, then the error goes on.
+    std::vector<std::pair<std::string, std::string>> values;
+    const auto put = [&values](std::string key, std::string_view value) {
+        values.emplace_back(std::move(key), settings::QuoteForWrite(value));
+    };
+    try {
+        put(settings::kKeyFormVersion, std::to_string(Version));
+        if (Options.position || Options.state) {
+            const TPlacement placement = target_->Placement();
+            const int showCmd =
+                target_->IsMainWindow() && target_->ApplicationMinimized() ? kShowCmdMinimized : placement.showCmd;
+            const std::string suffix = settings::ResolutionSuffix(target_->ScreenWidth(), target_->ScreenHeight());
+            const std::string minMax = settings::FormatFourNumbers(
+                {placement.minPosition.x, placement.minPosition.y, placement.maxPosition.x, placement.maxPosition.y});
+            const TRect& n = placement.normalPosition;
+            const std::string normal = settings::FormatFourNumbers({n.left, n.top, n.right, n.bottom});
+            put(settings::kKeyFlags, std::to_string(placement.flags));
+            put(settings::kKeyShowCmd, std::to_string(showCmd));
+            put(settings::kKeyPixelsPerInch, std::to_string(target_->PixelsPerInch()));
+            put(std::string{settings::kKeyMinMaxPos} + suffix, minMax);
+            put(settings::kKeyMinMaxPos, minMax);
+            put(std::string{settings::kKeyNormPos} + suffix, normal);
+            put(settings::kKeyNormPos, normal);
+            put(settings::kKeyVisible, destroying_ ? "1" : "0");
+        }
+        for (const std::string& name : StoredProps) {
+            put(settings::StoredPropertyKey(name), Trim(target_->Property(name)));
+        }
+    } catch (...) {
+        WriteStrings(values);
+        throw;
     }
-    for (const std::string& name : StoredProps) {
-        WriteString(settings::StoredPropertyKey(name), Trim(target_->Property(name)));
-    }
+    WriteStrings(values);
     saved_ = true;
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quellix {
@@ -102,7 +103,7 @@ private:
     [[nodiscard]] std::string Section() const;
     [[nodiscard]] std::string ReadString(std::string_view key, const std::string& fallback) const;
     [[nodiscard]] int ReadInteger(std::string_view key, int fallback) const;
-    void WriteString(std::string_view key, std::string_view value) const;
+    void WriteStrings(const std::vector<std::pair<std::string, std::string>>& keysAndValues) const;
     void RestorePosition();
     void RestoreState();
     void RestoreProperties();
