@@ -7,14 +7,11 @@
 #include "ui/main_window_win.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int showCommand) {
     if (!quellix::CheckSingleInstance(L"RIVUzovUv")) {
         return 0; // another instance runs: no window, no log line
     }
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&controls);
     {
         quellix::TApplicationWindow application{instance, quellix::layout::kApplicationTitle};
         quellix::TFormPdigi form{instance, quellix::CommandLineArguments()};

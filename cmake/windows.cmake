@@ -5,7 +5,7 @@ target_compile_definitions(quellix_flags INTERFACE UNICODE _UNICODE WIN32_LEAN_A
 
 # The shell joins the core in one library: core code calls into the operating-system boundary.
 target_sources(quellix_core PRIVATE ${QUELLIX_WIN_SOURCES})
-target_link_libraries(quellix_core PUBLIC comctl32 shell32 version gdi32 user32 advapi32)
+target_link_libraries(quellix_core PUBLIC shell32 version gdi32 user32 advapi32)
 add_library(quellix_shell ALIAS quellix_core)
 
 add_executable(quellix WIN32 ${CMAKE_SOURCE_DIR}/app/entry_win.cpp ${CMAKE_SOURCE_DIR}/app/quellix.rc)
@@ -35,7 +35,8 @@ endforeach()
 # In-process Win32 tests of the shell.
 file(GLOB QUELLIX_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(quellix_win_tests ${QUELLIX_WIN_TESTS})
-target_link_libraries(quellix_win_tests PRIVATE quellix_shell gtest gtest_main)
+# The common-controls and theme libraries only for comparing with the system's own controls.
+target_link_libraries(quellix_win_tests PRIVATE quellix_shell comctl32 uxtheme gtest gtest_main)
 target_compile_definitions(quellix_win_tests PRIVATE QUELLIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 if(QUELLIX_TOOL_TARGETS)
     add_dependencies(quellix_win_tests ${QUELLIX_TOOL_TARGETS})

@@ -5,10 +5,9 @@
 #include "support/message_queue_win.h"
 #include "support/os.h"
 #include "support/version_info.h"
+#include "ui/hint_window_win.h"
 #include "ui/main_window_layout.h"
 #include "support/shell_open_win.h"
-
-#include <commctrl.h>
 
 #include <algorithm>
 #include <memory>
@@ -237,19 +236,7 @@ void TAboutForm::CreateControls() {
                           window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBtnCancel)), instance_, nullptr);
     ::SendMessageW(ok, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
-    tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
-                                 instance_, nullptr);
-    std::wstring hint = WideFromSjis(kLinkHint);
-    for (HWND link : {home, board}) {
-        TTTOOLINFOW tool{};
-        tool.cbSize = TTTOOLINFOW_V2_SIZE;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = window_;
-        tool.uId = reinterpret_cast<UINT_PTR>(link);
-        tool.lpszText = hint.data();
-        ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    tooltip_ = CreateHintWindow(window_, instance_, {{home, kLinkHint}, {board, kLinkHint}});
 }
 
 void TAboutForm::FormCreate() {

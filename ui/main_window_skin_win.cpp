@@ -5,11 +5,12 @@
 #include "app/product_info.h"
 #include "support/cp932_win.h"
 #include "support/text.h"
+#include "support/system_library_win.h"
 #include "ui/about_box_win.h"
+#include "ui/hint_window_win.h"
 #include "ui/main_window_layout.h"
 #include "support/shell_open_win.h"
 
-#include <commctrl.h>
 #include <commdlg.h>
 
 namespace quellix {
@@ -54,20 +55,6 @@ std::string WindowText(HWND window) {
     return SjisFromWide(text);
 }
 
-// A library of the system directory. The flag that says so exists on Windows 7 and Vista only with
-// an update (KB2533623) installed; without it, the library is loaded by its full path.
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-    if (HMODULE module = ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-        return module;
-    }
-    wchar_t directory[MAX_PATH]{};
-    const UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return nullptr;
-    }
-    return ::LoadLibraryW((std::wstring{directory, length} + L"\\" + name).c_str());
-}
-
 } // namespace
 
 void TFormPdigi::ApplyWindowRegion() {
@@ -103,21 +90,9 @@ void TFormPdigi::CreateHints() {
     if (hints_ != nullptr) {
         return;
     }
-    hints_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_,
-                               nullptr);
-    const std::pair<int, const char*> hints[] = {{layout::kIdButtonHome, layout::kButtonHomeHint},
-                                                 {layout::kIdButtonAbout, layout::kButtonAboutHint}};
-    for (const auto& [id, hint] : hints) {
-        std::wstring text = WideFromSjis(hint);
-        TTTOOLINFOW tool{};
-        tool.cbSize = TTTOOLINFOW_V2_SIZE;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = window_;
-        tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
-        tool.lpszText = text.data();
-        ::SendMessageW(hints_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    hints_ = CreateHintWindow(window_, instance_,
+                              {{Control(layout::kIdButtonHome), layout::kButtonHomeHint},
+                               {Control(layout::kIdButtonAbout), layout::kButtonAboutHint}});
 }
 
 void TFormPdigi::DrawButton(const DRAWITEMSTRUCT& item) const {

@@ -7,6 +7,7 @@
 #include "support/text.h"
 #include "ui/main_window_layout.h"
 #include "app/message_pump_win.h"
+#include "ui/progress_bar_win.h"
 
 #include <commctrl.h>
 
@@ -181,7 +182,9 @@ void TFormPdigi::CreateControls() {
         return control;
     };
     // Created in tab order.
-    HWND progress = create(PROGRESS_CLASSW, "", 0, layout::kProgressBar1, layout::kIdProgressBar1);
+    RegisterProgressBarClass(instance_);
+    HWND progress =
+        create(kProgressBarClass, "", 0, layout::kProgressBar1, layout::kIdProgressBar1, kProgressBarExStyle);
     ::SendMessageW(progress, PBM_SETRANGE32, 0, 100);
     create(L"BUTTON", layout::kButtonPauseText, WS_TABSTOP | BS_OWNERDRAW | WS_DISABLED, layout::kButtonPause,
            layout::kIdButtonPause);
