@@ -88,9 +88,14 @@ void TWindowSettingsTarget::MinimizeApplication() {
     ::PostMessageW(window_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
 }
 
+// The system's setting, fixed for the life of a process that is not aware of its monitors'
+// settings; asked once, since the screen's DC is costly to get under Wine.
 int TWindowSettingsTarget::PixelsPerInch() const {
-    const ScopedGetDc screen{nullptr};
-    return screen.get() != nullptr ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
+    static const int pixelsPerInch = [] {
+        const ScopedGetDc screen{nullptr};
+        return screen.get() != nullptr ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
+    }();
+    return pixelsPerInch;
 }
 
 int TWindowSettingsTarget::ScreenWidth() const {

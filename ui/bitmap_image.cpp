@@ -136,6 +136,29 @@ int TBitmapImage::StrideFor(int width, int bitsPerPixel) noexcept {
     return static_cast<int>((bits + 31) / 32 * 4);
 }
 
+TPaletteEntry ColourAt(const TBitmapImage& image, int x, int y) noexcept {
+    const std::uint8_t* row =
+        image.Bits.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(image.Stride());
+    const auto ux = static_cast<std::size_t>(x);
+    std::size_t index = 0;
+    switch (image.BitsPerPixel) {
+    case 1:
+        index = (row[ux / 8] >> (7 - ux % 8)) & 1U;
+        break;
+    case 4:
+        index = ux % 2 == 0 ? row[ux / 2] >> 4 : row[ux / 2] & 0x0FU;
+        break;
+    case 8:
+        index = row[ux];
+        break;
+    case 24:
+        return TPaletteEntry{row[ux * 3 + 2], row[ux * 3 + 1], row[ux * 3]};
+    default:
+        return {};
+    }
+    return index < image.Palette.size() ? image.Palette[index] : TPaletteEntry{};
+}
+
 TBitmapImage MakeBitmapImage(int width, int height, int bitsPerPixel) {
     TBitmapImage image;
     image.Width = width;

@@ -32,6 +32,10 @@ struct TBitmapImage {
     [[nodiscard]] int Stride() const noexcept { return StrideFor(Width, BitsPerPixel); }
 };
 
+// The colour of a pixel of a palette (1, 4, 8 bits) or 24-bit image; black for an index beyond
+// the palette and for other formats.
+[[nodiscard]] TPaletteEntry ColourAt(const TBitmapImage& image, int x, int y) noexcept;
+
 // A blank bitmap of the given format, every pixel 0.
 [[nodiscard]] TBitmapImage MakeBitmapImage(int width, int height, int bitsPerPixel);
 

@@ -31,9 +31,8 @@ UniqueHbitmap AlphaBitmap(int width, int height, const std::vector<std::uint32_t
 } // namespace
 
 TGlyph::TGlyph(HBITMAP bitmap) {
-    const TBitmapImage image = ImageFromBitmap(bitmap);
-    const TBitmapImage colours = ColoursFromBitmap(bitmap);
-    if (image.Width <= 0 || image.Height <= 0 || colours.Width != image.Width || colours.Height != image.Height) {
+    const TBitmapImage image = ImageFromBitmap(bitmap); // palette indices, or 24-bit colours
+    if (image.Width <= 0 || image.Height <= 0) {
         return;
     }
     const std::vector<std::uint8_t> transparent = TransparencyMask(image);
@@ -47,11 +46,11 @@ TGlyph::TGlyph(HBITMAP bitmap) {
             if (transparent[i] != 0) {
                 continue; // fully transparent: all zero, as the blend's premultiplied form wants it
             }
-            const std::uint8_t* bgr = colours.Bits.data() + y * colours.Stride() + x * 3;
-            normal[i] = 0xFF000000U | (static_cast<std::uint32_t>(bgr[2]) << 16) |
-                        (static_cast<std::uint32_t>(bgr[1]) << 8) | bgr[0];
+            const TPaletteEntry colour = ColourAt(image, x, y);
+            normal[i] = 0xFF000000U | (static_cast<std::uint32_t>(colour.Red) << 16) |
+                        (static_cast<std::uint32_t>(colour.Green) << 8) | colour.Blue;
             // Grey, lightened: the shape stays recognisable without looking pressable.
-            const unsigned luminance = (bgr[2] * 77U + bgr[1] * 150U + bgr[0] * 29U) >> 8;
+            const unsigned luminance = (colour.Red * 77U + colour.Green * 150U + colour.Blue * 29U) >> 8;
             const std::uint32_t grey = 110U + luminance * 120U / 255U;
             disabled[i] = 0xFF000000U | (grey << 16) | (grey << 8) | grey;
         }

@@ -27,10 +27,11 @@ BitmapInfo256 TopDownInfo(int width, int height, int bitsPerPixel) {
 }
 
 // The bitmap's pixels in the given format, rows top-down; false when the system cannot give them.
+// A memory DC serves as well as the screen's, which under Wine is costly to get.
 bool ReadPixels(HBITMAP bitmap, TBitmapImage& image, BitmapInfo256& info) {
     info = TopDownInfo(image.Width, image.Height, image.BitsPerPixel);
-    const ScopedGetDc screen{nullptr};
-    return ::GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(image.Height), image.Bits.data(),
+    const UniqueMemoryDc dc{::CreateCompatibleDC(nullptr)};
+    return ::GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(image.Height), image.Bits.data(),
                        reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) == image.Height;
 }
 

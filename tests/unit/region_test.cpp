@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 #include <iterator>
 
 namespace quellix {
@@ -170,6 +171,36 @@ TEST(ReadBitmapFile, ReadsTheGlyphFormats) {
     // The pause glyph: two bars, one band of two runs between transparent rows.
     const TRegionData region = Region(pause);
     EXPECT_EQ(region.Rects, (std::vector<TRect32>{{3, 2, 7, 14}, {9, 2, 13, 14}}));
+}
+
+// The glyphs take their colours from here: nibble and bit order, the palette, 24-bit blue first.
+TEST(ColourAt, ReadsEachPixelFormat) {
+    const TBitmapImage about = ReadBitmapFile(ReadAsset("about.bmp"));
+    const TPaletteEntry corner = ColourAt(about, 0, 15); // bottom-left: the transparent magenta
+    EXPECT_EQ(std::tuple(corner.Red, corner.Green, corner.Blue), std::tuple(255, 0, 255));
+
+    TBitmapImage bits = MakeBitmapImage(9, 1, 1);
+    bits.Palette = {{1, 2, 3}, {4, 5, 6}};
+    bits.Bits[1] = 0x80; // pixel 8, the first of the second byte
+    EXPECT_EQ(ColourAt(bits, 8, 0).Blue, 6);
+    EXPECT_EQ(ColourAt(bits, 7, 0).Blue, 3);
+
+    TBitmapImage nibbles = MakeBitmapImage(2, 1, 4);
+    nibbles.Palette = {{0, 0, 0}, {10, 0, 0}, {20, 0, 0}};
+    nibbles.Bits[0] = 0x12; // high nibble first
+    EXPECT_EQ(ColourAt(nibbles, 0, 0).Red, 10);
+    EXPECT_EQ(ColourAt(nibbles, 1, 0).Red, 20);
+
+    TBitmapImage indexed = MakeBitmapImage(1, 1, 8);
+    indexed.Bits[0] = 7; // beyond a palette of one entry
+    indexed.Palette = {{9, 9, 9}};
+    EXPECT_EQ(ColourAt(indexed, 0, 0).Red, 0);
+
+    TBitmapImage rgb = MakeBitmapImage(1, 2, 24);
+    rgb.Bits[rgb.Stride()] = 30; // second row: blue, green, red
+    rgb.Bits[rgb.Stride() + 2] = 90;
+    const TPaletteEntry colour = ColourAt(rgb, 0, 1);
+    EXPECT_EQ(std::tuple(colour.Red, colour.Green, colour.Blue), std::tuple(90, 0, 30));
 }
 
 TEST(ReadBitmapFile, RejectsWhatItCannotRead) {
