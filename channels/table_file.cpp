@@ -220,19 +220,25 @@ void SaveTableFile(const std::string& path, const TableContent& content, TableFi
     // 1. The current file becomes the backup without ever leaving its own name: a second name
     //    for it (a hard link, or a copy where the file system has none) is moved over the
     //    backup in one step. The backup is thus always a complete table.
+    //    The link is tried first: it fails when there is no file, which is then looked for. Each
+    //    call is a round of system calls under Wine, and every run saves six times.
     fs.RemoveFile(temporary); // left by an interrupted save
-    if (fs.FileExists(path)) {
-        if (fs.LinkFile(path, temporary) || CopyFileTo(path, temporary, fs)) {
-            if (!fs.ReplaceFileAtomically(temporary, backup)) {
-                fs.RemoveFile(temporary);
-            }
+    bool secondName = fs.LinkFile(path, temporary);
+    if (!secondName) {
+        if (!fs.FileExists(path)) {
+            fs.RemoveFile(backup); // no file, so no backup of it either
+        } else {
+            secondName = CopyFileTo(path, temporary, fs); // a failed copy removes what it wrote
         }
-    } else {
-        fs.RemoveFile(backup); // no file, so no backup of it either
+    }
+    if (secondName && !fs.ReplaceFileAtomically(temporary, backup)) {
+        fs.RemoveFile(temporary);
     }
 
     // 2. The new table goes to the temporary and onto the disk before it takes the file's name;
-    //    until then the file still holds the last save.
+    //    until then the file still holds the last save. The temporary can still be there: a
+    //    rename between two names of one file (a backup left linked by an interrupted save) does
+    //    nothing on POSIX systems.
     fs.RemoveFile(temporary);
     std::uint32_t error{};
     if (!WriteNewFile(temporary, content, fs, error)) {
