@@ -20,6 +20,9 @@ TApplicationWindow::TApplicationWindow(HINSTANCE instance, std::string_view titl
     windowClass.lpfnWndProc = &TApplicationWindow::WindowProc;
     windowClass.hInstance = instance;
     windowClass.hIcon = ::LoadIconW(instance, L"MAINICON"); // the taskbar entry's icon
+    // The program's icon has one size; named as the small icon too, it is scaled where drawn, and
+    // the system does not make a scaled copy at every start.
+    windowClass.hIconSm = windowClass.hIcon;
     windowClass.lpszClassName = kClassName;
     if (::RegisterClassExW(&windowClass) == 0) {
         return;

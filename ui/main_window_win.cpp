@@ -51,6 +51,7 @@ bool TFormPdigi::CreateAndShow(HWND applicationWindow, int showCommand) {
     windowClass.lpfnWndProc = &TFormPdigi::WindowProc;
     windowClass.hInstance = instance_;
     windowClass.hIcon = ::LoadIconW(instance_, L"MAINICON");
+    windowClass.hIconSm = windowClass.hIcon; // as the application window's
     windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = className.c_str();
