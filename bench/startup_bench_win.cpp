@@ -9,7 +9,7 @@
 //
 // Usage, from the repository (the Wine server stays up for the whole run):
 //   cmake --build --preset windows --target startup_bench_win
-//   scripts/wine-run.sh build/windows/bin/startup_bench_win.exe [runs, default 15; medians reported]
+//   scripts/wine-run.sh build/windows/bin/startup_bench_win.exe [runs, default 31]
 #include "bench/wine_bench_support_win.h"
 
 #include <cstdio>
@@ -17,7 +17,7 @@
 
 int main(int argc, char** argv) {
     using namespace quellix::bench;
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 31;
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
     const std::wstring root = std::wstring{temp} + L"qx-startup-bench";
@@ -48,11 +48,14 @@ int main(int argc, char** argv) {
         }
         const double q = Median(quellixTimes);
         const double f = Median(floorTimes);
-        std::printf("%s, medians of %d runs:\n", tool, runs);
-        std::printf("  one window, nothing else:                         %6.1f ms\n", Median(windowTimes) * 1000);
-        std::printf("  floor (window, the tool into a work file, log):   %6.1f ms\n", f * 1000);
-        std::printf("  import run (empty reserve directory and listing): %6.1f ms  ratio %.2fx (target 1.30x)\n",
-                    q * 1000, q / f);
+        const double qFast = FasterHalfMean(quellixTimes);
+        const double fFast = FasterHalfMean(floorTimes);
+        std::printf("%s, %d runs: median, and mean of the faster half\n", tool, runs);
+        std::printf("  one window, nothing else:                         %6.1f ms  %6.1f ms\n",
+                    Median(windowTimes) * 1000, FasterHalfMean(windowTimes) * 1000);
+        std::printf("  floor (window, the tool into a work file, log):   %6.1f ms  %6.1f ms\n", f * 1000, fFast * 1000);
+        std::printf("  import run (empty reserve directory and listing): %6.1f ms  %6.1f ms\n", q * 1000, qFast * 1000);
+        std::printf("  ratio (target 1.30x):                             %6.2fx    %6.2fx\n", q / f, qFast / fFast);
     };
     compare("the system's schtasks.exe");
     const StandInTool tool;
