@@ -66,7 +66,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             ::SetWindowLongW(window, kPositionOffset, position);
             ::InvalidateRect(window, nullptr, FALSE);
         }
-        return previous;
+        return static_cast<UINT>(previous); // as the system's bar answers: 32 bits, unsigned
     }
     case PBM_GETPOS:
         return Value(window, kPositionOffset);
