@@ -2,8 +2,11 @@
 // work with nothing but the system's calls. It opens one window, starts the system's Task Scheduler
 // tool with its output piped into a work file by a plain blocking read, reads that file back line
 // by line, writes one 200-byte file for every line that names the tuner's recorder, appends a log
-// line and exits.
-//   import_floor_win.exe <work file> <output directory> <log file>
+// line and exits. With "controls" as a fourth argument its window also gets as many child windows
+// of the same kinds as the program's window has (seven push buttons, an edit field, one more child
+// for the progress bar), with a Japanese font and captions: what Wine charges for the window layout
+// alone, without anything of the program's own work.
+//   import_floor_win.exe <work file> <output directory> <log file> [controls]
 #include <windows.h>
 #include <shellapi.h>
 
@@ -114,22 +117,52 @@ void AppendLogLine(const std::wstring& log) {
     }
 }
 
+void AddControls(HWND window, HINSTANCE instance, HFONT font) {
+    struct Control {
+        const wchar_t* cls;
+        const wchar_t* text;
+        int left, top, width, height;
+    };
+    const Control controls[] = {
+        {L"STATIC", L"", 10, 104, 425, 12},     {L"BUTTON", L"一時停止", 320, 138, 81, 25},
+        {L"BUTTON", L"停止", 232, 136, 81, 27}, {L"BUTTON", L"スキップ", 145, 138, 81, 25},
+        {L"BUTTON", L"再開", 56, 138, 81, 25},  {L"BUTTON", L"", 368, 48, 25, 25},
+        {L"BUTTON", L"", 392, 48, 25, 25},      {L"EDIT", L"", 16, 72, 305, 20},
+        {L"BUTTON", L"", 328, 64, 25, 25},
+    };
+    for (const Control& c : controls) {
+        HWND child = ::CreateWindowExW(0, c.cls, c.text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, c.left, c.top, c.width,
+                                       c.height, window, nullptr, instance, nullptr);
+        ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int showCommand) {
     int count = 0;
     wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (arguments == nullptr || count != 4) {
+    if (arguments == nullptr || (count != 4 && count != 5)) {
         return 2;
     }
+    const bool controls = count == 5 && std::wstring_view{arguments[4]} == L"controls";
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = &Procedure;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = L"ImportFloor";
     ::RegisterClassW(&windowClass);
-    HWND window =
-        ::CreateWindowExW(0, L"ImportFloor", L"floor", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, instance, nullptr);
+    HWND window = ::CreateWindowExW(0, L"ImportFloor", L"floor", WS_POPUP | WS_CLIPCHILDREN, 0, 0, controls ? 445 : 100,
+                                    controls ? 183 : 100, nullptr, nullptr, instance, nullptr);
+    HFONT font = nullptr;
+    if (controls) {
+        font = ::CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ Ｐゴシック");
+        AddControls(window, instance, font);
+    }
     ::ShowWindow(window, showCommand);
+    if (controls) {
+        ::UpdateWindow(window); // painted at once, as the program's window
+    }
     MSG message{};
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         ::DispatchMessageW(&message);
@@ -138,6 +171,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
     WriteFiles(arguments[1], arguments[2]);
     AppendLogLine(arguments[3]);
     ::DestroyWindow(window);
+    if (font != nullptr) {
+        ::DeleteObject(font);
+    }
     ::LocalFree(arguments);
     return status;
 }
