@@ -136,26 +136,31 @@ int TBitmapImage::StrideFor(int width, int bitsPerPixel) noexcept {
     return static_cast<int>((bits + 31) / 32 * 4);
 }
 
-TPaletteEntry ColourAt(const TBitmapImage& image, int x, int y) noexcept {
+std::uint8_t PaletteIndexAt(const TBitmapImage& image, int x, int y) noexcept {
     const std::uint8_t* row =
         image.Bits.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(image.Stride());
     const auto ux = static_cast<std::size_t>(x);
-    std::size_t index = 0;
     switch (image.BitsPerPixel) {
     case 1:
-        index = (row[ux / 8] >> (7 - ux % 8)) & 1U;
-        break;
+        return static_cast<std::uint8_t>((row[ux / 8] >> (7 - ux % 8)) & 1U);
     case 4:
-        index = ux % 2 == 0 ? row[ux / 2] >> 4 : row[ux / 2] & 0x0FU;
-        break;
-    case 8:
-        index = row[ux];
-        break;
-    case 24:
-        return TPaletteEntry{row[ux * 3 + 2], row[ux * 3 + 1], row[ux * 3]};
+        return static_cast<std::uint8_t>(ux % 2 == 0 ? row[ux / 2] >> 4 : row[ux / 2] & 0x0FU);
     default:
+        return row[ux];
+    }
+}
+
+TPaletteEntry ColourAt(const TBitmapImage& image, int x, int y) noexcept {
+    if (image.BitsPerPixel == 24) {
+        const std::uint8_t* pixel = image.Bits.data() +
+                                    static_cast<std::size_t>(y) * static_cast<std::size_t>(image.Stride()) +
+                                    static_cast<std::size_t>(x) * 3;
+        return TPaletteEntry{pixel[2], pixel[1], pixel[0]};
+    }
+    if (image.BitsPerPixel != 1 && image.BitsPerPixel != 4 && image.BitsPerPixel != 8) {
         return {};
     }
+    const std::size_t index = PaletteIndexAt(image, x, y);
     return index < image.Palette.size() ? image.Palette[index] : TPaletteEntry{};
 }
 

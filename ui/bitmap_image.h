@@ -32,6 +32,10 @@ struct TBitmapImage {
     [[nodiscard]] int Stride() const noexcept { return StrideFor(Width, BitsPerPixel); }
 };
 
+// The palette index of a pixel of a 1-, 4- or 8-bit image (1- and 4-bit pixels packed from the
+// high bit down).
+[[nodiscard]] std::uint8_t PaletteIndexAt(const TBitmapImage& image, int x, int y) noexcept;
+
 // The colour of a pixel of a palette (1, 4, 8 bits) or 24-bit image; black for an index beyond
 // the palette and for other formats.
 [[nodiscard]] TPaletteEntry ColourAt(const TBitmapImage& image, int x, int y) noexcept;

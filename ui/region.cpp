@@ -59,11 +59,9 @@ public:
         const auto ux = static_cast<std::size_t>(x);
         switch (bitmap_.BitsPerPixel) {
         case 1:
-            return {static_cast<std::uint8_t>((row[ux / 8] >> (7 - ux % 8)) & 1U), 0, 0};
         case 4:
-            return {static_cast<std::uint8_t>(ux % 2 == 0 ? row[ux / 2] >> 4 : row[ux / 2] & 0x0FU), 0, 0};
         case 8:
-            return {row[ux], 0, 0};
+            return {PaletteIndexAt(bitmap_, x, y), 0, 0};
         case 24:
             return {row[ux * 3], row[ux * 3 + 1], row[ux * 3 + 2]};
         case 16: {
