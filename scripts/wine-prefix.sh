@@ -6,33 +6,41 @@
 set -euo pipefail
 . "$(dirname "$0")/require.sh"
 require wine wineserver flock
+. "$(dirname "$0")/wine-loader.sh"
 prefix=$1
 lc=$2
 graphics=${3:-null}
 # What the ready mark holds: a prefix made by an earlier version of this script (for instance
 # booted without Wine's 32-bit part, so without SysWOW64) is booted again.
-ready="quellix-prefix 2 wow64 $graphics"
+if [ "$QUELLIX_WINE_BITS" = 64 ]; then
+    # Booted through the 64-bit loader: SysWOW64 stays empty, since no 32-bit program can run here.
+    ready="quellix-prefix 2 win64 $graphics"
+    syswow64_needed=false
+else
+    ready="quellix-prefix 2 wow64 $graphics"
+    syswow64_needed=true
+fi
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
-if [ "$(cat "$prefix/.quellix-ready" 2>/dev/null)" != "$ready" ] || [ ! -d "$prefix/drive_c/windows/syswow64" ]; then
+if [ "$(cat "$prefix/.quellix-ready" 2>/dev/null)" != "$ready" ] || { $syswow64_needed && [ ! -d "$prefix/drive_c/windows/syswow64" ]; }; then
     [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
     rm -rf "$prefix"
     export WINEPREFIX=$prefix LC_ALL=$lc WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    env -u DISPLAY wine wineboot -i >/dev/null 2>&1
-    if [ ! -d "$prefix/drive_c/windows/syswow64" ]; then
+    env -u DISPLAY "$QUELLIX_WINE" wineboot -i >/dev/null 2>&1
+    if $syswow64_needed && [ ! -d "$prefix/drive_c/windows/syswow64" ]; then
         echo "wine-prefix: $prefix has no SysWOW64: Wine's 32-bit part is missing (Debian package wine32:i386)" >&2
         exit 1
     fi
     if [ "$graphics" = null ]; then
-        wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+        "$QUELLIX_WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     else
         # The window tests run on a bare X server without a window manager: Wine draws the
         # title bars itself. The program asks for "ＭＳ Ｐゴシック"; the test bed has IPA Gothic.
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+        "$QUELLIX_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
         for pair in 'ＭＳ Ｐゴシック=IPAPGothic' 'MS PGothic=IPAPGothic' 'MS UI Gothic=IPAPGothic' \
                     'ＭＳ ゴシック=IPAGothic' 'MS Gothic=IPAGothic'; do
-            wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" /d "${pair#*=}" /f \
+            "$QUELLIX_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" /d "${pair#*=}" /f \
                 >/dev/null 2>&1
         done
     fi
@@ -44,5 +52,5 @@ fi
 # for them too, seconds after every test. So the server is started here, staying a minute after
 # the last program, and the background programs with it, with nothing of the caller's to inherit.
 if WINEPREFIX=$prefix wineserver -p60 </dev/null >/dev/null 2>&1 9>&-; then
-    WINEPREFIX=$prefix LC_ALL=$lc WINEDEBUG=-all wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+    WINEPREFIX=$prefix LC_ALL=$lc WINEDEBUG=-all "$QUELLIX_WINE" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
 fi

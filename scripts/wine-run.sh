@@ -7,6 +7,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/require.sh"
 require wine
+. "$here/wine-loader.sh"
 loc=${QUELLIX_WINE_LOCALE:-ja}
 graphics=${QUELLIX_WINE_GRAPHICS:-null}
 case $loc in
@@ -26,9 +27,9 @@ case " $* " in
     list=$(mktemp)
     trap 'rm -f "$list"' EXIT
     status=0
-    wine "$@" >"$list" || status=$?
+    "$QUELLIX_WINE" "$@" >"$list" || status=$?
     tr -d '\r' <"$list"
     exit $status
     ;;
 esac
-exec wine "$@"
+exec "$QUELLIX_WINE" "$@"
