@@ -69,17 +69,20 @@ Rows R(std::initializer_list<std::vector<std::string>> rows) {
 
 TEST_F(ChannelImportTest, RenamesOnceAndUpdatesTheRowsOfTheDeckOnly) {
     WriteTV({{"ABC", "XYZ"}, {"XYZ", "QQQ"}, {"ソニー", "表能"}});
-    WriteChNo({{"Other", "XYZ", "5"}, {"Deck1", "Gone", "9"}, {"Deck1", "XYZ", "1"}});
+    WriteChNo({{"Other", "XYZ", "5"}, {"Deck1", "Gone", "9"}, {"Deck1", "XYZ", "1"}, {"Deck1", "NHK", "21"}});
     Import("Deck1", "[Station]\r\n"
                     "12=ABC,1\r\n"        // renamed to XYZ, not on to QQQ: updates the existing row
                     "27 = ソニー , x\r\n" // renamed to 表能 (trail bytes 0x5C on both sides)
                     "3=New,\r\n"
                     "4=New,\r\n" // the later line wins
+                    "22=NHK,\r\n"
+                    "22=NHK,\r\n" // listed twice: its own row updated, none added
                     "[End_Station]\r\n"
                     "8=Outside,\r\n");
     EXPECT_EQ(ChNoRows(), R({{"Other", "XYZ", "5"},
                              {"Deck1", "Gone", "9"},
                              {"Deck1", "XYZ", "12"},
+                             {"Deck1", "NHK", "22"},
                              {"Deck1", "表能", "27"},
                              {"Deck1", "New", "4"}}));
     // The bytes are written as they stand.
@@ -172,6 +175,16 @@ TEST_F(ChannelImportTest, RowsOfNamesCutInsideACharacterByEarlierVersionsBecomeT
     Import("Deck1", "[Station]\n3=" + a29 + "表,\n4=" + a29 + "示,\n");
     EXPECT_EQ(ChNoRows(),
               R({{"Deck1", a29, "3"}, {"Other", a29 + "\x95", "3"}, {"Deck1", "B", "5"}, {"Deck1", a29, "4"}}));
+
+    // A name that ends in a lone lead byte and is itself a station's whole name is that station's
+    // row, whether or not the shorter name has a row of its own.
+    const std::string file = "[Station]\n1=" + a29 + ",\n2=" + a29 + "\x95,\n";
+    WriteChNo({{"Deck1", a29 + "\x95", "5"}});
+    Import("Deck1", file);
+    EXPECT_EQ(ChNoRows(), R({{"Deck1", a29 + "\x95", "2"}, {"Deck1", a29, "1"}}));
+    WriteChNo({{"Deck1", a29, "3"}, {"Deck1", a29 + "\x95", "5"}});
+    Import("Deck1", file);
+    EXPECT_EQ(ChNoRows(), R({{"Deck1", a29, "1"}, {"Deck1", a29 + "\x95", "2"}}));
 }
 
 TEST_F(ChannelImportTest, WithoutAChannelFileTheTablesAreStillRewritten) {

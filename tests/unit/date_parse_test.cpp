@@ -115,6 +115,7 @@ TEST(ParseTaskDateTime, AddsDateAndTime) {
         {"2009/03/01 21:00:00", Date(2009, 3, 1) + Time(21, 0)},
         {"03/01/2009 21:00", Date(2009, 3, 1) + Time(21, 0)},
         {"2009/03/01 25:30", Date(2009, 3, 2) + Time(1, 30)},
+        {"2009/03/01 2130", Date(2009, 3, 1) + Time(21, 30)}, // the compact time
         {"2009/03/01", Date(2009, 3, 1)},
         {"N/A", Date(year, 1, 1)},
         {"2009/03/01  21:00", Date(2009, 3, 1) + Time(21, 0)}, // the rest after the first blank

@@ -17,10 +17,16 @@ namespace {
 // does. The import run's stand-in writes the harvest's two lines through the same log.
 class Activation {
 public:
-    Activation(bool directoryExists, int failingWrite) : directoryExists_{directoryExists}, failAt_{failingWrite} {
+    Activation(bool directoryExists, int failingWrite, bool channelsFail)
+        : directoryExists_{directoryExists}, failAt_{failingWrite} {
         steps_.StartLog = [this] { trace.push_back("start"); };
         steps_.WriteLog = [this](std::string_view text, bool isError) { return Write(text, isError); };
-        steps_.ImportChannelFile = [this] { trace.push_back("channels"); };
+        steps_.ImportChannelFile = [this, channelsFail] {
+            trace.push_back("channels");
+            if (channelsFail) {
+                throw IoError{"channel table locked", 32};
+            }
+        };
         steps_.HideLabelSetting = [this] { trace.push_back("hide"); };
         steps_.DirectoryExists = [this](const std::string&) { return directoryExists_; };
         steps_.RunImport = [this] {
@@ -54,7 +60,7 @@ private:
     int writes_ = 0;
 };
 
-TEST(RunFirstActivation, ALogThatFailsAtAnyWriteReachesTheHookAndTheImportRunStillCloses) {
+TEST(RunFirstActivation, AFailingLogWriteOrChannelImportReachesTheHookAndTheImportRunStillCloses) {
     using Trace = std::vector<std::string>;
     const std::vector<std::string> importRun{"C:\\Host\\reserve\\Deck\\"};
     const std::vector<std::string> settings{"C:\\Host\\reserve\\Deck\\", "/c"};
@@ -64,6 +70,7 @@ TEST(RunFirstActivation, ALogThatFailsAtAnyWriteReachesTheHookAndTheImportRunSti
         bool directoryExists;
         int failingWrite; // 0: none
         Trace expected;
+        bool channelsFail = false; // the channel-file import raises
     };
     const Case cases[] = {
         {importRun,
@@ -85,9 +92,16 @@ TEST(RunFirstActivation, ALogThatFailsAtAnyWriteReachesTheHookAndTheImportRunSti
         {importRun, false, 2, {"start", "log Quellix", "channels", "hide", "hook pex.log locked", "close"}},
         {settings, true, 0, {"start", "log Quellix", "channels"}},
         {settings, true, 1, {"start", "hook pex.log locked", "channels"}},
+        {importRun,
+         true,
+         0,
+         {"start", "log Quellix", "channels", "hook channel table locked", "hide", "run", "log Quellix開始",
+          "log Quellix終了", "close"},
+         true},
+        {settings, true, 0, {"start", "log Quellix", "channels", "hook channel table locked"}, true},
     };
     for (const Case& c : cases) {
-        Activation activation{c.directoryExists, c.failingWrite};
+        Activation activation{c.directoryExists, c.failingWrite, c.channelsFail};
         activation.Run(c.arguments);
         EXPECT_EQ(activation.trace, c.expected)
             << ::testing::PrintToString(c.arguments) << " failing write " << c.failingWrite;

@@ -20,6 +20,7 @@ TEST(IniFile, FindValue) {
                                 "  key  =  \"  quoted  \"  \r\n"
                                 "Single='x'\n"
                                 "Half=\"x\n"
+                                "Quote=\"\r\n" // one quote encloses nothing
                                 "Bare\r\n"
                                 "Empty=\r\n"
                                 ";Hidden=1\r\n"
@@ -37,6 +38,7 @@ TEST(IniFile, FindValue) {
         {"Pexlan", "KEY", "host"},
         {"TFormPdigi", "Single", "x"},
         {"TFormPdigi", "Half", "\"x"},
+        {"TFormPdigi", "Quote", "\""},
         {"TFormPdigi", "Bare", std::nullopt},
         {"TFormPdigi", "Empty", ""},
         {"TFormPdigi", ";Hidden", std::nullopt},

@@ -107,6 +107,13 @@ TEST(WriteReservationFile, ReplacesAnEarlierFileAndSkipsOneItCannotCreate) {
     WriteReservationFile(r, folder.File("x.tvpi"));
     EXPECT_EQ(ReadAll(folder.NativeFile("x.tvpi")), FormatReservationFile(r));
 
+    // A name that is a second name of another file: that file is not written through it.
+    WriteAll(folder.NativeFile("other.txt"), "unrelated");
+    std::filesystem::create_hard_link(folder.NativeFile("other.txt"), folder.NativeFile("linked.tvpi"));
+    WriteReservationFile(r, folder.File("linked.tvpi"));
+    EXPECT_EQ(ReadAll(folder.NativeFile("linked.tvpi")), FormatReservationFile(r));
+    EXPECT_EQ(ReadAll(folder.NativeFile("other.txt")), "unrelated");
+
     EXPECT_NO_THROW(WriteReservationFile(r, folder.File("missing\\x.tvpi")));
     EXPECT_FALSE(std::filesystem::exists(folder.NativeFile("missing")));
 }

@@ -222,6 +222,8 @@ std::vector<LeftBehind> LeftBehindStates() {
         {"only a cut temporary", std::nullopt, std::nullopt, cut, {}, "", true},
         {"file beside a newer temporary", TextOf(kV1), TextOf(kV1), whole, kV1, TextOf(kV1)},
         {"empty file beside a backup with records", "", TextOf(kV1), std::nullopt, kV1, TextOf(kV1), false, true},
+        {"empty file without a backup", "", std::nullopt, std::nullopt, {}, ""},
+        {"empty file beside a backup without records", "", TextOf({}), std::nullopt, {}, TextOf({})},
     };
 }
 

@@ -73,6 +73,8 @@ TEST(StrToIntDef, ReadsWholeDecimalTextsOnly) {
     EXPECT_EQ(StrToIntDef("30", 0), 30);
     EXPECT_EQ(StrToIntDef("  7", 0), 7);
     EXPECT_EQ(StrToIntDef("-4", 0), -4);
+    EXPECT_EQ(StrToIntDef("+5", 0), 5);
+    EXPECT_EQ(StrToIntDef("+-5", 0), 0); // one sign only
     EXPECT_EQ(StrToIntDef("7 ", -1), -1);
     EXPECT_EQ(StrToIntDef("", -1), -1);
     EXPECT_EQ(StrToIntDef("x1", -1), -1);

@@ -137,10 +137,19 @@ TEST(TaskListingReader, PicksOnlyTheTunersTasks) {
         EXPECT_FALSE(reader.ReadTunerTask(ListingHeader(), fields));
         EXPECT_EQ(reader.ReadTunerTask(c.line, fields), c.tunerTask) << c.what;
     }
-    // A listing that starts with a task (no header) still reads that task.
+    // A listing that starts with a task (no header) still reads that task, and the tasks after a
+    // line of another program whose quotes were not doubled read as their own.
     TaskListingReader reader;
     Fields fields;
     EXPECT_TRUE(reader.ReadTunerTask(ListingRow("\\t", "2009/03/01", TunerCommand("a", "21", 30)), fields));
+    EXPECT_FALSE(reader.ReadTunerTask(
+        ListingRow("\\Backup", "2009/03/01", "\"C:\\backup.exe\" /t \"x\",\"y\"", Quotes::AsIs), fields));
+    ASSERT_TRUE(reader.ReadTunerTask(
+        ListingRow("\\t", "2009/03/01 21:00:00", TunerCommand("News", "22", 30), Quotes::AsIs), fields));
+    TReservation reservation;
+    EXPECT_TRUE(ReadTunerTask(fields, reservation));
+    EXPECT_EQ(reservation.Title, "News");
+    EXPECT_EQ(reservation.Channel, "22");
 }
 
 TEST(TaskListingReader, AHeaderSeenAgainTakesTheCommandLineColumnAgain) {
@@ -154,6 +163,27 @@ TEST(TaskListingReader, AHeaderSeenAgainTakesTheCommandLineColumnAgain) {
     EXPECT_FALSE(reader.ReadTunerTask(ListingHeader(Layout::Xp, Language::English), fields));
     ASSERT_TRUE(reader.ReadTunerTask(row, fields));
     EXPECT_EQ(fields[kCommandLineField], TunerCommand("a", "21", 30).substr(0, TunerCommand("a", "21", 30).size() - 1));
+
+    // A header with two more columns before the command line's: it is field 10.
+    const auto twoColumnsMore = [](const std::string& line, std::string_view first, std::string_view second,
+                                   Quotes quotes = Quotes::Doubled) {
+        Fields split;
+        SplitCsvLine(line, split);
+        split.insert(split.begin() + kCommandLineField, {std::string{first}, std::string{second}});
+        return testing::QuotedFields({split.begin(), split.end()}, quotes);
+    };
+    const std::string command = TunerCommand("News", "22", 30);
+    EXPECT_FALSE(reader.ReadTunerTask(twoColumnsMore(ListingHeader(), "A", "B"), fields));
+    EXPECT_EQ(reader.CommandField(), 10U);
+    for (const Quotes quotes : {Quotes::Doubled, Quotes::AsIs}) {
+        const std::string row10 = twoColumnsMore(ListingRow("\\t", "2009/03/01 21:00:00", command), "x", "y", quotes);
+        ASSERT_TRUE(reader.ReadTunerTask(row10, fields));
+        EXPECT_EQ(fields.size(), 30U);
+        TReservation reservation;
+        EXPECT_TRUE(ReadTunerTask(fields, reservation));
+        EXPECT_EQ(reservation.Title, "News");
+        EXPECT_EQ(reservation.Channel, "22");
+    }
 }
 
 TEST(SplitListingLine, TakesTheCommandLineWholeWhenItsQuotesWereNotDoubled) {
