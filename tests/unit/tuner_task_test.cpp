@@ -143,7 +143,7 @@ TEST(TaskListingReader, PicksOnlyTheTunersTasks) {
     Fields fields;
     EXPECT_TRUE(reader.ReadTunerTask(ListingRow("\\t", "2009/03/01", TunerCommand("a", "21", 30)), fields));
     EXPECT_FALSE(reader.ReadTunerTask(
-        ListingRow("\\Backup", "2009/03/01", "\"C:\\backup.exe\" /t \"x\",\"y\"", Quotes::AsIs), fields));
+        ListingRow("\\Backup", "2009/03/01", "\"C:\\backup.exe\" /t \"x\",\"y\" /all", Quotes::AsIs), fields));
     ASSERT_TRUE(reader.ReadTunerTask(
         ListingRow("\\t", "2009/03/01 21:00:00", TunerCommand("News", "22", 30), Quotes::AsIs), fields));
     TReservation reservation;
