@@ -308,12 +308,13 @@ TEST(TableFileFailure, SaveFailuresKeepTheFileAndReportWhatMatters) {
         bool raises;
         Rows fileAfter;
         Rows backupAfter;
+        std::string error = {}; // what the error names
     } cases[] = {
         {"no hard links: the backup is copied", {"link"}, false, kV3, kV2},
         {"no backup at all: the save goes on", {"link", "copy"}, false, kV3, kV1},
-        {"temporary cannot be created", {"create temporary"}, true, kV2, kV2},
-        {"temporary cannot be written", {"write"}, true, kV2, kV2},
-        {"file cannot be replaced", {"replace file"}, true, kV2, kV2},
+        {"temporary cannot be created", {"create temporary"}, true, kV2, kV2, "一時ファイル"},
+        {"temporary cannot be written", {"write"}, true, kV2, kV2, "一時ファイル"},
+        {"file cannot be replaced", {"replace file"}, true, kV2, kV2, "テーブルファイル"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -327,7 +328,12 @@ TEST(TableFileFailure, SaveFailuresKeepTheFileAndReportWhatMatters) {
         fs.failing = c.failing;
         table.SetFileSystemForTesting(fs);
         if (c.raises) {
-            EXPECT_THROW(table.Close(), IoError);
+            try {
+                table.Close();
+                ADD_FAILURE() << "no error";
+            } catch (const IoError& error) {
+                EXPECT_TRUE(std::string{error.what()}.starts_with(c.error)) << error.what();
+            }
         } else {
             table.Close();
         }

@@ -164,25 +164,32 @@ TEST(TaskListingReader, AHeaderSeenAgainTakesTheCommandLineColumnAgain) {
     ASSERT_TRUE(reader.ReadTunerTask(row, fields));
     EXPECT_EQ(fields[kCommandLineField], TunerCommand("a", "21", 30).substr(0, TunerCommand("a", "21", 30).size() - 1));
 
-    // A header with two more columns before the command line's: it is field 10.
-    const auto twoColumnsMore = [](const std::string& line, std::string_view first, std::string_view second,
-                                   Quotes quotes = Quotes::Doubled) {
+    // A header that puts the command line's column at field 10, or at field 6.
+    const auto commandAt = [](const std::string& line, std::size_t field, Quotes quotes = Quotes::Doubled) {
         Fields split;
         SplitCsvLine(line, split);
-        split.insert(split.begin() + kCommandLineField, {std::string{first}, std::string{second}});
+        const auto eight = split.begin() + kCommandLineField;
+        if (field > kCommandLineField) {
+            split.insert(eight, field - kCommandLineField, "x");
+        } else {
+            split.erase(eight - static_cast<std::ptrdiff_t>(kCommandLineField - field), eight);
+        }
         return testing::QuotedFields({split.begin(), split.end()}, quotes);
     };
     const std::string command = TunerCommand("News", "22", 30);
-    EXPECT_FALSE(reader.ReadTunerTask(twoColumnsMore(ListingHeader(), "A", "B"), fields));
-    EXPECT_EQ(reader.CommandField(), 10U);
-    for (const Quotes quotes : {Quotes::Doubled, Quotes::AsIs}) {
-        const std::string row10 = twoColumnsMore(ListingRow("\\t", "2009/03/01 21:00:00", command), "x", "y", quotes);
-        ASSERT_TRUE(reader.ReadTunerTask(row10, fields));
-        EXPECT_EQ(fields.size(), 30U);
-        TReservation reservation;
-        EXPECT_TRUE(ReadTunerTask(fields, reservation));
-        EXPECT_EQ(reservation.Title, "News");
-        EXPECT_EQ(reservation.Channel, "22");
+    for (const std::size_t field : {10U, 6U}) {
+        EXPECT_FALSE(reader.ReadTunerTask(commandAt(ListingHeader(), field), fields));
+        EXPECT_EQ(reader.CommandField(), field);
+        for (const Quotes quotes : {Quotes::Doubled, Quotes::AsIs}) {
+            SCOPED_TRACE(field);
+            ASSERT_TRUE(reader.ReadTunerTask(
+                commandAt(ListingRow("\\t", "2009/03/01 21:00:00", command), field, quotes), fields));
+            EXPECT_EQ(fields.size(), 28 + field - kCommandLineField);
+            TReservation reservation;
+            EXPECT_TRUE(ReadTunerTask(fields, reservation));
+            EXPECT_EQ(reservation.Title, "News");
+            EXPECT_EQ(reservation.Channel, "22");
+        }
     }
 }
 
@@ -219,6 +226,9 @@ TEST(SplitListingLine, TakesTheCommandLineWholeWhenItsQuotesWereNotDoubled) {
     // More fields than the header, but a header too short to have a command line: left alone.
     SplitListingLine("a,b,c,d", 3, mended);
     EXPECT_EQ(mended, (Fields{"a", "b", "c", "d"}));
+    // Nor is a line whose command line would be the last column.
+    SplitListingLine("a,b,c,d,e,f,g,h,i,j,k", 10, mended, 9);
+    EXPECT_EQ(mended, (Fields{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"}));
 }
 
 TEST(CsvFieldStarts, FollowsTheSplitter) {
