@@ -3,7 +3,7 @@
 // channel the channel-number table knows for this deck.
 #pragma once
 
-#include "app/run_control.h"
+#include "support/run_control.h"
 #include "channels/csv_table.h"
 #include "support/log_file.h"
 
