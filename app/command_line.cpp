@@ -25,7 +25,13 @@ std::size_t SkipProgramName(std::string_view line) {
     return at;
 }
 
+// Only a run after something else: an argument of backslashes alone names no directory, and must
+// not become the lone "\" that stands for the root's reserve\GigaPocket\ (whose files the run
+// would then delete).
 void CollapseTrailingBackslashes(std::string& argument) {
+    if (argument.find_first_not_of('\\') == std::string::npos) {
+        return;
+    }
     while (argument.size() >= 2 && EndsWithPathDelimiter(argument) &&
            EndsWithPathDelimiter(std::string_view{argument}.substr(0, argument.size() - 1))) {
         argument.pop_back();

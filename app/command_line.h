@@ -15,7 +15,8 @@ enum class RunMode { Settings, Import };
 // character (a Windows path holds no double quote), blanks and tabs outside quotes separate
 // arguments. The program name ends at its closing quote when it starts with one, otherwise at the
 // first blank or tab. In the first argument, the reserve directory, a run of backslashes at the
-// end counts as one, so a host that doubles the last backslash gets the same directory.
+// end of a path counts as one, so a host that doubles the last backslash gets the same directory;
+// an argument of backslashes alone is kept as it is.
 [[nodiscard]] std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
 // `arguments` excludes the program name.

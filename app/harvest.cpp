@@ -106,7 +106,14 @@ public:
             }
         }
         if (!reservation_.Station.empty()) {
-            WriteReservationFile(reservation_, ReservationFileName(setup_.ReserveDir, reservation_));
+            // A reservation the host does not get is a recording lost: never without a word.
+            const std::string fileName = ReservationFileName(setup_.ReserveDir, reservation_);
+            if (!WriteReservationFile(reservation_, fileName)) {
+                const std::uint32_t code = os::LastError();
+                log_.WriteLog("予約ファイル[" + fileName + "]を作成できません: " + os::ErrorMessage(code) + " (" +
+                                  std::to_string(code) + ")",
+                              true);
+            }
         }
     }
 
@@ -125,6 +132,9 @@ void HarvestReservations(const HarvestSetup& setup, const HarvestTables& tables,
     OpenTables(tables);
     HarvestEnd end{tables, log};
 
+    // A listing left by an earlier harvest must never be read as today's: when the tool cannot
+    // start, reservations the user has cancelled since would come back and be recorded.
+    os::RemoveFile(setup.WorkFile);
     if (setup.CaptureListing) {
         setup.CaptureListing(setup.WorkFile);
     }

@@ -3,7 +3,7 @@
 // channel the channel-number table knows for this deck.
 #pragma once
 
-#include "app/run_control.h"
+#include "support/run_control.h"
 #include "channels/csv_table.h"
 #include "support/log_file.h"
 
@@ -24,8 +24,8 @@ struct HarvestSetup {
     std::string ReserveDir; // with a trailing backslash
     std::string WorkFile;   // the temporary directory + "task.csv"
     // Runs the Task Scheduler's listing into the work file, keeping the window responsive while
-    // it waits; leaves the file as it is when the tool cannot be started, raises IoError when the
-    // file cannot be written.
+    // it waits; writes no file when the tool cannot be started (the harvest removed an earlier
+    // one before), raises IoError when the file cannot be written.
     std::function<void(const std::string& workFile)> CaptureListing;
 };
 

@@ -1,7 +1,7 @@
 #include "app/reservation.h"
 
-#include "app/runtime_helpers.h"
 #include "support/errors.h"
+#include "support/os.h"
 #include "support/text.h"
 
 #include <cstdio>
@@ -56,21 +56,24 @@ std::string FormatReservationFile(const TReservation& reservation) {
     return out;
 }
 
-void WriteReservationFile(const TReservation& reservation, const std::string& fileName) {
+bool WriteReservationFile(const TReservation& reservation, const std::string& fileName) {
     // A free name is taken at once. Deleting first would cost as much again for every new file
     // where the system has to search the directory for the name in any letter case (under Wine);
     // a name in use is deleted and created again, so a hidden or read-only file fares as before.
-    TTextFile file{fileName, os::OpenFile(fileName, os::OpenMode::CreateNew, os::Share::Read)};
-    if (!file.Handle.IsOpen()) {
+    // A scanner looking at the previous run's file of that name is waited out.
+    os::File file = os::OpenFileWaitingOutHolds(fileName, os::OpenMode::CreateNew, os::Share::Read);
+    if (!file.IsOpen()) {
         os::RemoveFile(fileName);
-        if (!OpenForWriteRetry(file, 0)) {
-            return;
+        file = os::OpenFileWaitingOutHolds(fileName, os::OpenMode::CreateAlways, os::Share::Read);
+        if (!file.IsOpen()) {
+            return false;
         }
     }
     // The 14 lines go out in one write; a failure of it or of the close is the caller's to report.
-    if (!file.Handle.Write(FormatReservationFile(reservation)) || !file.Handle.Close()) {
+    if (!file.Write(FormatReservationFile(reservation)) || !file.Close()) {
         ThrowLastIoError(fileName);
     }
+    return true;
 }
 
 } // namespace quellix

@@ -40,9 +40,10 @@ void ClearReservation(TReservation& reservation);
 // The 14 lines of the iEPG file, each ended by CR LF, the texts as Shift_JIS bytes as they stand.
 [[nodiscard]] std::string FormatReservationFile(const TReservation& reservation);
 
-// Replaces `fileName` with the reservation's iEPG file. A file that cannot be created (missing
-// directory, access denied, name in use) is passed over silently; a write error after the file
-// was created raises IoError and may leave the file incomplete.
-void WriteReservationFile(const TReservation& reservation, const std::string& fileName);
+// Replaces `fileName` with the reservation's iEPG file. False when the file cannot be created
+// (missing directory, access denied, name in use), os::LastError() telling why; nothing is
+// written then. Another program's brief hold on the name is waited out first. A write error after
+// the file was created raises IoError and may leave the file incomplete.
+[[nodiscard]] bool WriteReservationFile(const TReservation& reservation, const std::string& fileName);
 
 } // namespace quellix

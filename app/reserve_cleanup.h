@@ -1,7 +1,7 @@
 // The first step of an import run: the previous run's .tvpi files leave the reserve directory.
 #pragma once
 
-#include "app/run_control.h"
+#include "support/run_control.h"
 
 #include <string>
 

@@ -1,30 +1,9 @@
 #include "app/runtime_helpers.h"
 
+#include "support/os.h"
 #include "support/text.h"
-#include "support/wait.h"
 
 namespace quellix {
-
-namespace {
-
-bool OpenWithRetry(TTextFile& file, int retries, const RetryWait& wait, os::OpenMode mode) {
-    for (int attempt = 0; attempt <= retries; ++attempt) {
-        file.Handle = os::OpenFile(file.Name, mode, os::Share::Read);
-        if (file.Handle.IsOpen()) {
-            return true;
-        }
-        if (attempt < retries && wait) {
-            wait();
-        }
-    }
-    return false;
-}
-
-void WaitOneMinute() {
-    WaitMinutes(1.0);
-}
-
-} // namespace
 
 std::string GetEnvVar(const std::string& name) {
     return Trim(os::ReadEnvironment(name).value_or(std::string{}));
@@ -32,22 +11,6 @@ std::string GetEnvVar(const std::string& name) {
 
 std::string GetTempDir() {
     return IncludeTrailingBackslash(GetEnvVar("temp"));
-}
-
-bool OpenForReadRetry(TTextFile& file, int retries) {
-    return OpenForReadRetry(file, retries, WaitOneMinute);
-}
-
-bool OpenForReadRetry(TTextFile& file, int retries, const RetryWait& wait) {
-    return OpenWithRetry(file, retries, wait, os::OpenMode::ReadExisting);
-}
-
-bool OpenForWriteRetry(TTextFile& file, int retries) {
-    return OpenForWriteRetry(file, retries, WaitOneMinute);
-}
-
-bool OpenForWriteRetry(TTextFile& file, int retries, const RetryWait& wait) {
-    return OpenWithRetry(file, retries, wait, os::OpenMode::CreateAlways);
 }
 
 std::string MakeUniqueName(const std::string& name) {

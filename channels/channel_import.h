@@ -3,11 +3,11 @@
 // and updates the rows of one deck.
 #pragma once
 
-#include "app/run_control.h"
-#include "app/runtime_helpers.h"
 #include "channels/channel_file.h"
 #include "channels/csv_table.h"
 #include "support/line_reader.h"
+#include "support/run_control.h"
+#include "support/text_file.h"
 
 #include <functional>
 #include <optional>

@@ -170,10 +170,24 @@ std::string RecoverTableFile(const std::string& path, TableFileSystem& fs, Table
     return {};
 }
 
-// True when the backup of `path` holds at least one record.
-bool BackupHoldsRows(const std::string& path, TableFileSystem& fs, std::span<const TFieldDef> fields) {
+// True when the backup of `path` holds at least one record. A backup that cannot be read (held by
+// another program, say) is no reason to stop the run: the table then opens empty, as a zero-byte
+// file does, and `notice` is told.
+bool BackupHoldsRows(const std::string& path, TableFileSystem& fs, std::span<const TFieldDef> fields,
+                     const TableNotice& notice) {
     const std::string backup = BackupPathOf(path);
-    return fs.FileExists(backup) && !ParseTableText(ReadWholeFile(backup, fs), fields).Empty();
+    if (!fs.FileExists(backup)) {
+        return false;
+    }
+    try {
+        return !ParseTableText(ReadWholeFile(backup, fs), fields).Empty();
+    } catch (const IoError& error) {
+        if (notice) {
+            notice("テーブルファイル[" + path + "]が空ですが[" + backup + "]を読み込めないため空のまま開きます: " +
+                   os::ErrorMessage(error.Code()) + " (" + std::to_string(error.Code()) + ")");
+        }
+        return false;
+    }
 }
 
 } // namespace
@@ -199,7 +213,7 @@ bool LoadTableFile(const std::string& path, TableFileSystem& fs, TableTextReader
         // This program never writes an empty file (a table has at least its header line): the
         // save that left it was cut short, or another program emptied it. Saving over it would
         // turn the good backup into the empty file too.
-        if (empty && BackupHoldsRows(path, fs, reader.Fields())) {
+        if (empty && BackupHoldsRows(path, fs, reader.Fields(), notice)) {
             const std::string source = RecoverTableFile(path, fs, reader, notice);
             if (notice) {
                 notice("テーブルファイル[" + path + "]が空のため[" + source + "]から復元しました");
@@ -208,9 +222,17 @@ bool LoadTableFile(const std::string& path, TableFileSystem& fs, TableTextReader
         return true;
     }
     // No file: a save was cut short between taking the old file away and putting the new one in
-    // place (this program never does that, but the earlier way of saving did), or the file was
-    // deleted by hand.
-    return !RecoverTableFile(path, fs, reader, notice).empty();
+    // place (this program never does that, but the host or the earlier way of saving may), or,
+    // most often, the file was deleted on purpose to reset it. Either way the log says what came
+    // back.
+    const std::string source = RecoverTableFile(path, fs, reader, notice);
+    if (source.empty()) {
+        return false;
+    }
+    if (notice) {
+        notice("テーブルファイル[" + path + "]がないため[" + source + "]から復元しました");
+    }
+    return true;
 }
 
 void SaveTableFile(const std::string& path, const TableContent& content, TableFileSystem& fs) {

@@ -26,9 +26,11 @@ using TableNotice = std::function<void(const std::string& text)>;
 // when it holds a whole table (it is then the newest; see IsCompleteTableText), else from the
 // backup. A temporary not used for that is never deleted: it is set aside under a name with the
 // time in it, told to `notice`. An empty file beside a backup that holds records is put back in
-// the same way (told to `notice`), so that the next save does not make the backup empty too.
-// Raises IoError when a file exists but cannot be opened or read, or cannot be put back or set
-// aside; the reader may then have seen part of the file.
+// the same way, so that the next save does not make the backup empty too. Every table put back is
+// told to `notice`, with the file it came from; so is an empty file whose backup cannot be read,
+// which then loads nothing. Raises IoError when the table file or a temporary exists but cannot be
+// opened or read, or a file cannot be put back or set aside; the reader may then have seen part of
+// the file.
 [[nodiscard]] bool LoadTableFile(const std::string& path, TableFileSystem& fs, TableTextReader& reader,
                                  const TableNotice& notice = {});
 

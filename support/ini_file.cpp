@@ -94,7 +94,7 @@ std::string Unquote(std::string value) {
 } // namespace
 
 std::optional<std::string> ReadFileText(const std::string& path) {
-    os::File file = os::OpenFile(path, os::OpenMode::ReadExisting, os::Share::ReadWrite);
+    os::File file = os::OpenFileWaitingOutHolds(path, os::OpenMode::ReadExisting, os::Share::ReadWrite);
     if (!file.IsOpen()) {
         return std::nullopt;
     }
@@ -216,14 +216,16 @@ bool WriteStrings(const std::string& path, std::string_view section,
         return true;
     }
     const std::string temporary = path + ".$$$";
-    os::File file = os::OpenFile(temporary, os::OpenMode::CreateAlways, os::Share::None);
+    // Every open, replace and remove waits out a brief hold: the host, a scanner or a sync client
+    // may have the file or a temporary left behind open for a moment.
+    os::File file = os::OpenFileWaitingOutHolds(temporary, os::OpenMode::CreateAlways, os::Share::None);
     if (!file.IsOpen()) {
         return false;
     }
     const bool written = file.Write(updated) && file.FlushToDisk() && file.Close();
-    if (!written || !os::ReplaceFileAtomically(temporary, path)) {
+    if (!written || !os::WaitOutBriefHolds([&] { return os::ReplaceFileAtomically(temporary, path); })) {
         file.Close();
-        os::RemoveFile(temporary);
+        os::WaitOutBriefHolds([&] { return os::RemoveFile(temporary); });
         return false;
     }
     return true;

@@ -11,8 +11,11 @@ namespace quellix {
 namespace {
 
 os::File OpenForAppend(const std::string& path) {
-    // Others may read the log while a line is written, nobody may write it.
-    return os::OpenFile(path, os::OpenMode::AppendOrCreate, os::Share::Read);
+    // pex.log is the host's log too: a host that keeps it open while it waits for the plug-in
+    // must not switch this log off, so others may read and write it meanwhile. Every line goes
+    // out in one append, which the system puts at the end of the file whole. A brief hold (a
+    // scanner opening the file without sharing) is waited out.
+    return os::OpenFileWaitingOutHolds(path, os::OpenMode::AppendOrCreate, os::Share::ReadWrite);
 }
 
 } // namespace

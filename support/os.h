@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -77,6 +78,17 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to);
 bool LinkFile(const std::string& existing, const std::string& link);
 // Creates one directory level.
 bool MakeDirectory(const std::string& path);
+
+// Another program may hold a file for a moment: a virus scanner or the search indexer opens a
+// file the moment it is written, a cloud-sync client while it uploads it. A call that meets such a
+// hold fails with access denied, a sharing violation or a lock violation. `attempt` (a call of
+// this boundary, false on failure) is made again after short sleeps while it fails with one of
+// these, for about one second in all, the window's messages dispatched meanwhile as in the
+// program's other waits; then its last failure stands, LastError() telling why, as without the
+// wait. Any other failure ends it at once. Where the system has no such holds it is one attempt.
+bool WaitOutBriefHolds(const std::function<bool()>& attempt);
+// OpenFile that waits out brief holds.
+[[nodiscard]] File OpenFileWaitingOutHolds(const std::string& path, OpenMode mode, Share share);
 
 // Walks the entries that match a wildcard pattern ("dir\*.tvpi": "*" and "?" in the last
 // component, letter case ignored), leaving out directories.

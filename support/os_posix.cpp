@@ -177,6 +177,15 @@ std::string ErrorMessage(std::uint32_t code) {
     return std::strerror(static_cast<int>(code));
 }
 
+// A POSIX system has no mandatory sharing: another program's open handle never makes a call fail.
+bool WaitOutBriefHolds(const std::function<bool()>& attempt) {
+    return attempt();
+}
+
+File OpenFileWaitingOutHolds(const std::string& path, OpenMode mode, Share share) {
+    return OpenFile(path, mode, share);
+}
+
 bool FileExists(const std::string& path) {
     struct stat info {};
     return ::stat(ToPosixPath(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);

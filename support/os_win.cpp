@@ -2,10 +2,13 @@
 #include "support/os.h"
 
 #include "support/cp932_win.h"
+#include "support/message_queue_win.h"
 #include "support/text.h"
 #include "support/unique_handle_win.h"
 
 #include <windows.h>
+
+#include <algorithm>
 
 namespace quellix::os {
 
@@ -17,6 +20,17 @@ bool Fail() {
     g_lastError = ::GetLastError();
     return false;
 }
+
+// The errors another program's open handle gives: no sharing of what we ask for (a scanner's
+// handle, a spreadsheet's), a byte range locked, or a file being deleted or replaced by it.
+bool IsBriefHold(std::uint32_t code) {
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED;
+}
+
+// About one second in all, as database engines on Windows wait out the same holds; short sleeps,
+// so a hold of a few milliseconds costs a few milliseconds.
+constexpr ULONGLONG kBriefHoldMilliseconds = 1000;
+constexpr ULONGLONG kBriefHoldStepMilliseconds = 25;
 
 } // namespace
 
@@ -149,6 +163,30 @@ std::string ErrorMessage(std::uint32_t code) {
         text = "error " + std::to_string(code);
     }
     return text;
+}
+
+bool WaitOutBriefHolds(const std::function<bool()>& attempt) {
+    const ULONGLONG start = ::GetTickCount64();
+    for (;;) {
+        if (attempt()) {
+            return true;
+        }
+        const ULONGLONG waited = ::GetTickCount64() - start;
+        if (!IsBriefHold(g_lastError) || waited >= kBriefHoldMilliseconds) {
+            return false;
+        }
+        ::Sleep(static_cast<DWORD>(std::min(kBriefHoldStepMilliseconds, kBriefHoldMilliseconds - waited)));
+        DispatchPendingMessages();
+    }
+}
+
+File OpenFileWaitingOutHolds(const std::string& path, OpenMode mode, Share share) {
+    File file;
+    WaitOutBriefHolds([&] {
+        file = OpenFile(path, mode, share);
+        return file.IsOpen();
+    });
+    return file;
 }
 
 bool FileExists(const std::string& path) {

@@ -2,7 +2,7 @@
 // carries the run controller: first activation, the import run and the run-control buttons.
 #pragma once
 
-#include "app/run_control.h"
+#include "support/run_control.h"
 #include "channels/channel_tables.h"
 #include "support/log_file.h"
 #include "support/settings_store.h"

@@ -110,5 +110,37 @@ TEST_F(HostCommandLineTest, QuotedDirectoriesEndingInABackslashGiveTheirDirector
     }
 }
 
+// Backslashes alone are no directory whose last backslash was doubled: only a lone "\" stands for
+// the root's reserve\GigaPocket\, whose files an import run deletes.
+TEST_F(HostCommandLineTest, OnlyALoneBackslashFallsBackToTheGigaPocketDirectory) {
+    const struct {
+        const wchar_t* argument; // as written on the command line
+        const char* missing;     // the directory the log names as missing; nullptr: GigaPocket is emptied
+    } cases[] = {
+        {LR"("\\")", R"(\\)"},
+        {LR"(\\\)", R"(\\\)"},
+        {LR"(\)", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(SjisFromWide(c.argument));
+        ::DeleteFileW((root / L"pex.log").c_str());
+        WriteFileBytes(root / L"reserve\\GigaPocket\\old.tvpi", "x");
+        std::wstring commandLine = L"\"" + QuellixExe() + L"\" " + c.argument;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                     &startup, &process));
+        const RunResult result = WaitAndClose(process, 60000);
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(FileExists(root / L"reserve\\GigaPocket\\old.tvpi"), c.missing != nullptr);
+        const std::vector<std::string> log = ReadLines(root / L"pex.log");
+        if (c.missing != nullptr) {
+            EXPECT_TRUE(Contains(log, std::string{"pex.log: "} + c.missing +
+                                          "がないので予約状況をを保存できません. (C.ERROR)"));
+        }
+    }
+}
+
 } // namespace
 } // namespace quellix::e2e

@@ -95,8 +95,8 @@ TEST_F(StandInHarvestTest, TwoTasksWithTheSameStartAndChannelLeaveTheLaterOne) {
     EXPECT_EQ(files.begin()->second, TvpiFile("TV Alpha", "2009", "03", "01", "21:01", "22:00", "Second"));
 }
 
-TEST_F(StandInHarvestTest, FilesThatCannotBeCreatedAreSkippedWithoutALogLine) {
-    // The names are taken: one by a folder, one by a file held open without sharing.
+TEST_F(StandInHarvestTest, AFileThatCannotBeCreatedIsLoggedAndTheOthersAreWritten) {
+    // The names are taken: one by a folder, one by a file held open without sharing all along.
     ASSERT_TRUE(::CreateDirectoryW((reserve + L"\\20090301210121.tvpi").c_str(), nullptr));
     WriteFileBytes(reserve + L"\\20090302210108.tvpi", "held");
     UniqueFileHandle held{::CreateFileW((reserve + L"\\20090302210108.tvpi").c_str(), GENERIC_READ, 0, nullptr,
@@ -104,12 +104,24 @@ TEST_F(StandInHarvestTest, FilesThatCannotBeCreatedAreSkippedWithoutALogLine) {
     ASSERT_TRUE(held);
     const RunResult result = Import(
         reserve, Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
-                          ListingRow("\\b", "2009/03/02 21:00:00", TunerCommand("More", "8", 30))}));
+                          ListingRow("\\b", "2009/03/02 21:00:00", TunerCommand("More", "8", 30)),
+                          ListingRow("\\c", "2009/03/03 21:00:00", TunerCommand("Last", "12", 30))}));
     ASSERT_TRUE(result.finished);
     held.reset();
-    EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
+    const std::vector<std::string> lines = HarvestLog();
+    ASSERT_EQ(lines.size(), 4U);
+    const std::string dir = SjisFromWide(reserve) + "\\";
+    for (const auto& [line, name] : {std::pair{lines[1], "20090301210121.tvpi"}, {lines[2], "20090302210108.tvpi"}}) {
+        // The system's reason follows, with its code.
+        EXPECT_TRUE(line.starts_with("pex.log: 予約ファイル[" + dir + name + "]を作成できません: ") &&
+                    line.ends_with(") (C.ERROR)"))
+            << line;
+    }
     EXPECT_EQ(ReadFileBytes(reserve + L"\\20090302210108.tvpi"), "held");
-    EXPECT_EQ(ListDir(reserve), (std::vector<std::wstring>{L"20090301210121.tvpi", L"20090302210108.tvpi"}));
+    EXPECT_EQ(ReadFileBytes(reserve + L"\\20090303210112.tvpi"),
+              TvpiFile("表示テレビ", "2009", "03", "03", "21:01", "21:30", "Last"));
+    EXPECT_EQ(ListDir(reserve),
+              (std::vector<std::wstring>{L"20090301210121.tvpi", L"20090302210108.tvpi", L"20090303210112.tvpi"}));
 }
 
 TEST_F(StandInHarvestTest, AReserveDirectoryEndingInA5CTrailByteGivesItsDeckName) {
@@ -214,11 +226,17 @@ TEST_F(MissingToolHarvestTest, ATaskSchedulerToolThatCannotStartLogsTheWorkFileE
                                 "Quellix終了"}));
     EXPECT_FALSE(FileExists(temp + L"\\task.csv"));
 
-    // A work file left by an earlier harvest is read instead.
+    // A work file left by an earlier harvest is never read as today's listing: a reservation
+    // cancelled since would come back.
     WriteFileBytes(temp + L"\\task.csv",
                    Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("Old", "21", 30))}));
+    ::DeleteFileW((root / L"pex.log").c_str());
     ASSERT_TRUE(RunQuellix({reserve}).finished);
-    EXPECT_EQ(ListDir(reserve), std::vector<std::wstring>{L"20090301210121.tvpi"});
+    EXPECT_TRUE(ListDir(reserve).empty());
+    EXPECT_FALSE(FileExists(temp + L"\\task.csv"));
+    EXPECT_EQ(HarvestLog(), (std::vector<std::string>{
+                                "Quellix開始", "pex.log: ワークファイル[" + WorkFile() + "]を作成できません. (C.ERROR)",
+                                "Quellix終了"}));
 }
 
 } // namespace

@@ -104,7 +104,8 @@ TEST_F(StandInHarvestTest, ReadsTheListingsOfOlderWindowsAndOtherLanguages) {
 }
 
 TEST_F(StandInHarvestTest, ATableThatCannotBeOpenedEndsTheHarvestRightAfterItsStartLine) {
-    // Held open by another program that lets nobody else in.
+    // Held open by another program that lets nobody else in, longer than any brief hold.
+    const std::string table = ReadFileBytes(root / L"pexTVCHNo.csv");
     UniqueFileHandle held{
         ::CreateFileW((root / L"pexTVCHNo.csv").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
     ASSERT_TRUE(held);
@@ -122,6 +123,94 @@ TEST_F(StandInHarvestTest, ATableThatCannotBeOpenedEndsTheHarvestRightAfterItsSt
     EXPECT_NE(error.find("pexTVCHNo.csv"), std::string::npos) << error;
     EXPECT_EQ(std::find(lines.begin(), lines.end(), "Quellix終了"), lines.end());
     EXPECT_TRUE(ListDir(reserve).empty());
+    // Never read as empty nor saved over.
+    EXPECT_EQ(ReadFileBytes(root / L"pexTVCHNo.csv"), table);
+    EXPECT_FALSE(FileExists(root / L"pexTVCHNo.old"));
+    EXPECT_FALSE(FileExists(root / L"pexTVCHNo.$$$"));
+}
+
+// pex.log is the host's log too; a host that keeps it open for appending while the plug-in runs,
+// letting others read and write it, gets every line of the run, whole, between its own.
+TEST_F(StandInHarvestTest, ALogTheHostHoldsOpenForAppendingReceivesEveryLine) {
+    UniqueFileHandle host{::CreateFileW((root / L"pex.log").c_str(), FILE_APPEND_DATA,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr)};
+    ASSERT_TRUE(host);
+    const auto hostLine = [&host](const std::string& line) {
+        DWORD written = 0;
+        ASSERT_TRUE(::WriteFile(host.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr));
+    };
+    hostLine("host before\r\n");
+    const RunResult result = Import(
+        reserve, Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("N", "33", 30))}));
+    ASSERT_TRUE(result.finished);
+    hostLine("host after\r\n");
+    host.reset();
+    const std::vector<std::string> lines = ReadLines(root / L"pex.log");
+    ASSERT_EQ(lines.size(), 9U) << ::testing::PrintToString(lines);
+    EXPECT_EQ(lines[0], "host before");
+    EXPECT_TRUE(lines[1].starts_with("--- START ---\t")) << lines[1];
+    EXPECT_TRUE(lines[2].starts_with("Version ")) << lines[2];
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.begin() + 7),
+              (std::vector<std::string>{"Quellix", "Quellix開始", "チャンネルエラー: \"GigaPocket\" , \"33\"",
+                                        "Quellix終了"}));
+    EXPECT_TRUE(lines[7].starts_with("--- END ---\t")) << lines[7];
+    EXPECT_EQ(lines[8], "host after");
+}
+
+// A scanner or an indexer opens a table file the moment it is written and lets go a moment later:
+// the save that meets it waits it out. Here the file is held, others allowed to read it but not to
+// replace it, from before the start until 300 ms after the first table of the channel import was
+// saved, so the save of this one meets it.
+TEST_F(StandInHarvestTest, ATableFileHeldForAMomentDuringASaveIsSavedOnceReleased) {
+    UniqueFileHandle held{::CreateFileW((root / L"pexTVCHNo.csv").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr)};
+    ASSERT_TRUE(held);
+    WriteFileBytes(root / L"listing.csv",
+                   Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("N", "21", 30))}));
+    const ScopedEnvironment listingFile{L"QUELLIX_SCHTASKS_LISTING", root / L"listing.csv"};
+    PROCESS_INFORMATION process = StartQuellix({reserve});
+    const DWORD start = ::GetTickCount();
+    while (!FileExists(root / L"tvconvert.old") && ::GetTickCount() - start < 30000) {
+        ::Sleep(1);
+    }
+    ::Sleep(300);
+    held.reset();
+    const RunResult result = WaitAndClose(process, 60000);
+    ASSERT_TRUE(result.finished);
+    const std::vector<std::string> lines = ReadLines(root / L"pex.log");
+    EXPECT_FALSE(
+        std::any_of(lines.begin(), lines.end(), [](const std::string& line) { return line.ends_with("(C.ERROR)"); }));
+    EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
+    EXPECT_EQ(ListDir(reserve), std::vector<std::wstring>{L"20090301210121.tvpi"});
+    EXPECT_EQ(ReadFileBytes(root / L"pexTVCHNo.old"), ReadFileBytes(root / L"pexTVCHNo.csv")); // saved twice
+}
+
+// An empty table file whose backup another program holds all along: the table opens empty, a
+// notice says so, and the run goes on, for tvchdata.csv which the harvest never reads as for any.
+TEST_F(StandInHarvestTest, AnEmptyTableWhoseBackupCannotBeReadOpensEmptyAndTheRunGoesOn) {
+    const std::string backup = ReadFileBytes(root / L"tvchdata.csv");
+    WriteFileBytes(root / L"tvchdata.csv", "");
+    WriteFileBytes(root / L"tvchdata.old", backup);
+    UniqueFileHandle held{
+        ::CreateFileW((root / L"tvchdata.old").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
+    ASSERT_TRUE(held);
+    const RunResult result = Import(
+        reserve, Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("N", "21", 30))}));
+    ASSERT_TRUE(result.finished);
+    held.reset();
+    EXPECT_EQ(ListDir(reserve), std::vector<std::wstring>{L"20090301210121.tvpi"});
+    EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
+    EXPECT_EQ(ReadFileBytes(root / L"tvchdata.old"), backup);
+    EXPECT_EQ(ReadFileBytes(root / L"tvchdata.csv"), "\"TVChannel\",\"TVChannelNo\",\"TVURL\",\r\n");
+    const std::string dir = SjisFromWide(root.Path()) + "\\";
+    const std::vector<std::string> lines = ReadLines(root / L"pex.log");
+    const std::string notice = "テーブルファイル[" + dir + "tvchdata.csv]が空ですが[" + dir +
+                               "tvchdata.old]を読み込めないため空のまま開きます: ";
+    EXPECT_EQ(
+        std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(notice); }),
+        1);
+    EXPECT_FALSE(
+        std::any_of(lines.begin(), lines.end(), [](const std::string& line) { return line.ends_with("(C.ERROR)"); }));
 }
 
 TEST_F(StandInHarvestTest, TableRecoveryKeepsTheBackupOfAnEmptyFileAndSetsAnUnusedTemporaryAside) {

@@ -3,6 +3,8 @@
 //   table_file_holder try-write <path>    the same for writing
 //   table_file_holder hold-write <path> <ready event> <release event>
 //       keeps the file open for writing (others may read) until the release event is set
+//   table_file_holder hold-briefly <path> <ready event> <milliseconds>
+//       keeps the file open without sharing for that long, as a virus scanner does
 #include <windows.h>
 
 #include <string>
@@ -46,6 +48,22 @@ int HoldForWriting(const std::wstring& path, const std::wstring& ready, const st
     return waited == WAIT_OBJECT_0 ? 0 : 3;
 }
 
+int HoldBriefly(const std::wstring& path, const std::wstring& ready, DWORD milliseconds) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return static_cast<int>(::GetLastError());
+    }
+    HANDLE readyEvent = ::OpenEventW(EVENT_MODIFY_STATE, FALSE, ready.c_str());
+    if (readyEvent == nullptr) {
+        return 2;
+    }
+    ::SetEvent(readyEvent);
+    ::Sleep(milliseconds);
+    ::CloseHandle(file);
+    ::CloseHandle(readyEvent);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -58,6 +76,9 @@ int main(int argc, char** argv) {
     }
     if (command == "hold-write" && argc == 5) {
         return HoldForWriting(Wide(argv[2]), Wide(argv[3]), Wide(argv[4]));
+    }
+    if (command == "hold-briefly" && argc == 5) {
+        return HoldBriefly(Wide(argv[2]), Wide(argv[3]), static_cast<DWORD>(std::stoul(argv[4])));
     }
     return 1;
 }

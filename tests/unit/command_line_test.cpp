@@ -31,6 +31,12 @@ TEST(SplitCommandLine, GivesTheArgumentsAPersonWouldExpect) {
         // Only the first argument is the reserve directory.
         {R"(quellix.exe C:\a\\ b\\ c)", {R"(C:\a\)", R"(b\\)", "c"}},
         {"quellix.exe\tC:\\a\t\t/c  ", {R"(C:\a)", "/c"}},
+        // Backslashes alone are no path whose end could be doubled: only a lone one is the
+        // fallback to the root's reserve directory.
+        {R"(quellix.exe \)", {"\\"}},
+        {R"(quellix.exe \\)", {R"(\\)"}},
+        {R"(quellix.exe "\\")", {R"(\\)"}},
+        {R"(quellix.exe \\\ /c)", {R"(\\\)", "/c"}},
         {R"(quellix.exe a"b c"d "e)", {"ab cd", "e"}},
         {R"("C:\Program Files\Pexlan\quellix.exe")", {}},
         {R"("C:\Program Files\Pexlan\quellix.exe"   )", {}},
@@ -69,6 +75,7 @@ TEST(ResolveReserveDir, AddsBackslashAndFallsBackToGigaPocket) {
     EXPECT_EQ(ResolveReserveDir("\\", "C:\\Host"), "C:\\Host\\reserve\\GigaPocket\\");
     EXPECT_EQ(ResolveReserveDir("\\", "C:\\Host\\"), "C:\\Host\\reserve\\GigaPocket\\");
     EXPECT_EQ(ResolveReserveDir("\\", ""), "\\reserve\\GigaPocket\\");
+    EXPECT_EQ(ResolveReserveDir("\\\\", "C:\\Host"), "\\\\"); // names no directory
     // Not trimmed: blanks around the argument stay.
     EXPECT_EQ(ResolveReserveDir(" D:\\x ", "C:\\Host"), " D:\\x \\");
 }

@@ -238,11 +238,15 @@ TEST_F(HarvestTest, AWorkFileThatWasNotMadeIsLoggedAndTheTablesAreStillSaved) {
     EXPECT_TRUE(std::filesystem::exists(folder.NativeFile("tvchdata.csv")));
     EXPECT_TRUE(ReserveFiles().empty());
 
-    // A work file left by an earlier harvest is read again.
+    // A work file left by an earlier harvest is never read as today's listing: reservations
+    // cancelled since would come back.
     WriteAll(Native(setup.WorkFile),
              Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("Old", "21", 30))}));
     Harvest();
-    EXPECT_EQ(ReserveFiles().size(), 1U);
+    EXPECT_TRUE(ReserveFiles().empty());
+    EXPECT_FALSE(std::filesystem::exists(Native(setup.WorkFile)));
+    EXPECT_EQ(LogLines(),
+              (std::vector<std::string>{"Quellix開始", error, "Quellix終了", "Quellix開始", error, "Quellix終了"}));
 }
 
 TEST_F(HarvestTest, AStopDuringTheCaptureEndsTheLoopBeforeTheFirstLine) {
@@ -258,12 +262,21 @@ TEST_F(HarvestTest, AStopDuringTheCaptureEndsTheLoopBeforeTheFirstLine) {
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
 }
 
-TEST_F(HarvestTest, AnUnwritableReserveDirectoryWritesNoFilesAndLogsNothingPerFile) {
-    setup.ReserveDir = folder.File("reserve\\Missing\\");
+TEST_F(HarvestTest, AReservationFileThatCannotBeCreatedIsLoggedAndTheNextIsWritten) {
+    // The first task's name is taken by a directory.
+    std::filesystem::create_directories(folder.NativeFile("reserve/GigaPocket/20090301210121.tvpi"));
     listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
-                       ListingRow("\\b", "2009/03/01 22:00:00", TunerCommand("More", "8", 30))});
+                       ListingRow("\\b", "2009/03/01 22:00:00", TunerCommand("More", "8", 30)),
+                       ListingRow("\\c", "2009/03/01 23:00:00", TunerCommand("Last", "12", 30))});
+    const std::string taken = setup.ReserveDir + "20090301210121.tvpi";
     Harvest();
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
+    const std::vector<std::string> lines = LogLines();
+    ASSERT_EQ(lines.size(), 3U);
+    EXPECT_TRUE(lines[1].starts_with("pex.log: 予約ファイル[" + taken + "]を作成できません: ") &&
+                lines[1].ends_with(") (C.ERROR)"))
+        << lines[1];
+    EXPECT_TRUE(std::filesystem::exists(folder.NativeFile("reserve/GigaPocket/20090301220108.tvpi")));
+    EXPECT_TRUE(std::filesystem::exists(folder.NativeFile("reserve/GigaPocket/20090301230112.tvpi")));
 }
 
 TEST_F(HarvestTest, AnErrorInsideTheLoopStillClosesTheTablesAndEndsTheLog) {

@@ -104,17 +104,17 @@ TEST(WriteReservationFile, ReplacesAnEarlierFileAndSkipsOneItCannotCreate) {
     const NativeTempDir folder;
     const TReservation r = Make("TV Alpha", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30), "News");
     WriteAll(folder.NativeFile("x.tvpi"), std::string(4000, 'z'));
-    WriteReservationFile(r, folder.File("x.tvpi"));
+    EXPECT_TRUE(WriteReservationFile(r, folder.File("x.tvpi")));
     EXPECT_EQ(ReadAll(folder.NativeFile("x.tvpi")), FormatReservationFile(r));
 
     // A name that is a second name of another file: that file is not written through it.
     WriteAll(folder.NativeFile("other.txt"), "unrelated");
     std::filesystem::create_hard_link(folder.NativeFile("other.txt"), folder.NativeFile("linked.tvpi"));
-    WriteReservationFile(r, folder.File("linked.tvpi"));
+    EXPECT_TRUE(WriteReservationFile(r, folder.File("linked.tvpi")));
     EXPECT_EQ(ReadAll(folder.NativeFile("linked.tvpi")), FormatReservationFile(r));
     EXPECT_EQ(ReadAll(folder.NativeFile("other.txt")), "unrelated");
 
-    EXPECT_NO_THROW(WriteReservationFile(r, folder.File("missing\\x.tvpi")));
+    EXPECT_FALSE(WriteReservationFile(r, folder.File("missing\\x.tvpi"))); // the caller logs it
     EXPECT_FALSE(std::filesystem::exists(folder.NativeFile("missing")));
 }
 
@@ -124,7 +124,7 @@ TEST(WriteReservationFile, WritesTheTitleEvenWhenAFileOfThatNameLiesInTheCurrent
     std::filesystem::current_path(folder.Native());
     WriteAll(folder.NativeFile("News"), "unrelated");
     const TReservation r = Make("TV Alpha", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30), " News ");
-    WriteReservationFile(r, folder.File("a.tvpi"));
+    EXPECT_TRUE(WriteReservationFile(r, folder.File("a.tvpi")));
     std::filesystem::current_path(before);
     EXPECT_NE(ReadAll(folder.NativeFile("a.tvpi")).find("\r\nprogram-title: News\r\n"), std::string::npos);
 }
@@ -140,7 +140,7 @@ TEST(WriteReservationFile, RaisesAnIoErrorWhenTheWriteFails) {
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     bool raised = false;
     try {
-        WriteReservationFile(Make("A", 1.0, 1.0, "t"), folder.File("full.tvpi"));
+        (void)WriteReservationFile(Make("A", 1.0, 1.0, "t"), folder.File("full.tvpi"));
     } catch (const IoError&) {
         raised = true;
     }

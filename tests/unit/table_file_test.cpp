@@ -69,11 +69,13 @@ private:
 // Makes chosen operations fail the way the system reports failures.
 class FailingFileSystem : public TableFileSystem {
 public:
-    std::set<std::string> failing; // "link", "copy", "create temporary", "write", "replace file", "open", "read"
+    // "link", "copy", "create temporary", "write", "replace file", "open", "open backup", "read"
+    std::set<std::string> failing;
 
     os::File OpenFile(const std::string& path, os::OpenMode mode, os::Share share) override {
         if ((mode == os::OpenMode::CreateNew && Fails("create temporary")) ||
-            (mode == os::OpenMode::ReadExisting && Fails("open"))) {
+            (mode == os::OpenMode::ReadExisting &&
+             (Fails("open") || (Fails("open backup") && path.ends_with(".old"))))) {
             return os::File{};
         }
         if (mode == os::OpenMode::ReadExisting && Fails("copy") && copying_) {
@@ -196,7 +198,8 @@ struct LeftBehind {
     Rows loaded;
     std::string backupAfter; // after the next Open
     bool temporarySetAside = false;
-    bool logged = false; // a recovery line for the log besides the one on the temporary set aside
+    bool logged = false;           // a recovery line for the log besides the one on the temporary set aside
+    bool backupUnreadable = false; // the backup cannot be opened (another program holds it)
 };
 
 // What a cut-short save can leave, by this program or by the earlier way of saving (file renamed
@@ -211,19 +214,21 @@ std::vector<LeftBehind> LeftBehindStates() {
     const std::string otherWriter =
         "\"ToolName\",\"TVChannel\",\"TVChannelNo\"\n\"deck\",\"A\",\"1\"\n\"deck\",\"B\",\"2\"\n";
     return {
-        {"only the backup", std::nullopt, TextOf(kV1), std::nullopt, kV1, TextOf(kV1)},
-        {"backup and whole temporary", std::nullopt, TextOf(kV1), whole, kV2, TextOf(kV1)},
-        {"backup and cut temporary", std::nullopt, TextOf(kV1), cut, kV1, TextOf(kV1), true},
-        {"backup and a temporary cut at a line end", std::nullopt, TextOf(kV1), cutAtALineEnd, kV1, TextOf(kV1), true},
-        {"backup and a temporary in another column order", std::nullopt, TextOf(kV1), otherOrder, kV1, TextOf(kV1),
+        {"only the backup", std::nullopt, TextOf(kV1), std::nullopt, kV1, TextOf(kV1), false, true},
+        {"backup and whole temporary", std::nullopt, TextOf(kV1), whole, kV2, TextOf(kV1), false, true},
+        {"backup and cut temporary", std::nullopt, TextOf(kV1), cut, kV1, TextOf(kV1), true, true},
+        {"backup and a temporary cut at a line end", std::nullopt, TextOf(kV1), cutAtALineEnd, kV1, TextOf(kV1), true,
          true},
-        {"backup and another writer's temporary", std::nullopt, TextOf(kV1), otherWriter, kV1, TextOf(kV1), true},
-        {"only a whole temporary", std::nullopt, std::nullopt, TextOf(kV1), kV1, ""},
+        {"backup and a temporary in another column order", std::nullopt, TextOf(kV1), otherOrder, kV1, TextOf(kV1),
+         true, true},
+        {"backup and another writer's temporary", std::nullopt, TextOf(kV1), otherWriter, kV1, TextOf(kV1), true, true},
+        {"only a whole temporary", std::nullopt, std::nullopt, TextOf(kV1), kV1, "", false, true},
         {"only a cut temporary", std::nullopt, std::nullopt, cut, {}, "", true},
         {"file beside a newer temporary", TextOf(kV1), TextOf(kV1), whole, kV1, TextOf(kV1)},
         {"empty file beside a backup with records", "", TextOf(kV1), std::nullopt, kV1, TextOf(kV1), false, true},
         {"empty file without a backup", "", std::nullopt, std::nullopt, {}, ""},
         {"empty file beside a backup without records", "", TextOf({}), std::nullopt, {}, TextOf({})},
+        {"empty file beside an unreadable backup", "", TextOf(kV1), std::nullopt, {}, TextOf(kV1), false, true, true},
     };
 }
 
@@ -256,6 +261,11 @@ TEST(TableFileCrash, OpenRecoversWhatACutShortSaveLeft) {
         ScratchDir dir;
         Lay(dir, state);
         TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
+        FailingFileSystem fs;
+        if (state.backupUnreadable) {
+            fs.failing = {"open backup"};
+        }
+        table.SetFileSystemForTesting(fs);
         std::vector<std::string> notices;
         table.SetNotice([&notices](const std::string& text) { notices.push_back(text); });
         table.Open();
@@ -272,6 +282,9 @@ TEST(TableFileCrash, OpenRecoversWhatACutShortSaveLeft) {
         const std::vector<std::string> aside = SetAside(dir);
         ASSERT_EQ(aside.size(), state.temporarySetAside ? 1U : 0U);
         EXPECT_EQ(notices.size(), (state.temporarySetAside ? 1U : 0U) + (state.logged ? 1U : 0U));
+        if (state.logged && !notices.empty()) { // the line names the table
+            EXPECT_NE(notices.back().find("[" + dir.File("pexTVCHNo.csv") + "]"), std::string::npos) << notices.back();
+        }
         if (state.temporarySetAside) {
             EXPECT_TRUE(aside[0].starts_with("pexTVCHNo.") && aside[0].ends_with(".$$$")) << aside[0];
             EXPECT_EQ(dir.Read(aside[0]), *state.temporary);
@@ -282,7 +295,7 @@ TEST(TableFileCrash, OpenRecoversWhatACutShortSaveLeft) {
 
 TEST(TableFileCrash, ACrashWhileRecoveringLosesNothing) {
     for (const LeftBehind& state : LeftBehindStates()) {
-        for (int crashAt = 0;; ++crashAt) {
+        for (int crashAt = 0; !state.backupUnreadable; ++crashAt) { // no file is changed then
             SCOPED_TRACE(std::string{state.name} + " " + std::to_string(crashAt));
             ScratchDir dir;
             Lay(dir, state);

@@ -1,16 +1,21 @@
 // Channel tables on the real Win32 file system: the sharing rules while a table file is read and
-// written, a file another program holds open, and the collation Locate compares with.
+// written, a file another program holds open (for a moment, as a scanner does, also the other files
+// a run writes), and the collation Locate compares with.
 #include "channels/channel_tables.h"
 #include "channels/csv_table.h"
+#include "app/reservation.h"
 #include "channels/locale_compare.h"
 #include "support/cp932_win.h"
 #include "support/errors.h"
+#include "support/ini_file.h"
+#include "support/log_file.h"
 #include "support/os.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -168,6 +173,142 @@ TEST(CsvTableSharing, FileHeldOpenForWritingMakesOpenFailAndIsNotOverwritten) {
     table.Open(); // once the other program let go, the table loads as usual
     EXPECT_TRUE(table.Locate("VideoDeckName;TVChannelNo", {"deck", "21"}));
     table.Close();
+}
+
+// Another program (a virus scanner, the search indexer) opens one of the table's files without
+// sharing for 300 ms, from the moment the table reaches a chosen step of its load or save.
+class BriefHoldFileSystem : public TableFileSystem {
+public:
+    BriefHoldFileSystem(std::string step, std::string file) : step_{std::move(step)}, file_{std::move(file)} {}
+    BriefHoldFileSystem(const BriefHoldFileSystem&) = delete;
+    BriefHoldFileSystem& operator=(const BriefHoldFileSystem&) = delete;
+    ~BriefHoldFileSystem() override { Finish(); }
+
+    os::File OpenFile(const std::string& path, os::OpenMode mode, os::Share share) override {
+        At(mode == os::OpenMode::ReadExisting ? "read" : "create", path);
+        return TableFileSystem::OpenFile(path, mode, share);
+    }
+    bool RemoveFile(const std::string& path) override {
+        At("remove", path);
+        return TableFileSystem::RemoveFile(path);
+    }
+    bool LinkFile(const std::string& existing, const std::string& link) override {
+        At("link", existing);
+        return TableFileSystem::LinkFile(existing, link);
+    }
+    bool ReplaceFileAtomically(const std::string& from, const std::string& to) override {
+        At("replace", to);
+        return TableFileSystem::ReplaceFileAtomically(from, to);
+    }
+
+    // Holds the file from now on.
+    void HoldNow() { At(step_.c_str(), file_); }
+
+    // The holder's exit code once it let go: 0 when it held the file.
+    DWORD Finish() {
+        if (holder_ != nullptr) {
+            ::WaitForSingleObject(holder_, 30000);
+            ::GetExitCodeProcess(holder_, &holderExit_);
+            ::CloseHandle(holder_);
+            holder_ = nullptr;
+        }
+        return holderExit_;
+    }
+
+private:
+    void At(const char* step, const std::string& path) {
+        if (holder_ != nullptr || held_ || step_ != step || path != file_) {
+            return;
+        }
+        held_ = true;
+        const std::wstring ready =
+            L"qx-brief-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount());
+        HANDLE readyEvent = ::CreateEventW(nullptr, TRUE, FALSE, ready.c_str());
+        RunHolder("hold-briefly \"" + path + "\" " + SjisFromWide(ready) + " 300", &holder_);
+        HANDLE waitFor[] = {readyEvent, holder_};
+        EXPECT_EQ(::WaitForMultipleObjects(2, waitFor, FALSE, 30000), WAIT_OBJECT_0) << "the holder did not hold";
+        ::CloseHandle(readyEvent);
+    }
+
+    std::string step_;
+    std::string file_;
+    bool held_ = false;
+    HANDLE holder_ = nullptr;
+    DWORD holderExit_ = 0xFFFFFFFF;
+};
+
+// Each step waits the hold out: no error, and the file and its backup are as after any save.
+TEST(CsvTableSharing, ABriefHoldAtAnyStepIsWaitedOut) {
+    const struct {
+        const char* what;
+        const char* step;
+        const char* file;
+    } cases[] = {
+        {"the file read by Open", "read", "pexTVCHNo.csv"},
+        {"the file given its second name", "link", "pexTVCHNo.csv"},
+        {"a temporary left by an interrupted save, removed", "remove", "pexTVCHNo.$$$"},
+        {"the backup replaced", "replace", "pexTVCHNo.old"},
+        {"the file replaced", "replace", "pexTVCHNo.csv"},
+    };
+    const std::string before = kChNoHeader + "\"deck\",\"A\",\"21\",\r\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        folder.Write("pexTVCHNo.csv", before);
+        folder.Write("pexTVCHNo.old", kChNoHeader);
+        folder.Write("pexTVCHNo.$$$", "left by an interrupted save");
+        TCsvTable table = CreateTableTVChNo(folder.File("pexTVCHNo.csv"));
+        BriefHoldFileSystem fs{c.step, folder.File(c.file)};
+        table.SetFileSystemForTesting(fs);
+        EXPECT_NO_THROW({
+            table.Open();
+            table.Append();
+            table.FieldByName("VideoDeckName").SetAsString("deck");
+            table.FieldByName("TVChannel").SetAsString("B");
+            table.FieldByName("TVChannelNo").SetAsString("8");
+            table.Post();
+            table.Close();
+        });
+        EXPECT_EQ(fs.Finish(), 0U);
+        EXPECT_EQ(folder.Read("pexTVCHNo.csv"), before + "\"deck\",\"B\",\"8\",\r\n");
+        EXPECT_EQ(folder.Read("pexTVCHNo.old"), before);
+        EXPECT_EQ(folder.Names(), (std::vector<std::string>{"pexTVCHNo.csv", "pexTVCHNo.old"}));
+    }
+}
+
+// The other files a run reads and writes wait a brief hold out as the tables do.
+TEST(CsvTableSharing, TheSettingsTheLogAndAReservationFileWaitABriefHoldOut) {
+    TempFolder folder;
+    const std::string ini = folder.File("pex.ini");
+    const std::string log = folder.File("pex.log");
+    const std::string tvpi = folder.File("20090301210121.tvpi");
+    TLogFile logFile;
+    logFile.SetLogFileName(log);
+    const struct {
+        const char* what;
+        std::string file;
+        std::function<bool()> action;
+    } cases[] = {
+        {"pex.ini read", ini, [&] { return ini::ReadString(ini, "TFormPdigi", "k", "missing") == "1"; }},
+        {"pex.ini written", ini, [&] { return ini::WriteString(ini, "TFormPdigi", "k", "2"); }},
+        {"a log line", log, [&] { return logFile.WriteLog("line", false); }},
+        {"a reservation file", tvpi, [&] { return WriteReservationFile(TReservation{}, tvpi); }},
+    };
+    folder.Write("pex.ini", "[TFormPdigi]\r\nk=1\r\n");
+    folder.Write("pex.log", "");
+    folder.Write("20090301210121.tvpi", "");
+    logFile.SetActive(true);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        BriefHoldFileSystem holder{"now", c.file};
+        holder.HoldNow();
+        EXPECT_TRUE(c.action());
+        EXPECT_EQ(holder.Finish(), 0U);
+    }
+    EXPECT_EQ(folder.Read("pex.ini"), "[TFormPdigi]\r\nk=2\r\n");
+    EXPECT_NE(folder.Read("pex.log").find("\r\nline\r\n"), std::string::npos);
+    EXPECT_NE(folder.Read("20090301210121.tvpi"), "");
+    logFile.SetActive(false);
 }
 
 TEST(CsvTableSharing, SavesLeaveTheFileAndItsBackup) {
