@@ -5,6 +5,7 @@
 #include "app/station_lookup.h"
 #include "app/task_listing.h"
 #include "app/tuner_task.h"
+#include "support/errors.h"
 #include "support/line_reader.h"
 #include "support/os.h"
 
@@ -125,6 +126,11 @@ void HarvestReservations(const HarvestSetup& setup, const HarvestTables& tables,
     OpenTables(tables);
     HarvestEnd end{tables, log};
 
+    if (setup.WorkFile.empty()) {
+        log.WriteLog("ワークファイルの" + UnusableDirectoryText(setup.UnusableWorkDir), true);
+        end.Finish();
+        return;
+    }
     if (setup.CaptureListing) {
         setup.CaptureListing(setup.WorkFile);
     }
