@@ -5,6 +5,7 @@
 #include "app/station_lookup.h"
 #include "app/task_listing.h"
 #include "app/tuner_task.h"
+#include "support/errors.h"
 #include "support/line_reader.h"
 #include "support/os.h"
 
@@ -132,6 +133,11 @@ void HarvestReservations(const HarvestSetup& setup, const HarvestTables& tables,
     OpenTables(tables);
     HarvestEnd end{tables, log};
 
+    if (setup.WorkFile.empty()) {
+        log.WriteLog("ワークファイルの" + UnusableDirectoryText(setup.UnusableWorkDir), true);
+        end.Finish();
+        return;
+    }
     // A listing left by an earlier harvest must never be read as today's: when the tool cannot
     // start, reservations the user has cancelled since would come back and be recorded.
     os::RemoveFile(setup.WorkFile);

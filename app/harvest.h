@@ -20,9 +20,10 @@ struct HarvestTables {
 };
 
 struct HarvestSetup {
-    std::string DeckName;   // names the recorder in TableTVChNo
-    std::string ReserveDir; // with a trailing backslash
-    std::string WorkFile;   // the temporary directory + "task.csv"
+    std::string DeckName;        // names the recorder in TableTVChNo
+    std::string ReserveDir;      // with a trailing backslash
+    std::string WorkFile;        // the temporary directory + "task.csv"; empty when that directory has no usable name
+    std::string UnusableWorkDir; // then: its name as code page 932 can show it
     // Runs the Task Scheduler's listing into the work file, keeping the window responsive while
     // it waits; writes no file when the tool cannot be started (the harvest removed an earlier
     // one before), raises IoError when the file cannot be written.
@@ -32,7 +33,8 @@ struct HarvestSetup {
 // Logs "Quellix開始", opens the tables, captures and reads the listing, closes the tables and logs
 // "Quellix終了", the closing steps also when an error ends the harvest early (the error then goes
 // on to the caller). A table that cannot be opened ends the harvest before those steps: the error
-// goes on, no table is written and no end line logged. A stop request ends the line loop before
+// goes on, no table is written and no end line logged. Without a work file, one error line names
+// its directory and nothing is captured or read. A stop request ends the line loop before
 // the next line; `run` pumps messages after every line.
 void HarvestReservations(const HarvestSetup& setup, const HarvestTables& tables, TRunControl& run, TLogFile& log);
 

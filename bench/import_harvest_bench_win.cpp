@@ -157,6 +157,7 @@ int main(int argc, char** argv) {
     EmptyDirectory(setup.root);
     SetRegistryString(L"software\\Morvane\\Pexlan2\\etc", L"RootPath", setup.root);
     ::SetEnvironmentVariableW(L"TEMP", (setup.root + L"\\temp").c_str()); // quellix.exe's work file
+    ::SetEnvironmentVariableW(L"TMP", (setup.root + L"\\temp").c_str());  // the system takes TMP before TEMP
     const std::string listing = MakeListing();
     WriteBytes(setup.bigListing, listing);
     WriteBytes(setup.emptyListing, "");

@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     }
     SetRegistryString(L"software\\Morvane\\Pexlan2\\etc", L"RootPath", root);
     ::SetEnvironmentVariableW(L"TEMP", (root + L"\\temp").c_str()); // quellix.exe's work file
+    ::SetEnvironmentVariableW(L"TMP", (root + L"\\temp").c_str());  // the system takes TMP before TEMP
     WriteBytes(root + L"\\empty.csv", "");
 
     const std::wstring quellix = Quoted(BinDir() + L"\\quellix.exe") + L" " + Quoted(reserve);

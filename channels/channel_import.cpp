@@ -10,13 +10,33 @@
 
 namespace quellix {
 
-std::vector<std::string> ChannelFileCandidates(std::string_view settingDir, std::string_view tunerDir, int areaNumber) {
+std::vector<std::string> DefaultTunerDirs(const std::optional<std::string>& programFilesX86) {
+    constexpr std::string_view kTunerFolder = "BUFFALO\\PCastDigi";
+    const std::string programFiles = std::string{"C:\\Program Files\\"} + std::string{kTunerFolder};
+    if (!programFilesX86 || programFilesX86->empty()) {
+        return {programFiles};
+    }
+    std::string installed = IncludeTrailingBackslash(*programFilesX86) + std::string{kTunerFolder};
+    if (AsciiLower(installed) == AsciiLower(programFiles)) {
+        return {installed};
+    }
+    return {std::move(installed), programFiles};
+}
+
+std::string SharedChannelsDir(const std::optional<std::string>& commonAppData) {
+    const std::string base = commonAppData && !commonAppData->empty() ? *commonAppData : "C:\\ProgramData";
+    return IncludeTrailingBackslash(base) + "BUFFALO INC\\PCastDigi\\channels\\";
+}
+
+std::vector<std::string> ChannelFileCandidates(std::string_view settingDir, const std::vector<std::string>& tunerDirs,
+                                               std::string_view sharedChannelsDir, int areaNumber) {
     const std::string fileName = ChannelFileName(areaNumber);
-    return {
-        IncludeTrailingBackslash(settingDir) + fileName,
-        IncludeTrailingBackslash(tunerDir) + "channels\\" + fileName,
-        R"(C:\ProgramData\BUFFALO INC\PCastDigi\channels\)" + fileName,
-    };
+    std::vector<std::string> candidates{IncludeTrailingBackslash(settingDir) + fileName};
+    for (const std::string& tunerDir : tunerDirs) {
+        candidates.push_back(IncludeTrailingBackslash(tunerDir) + "channels\\" + fileName);
+    }
+    candidates.push_back(IncludeTrailingBackslash(sharedChannelsDir) + fileName);
+    return candidates;
 }
 
 std::optional<TTextFile> OpenFirstChannelFile(const std::vector<std::string>& candidates) {

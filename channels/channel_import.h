@@ -17,11 +17,21 @@
 
 namespace quellix {
 
+// The tuner's directory when its registry key is missing: where a 32-bit program is installed,
+// under the system's folder for 32-bit programs (nullopt when the system did not give it), then
+// under C:\Program Files as ever; the second is left out when it is the first.
+[[nodiscard]] std::vector<std::string> DefaultTunerDirs(const std::optional<std::string>& programFilesX86);
+
+// The tuner's shared "channels" folder, with a trailing backslash, under the common application
+// data folder (C:\ProgramData when the system did not give it).
+[[nodiscard]] std::string SharedChannelsDir(const std::optional<std::string>& commonAppData);
+
 // Where the channel file is looked for, in this order: the user's channel-file directory, the
-// tuner's "channels" folder, the tuner's shared data folder. A backslash is added to a directory
-// only when it does not end in one (a 0x5C trail byte is no backslash).
-[[nodiscard]] std::vector<std::string> ChannelFileCandidates(std::string_view settingDir, std::string_view tunerDir,
-                                                             int areaNumber);
+// "channels" folder of each tuner directory, the tuner's shared "channels" folder. A backslash is
+// added to a directory only when it does not end in one (a 0x5C trail byte is no backslash).
+[[nodiscard]] std::vector<std::string> ChannelFileCandidates(std::string_view settingDir,
+                                                             const std::vector<std::string>& tunerDirs,
+                                                             std::string_view sharedChannelsDir, int areaNumber);
 
 // The first candidate that opens for reading (one attempt each, no wait; writers are denied while
 // it is open, and a file someone holds open for writing does not open); nullopt when none does.

@@ -5,7 +5,9 @@ target_compile_definitions(quellix_flags INTERFACE UNICODE _UNICODE WIN32_LEAN_A
 
 # The shell joins the core in one library: core code calls into the operating-system boundary.
 target_sources(quellix_core PRIVATE ${QUELLIX_WIN_SOURCES})
-target_link_libraries(quellix_core PUBLIC shell32 version gdi32 user32 advapi32)
+# Only libraries that Windows always takes from its system directory (its KnownDLLs) are linked;
+# any other is loaded from there at run time (support/system_library_win.h).
+target_link_libraries(quellix_core PUBLIC shell32 gdi32 user32 advapi32)
 add_library(quellix_shell ALIAS quellix_core)
 
 add_executable(quellix WIN32 ${CMAKE_SOURCE_DIR}/app/entry_win.cpp ${CMAKE_SOURCE_DIR}/app/quellix.rc)
@@ -35,8 +37,9 @@ endforeach()
 # In-process Win32 tests of the shell.
 file(GLOB QUELLIX_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(quellix_win_tests ${QUELLIX_WIN_TESTS})
-# The common-controls and theme libraries only for comparing with the system's own controls.
-target_link_libraries(quellix_win_tests PRIVATE quellix_shell comctl32 uxtheme gtest gtest_main)
+# The common-controls and theme libraries only for comparing with the system's own controls, the
+# version library for reading the program's version strings as the system does.
+target_link_libraries(quellix_win_tests PRIVATE quellix_shell comctl32 uxtheme version gtest gtest_main)
 target_compile_definitions(quellix_win_tests PRIVATE QUELLIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 if(QUELLIX_TOOL_TARGETS)
     add_dependencies(quellix_win_tests ${QUELLIX_TOOL_TARGETS})

@@ -22,6 +22,10 @@ private:
     std::uint32_t code_;
 };
 
+// The log's text for a directory whose name does not survive code page 932 and so is not used;
+// `shown` is the name as code page 932 can show it ("?" for each character it cannot hold).
+[[nodiscard]] std::string UnusableDirectoryText(const std::string& shown);
+
 // Raises an IoError for the boundary's last error, with `what` (a path, say) in front.
 [[noreturn]] void ThrowLastIoError(const std::string& what);
 

@@ -270,7 +270,7 @@ std::string ExecutablePath() {
         const DWORD got = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (got < buffer.size()) {
             buffer.resize(got);
-            return SjisFromWide(buffer);
+            return SjisPathFromWide(buffer).value_or(SjisFromWide(buffer));
         }
         buffer.resize(buffer.size() * 2);
     }

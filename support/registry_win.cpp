@@ -24,6 +24,11 @@ std::optional<DWORD> RegistryKeyReader::ValueType(std::string_view name) const {
 }
 
 std::optional<std::string> RegistryKeyReader::ReadString(std::string_view name) const {
+    const std::optional<std::wstring> value = ReadWideString(name);
+    return value ? std::optional<std::string>{SjisFromWide(*value)} : std::nullopt;
+}
+
+std::optional<std::wstring> RegistryKeyReader::ReadWideString(std::string_view name) const {
     const std::wstring wideName = WideFromSjis(name);
     DWORD type = 0;
     DWORD size = 0;
@@ -45,7 +50,7 @@ std::optional<std::string> RegistryKeyReader::ReadString(std::string_view name) 
             // A stored string need not end in a NUL; the extra character above makes room for one.
             value.resize(std::min<std::size_t>(size / sizeof(wchar_t), value.size()));
             value.resize(wcsnlen(value.c_str(), value.size()));
-            return SjisFromWide(value);
+            return value;
         }
     }
     return std::nullopt;

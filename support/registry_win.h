@@ -24,6 +24,8 @@ public:
     // A REG_SZ or REG_EXPAND_SZ value as stored (not expanded), in Shift_JIS; nullopt when the
     // value is missing, of another type or unreadable.
     [[nodiscard]] std::optional<std::string> ReadString(std::string_view name) const;
+    // The same value as the system holds it, before any conversion to Shift_JIS.
+    [[nodiscard]] std::optional<std::wstring> ReadWideString(std::string_view name) const;
     // A REG_DWORD value; nullopt when it is missing, of another type or unreadable.
     [[nodiscard]] std::optional<std::uint32_t> ReadDword(std::string_view name) const;
 

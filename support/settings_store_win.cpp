@@ -123,7 +123,13 @@ std::string TWindowSettingsTarget::Property(std::string_view name) const {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
     const int length = ::GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
     text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-    return SjisFromWide(text);
+    // The file keeps code page 932: a text that does not survive it (a directory typed with é or
+    // 𠮷) raises, so the key keeps its stored value instead of a look-alike of the text.
+    std::optional<std::string> exact = ExactSjisFromWide(text);
+    if (!exact) {
+        throw QuellixError{UnusableDirectoryText(SjisFromWide(text))};
+    }
+    return std::move(*exact);
 }
 
 void TWindowSettingsTarget::SetProperty(std::string_view name, const std::string& value) {

@@ -2,6 +2,7 @@
 #include "support/version_info.h"
 
 #include "support/cp932_win.h"
+#include "support/system_library_win.h"
 
 #include <windows.h>
 
@@ -10,20 +11,54 @@
 
 namespace quellix {
 
+namespace {
+
+// The version library is no KnownDLL: linked at start-up, the system would take a version.dll
+// lying beside the program (the host's folder, a downloads folder) before its own. It is loaded
+// from the system directory when first needed instead.
+struct VersionFunctions {
+    decltype(&::GetFileVersionInfoSizeW) GetFileVersionInfoSizeW = nullptr;
+    decltype(&::GetFileVersionInfoW) GetFileVersionInfoW = nullptr;
+    decltype(&::VerQueryValueW) VerQueryValueW = nullptr;
+};
+
+template <typename Function> void Find(HMODULE library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(
+        reinterpret_cast<void*>(library != nullptr ? ::GetProcAddress(library, name) : nullptr));
+}
+
+const VersionFunctions& Version() {
+    static const VersionFunctions functions = [] {
+        VersionFunctions found;
+        const HMODULE library = LoadSystemLibrary(L"version.dll");
+        Find(library, "GetFileVersionInfoSizeW", found.GetFileVersionInfoSizeW);
+        Find(library, "GetFileVersionInfoW", found.GetFileVersionInfoW);
+        Find(library, "VerQueryValueW", found.VerQueryValueW);
+        return found;
+    }();
+    return functions;
+}
+
+} // namespace
+
 void ReadVersionResource(const std::string& path, TVersion& version) {
+    const VersionFunctions& api = Version();
+    if (api.GetFileVersionInfoSizeW == nullptr || api.GetFileVersionInfoW == nullptr || api.VerQueryValueW == nullptr) {
+        return; // as for a file without a version resource
+    }
     const std::wstring widePath = WideFromSjis(path);
     DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(widePath.c_str(), &ignored);
+    const DWORD size = api.GetFileVersionInfoSizeW(widePath.c_str(), &ignored);
     if (size == 0) {
         return;
     }
     std::vector<unsigned char> buffer(size, 0);
-    if (!::GetFileVersionInfoW(widePath.c_str(), 0, size, buffer.data())) {
+    if (!api.GetFileVersionInfoW(widePath.c_str(), 0, size, buffer.data())) {
         return;
     }
     void* translation = nullptr;
     UINT translationSize = 0;
-    if (!::VerQueryValueW(buffer.data(), L"\\VarFileInfo\\Translation", &translation, &translationSize) ||
+    if (!api.VerQueryValueW(buffer.data(), L"\\VarFileInfo\\Translation", &translation, &translationSize) ||
         translationSize < 4) {
         return;
     }
@@ -34,7 +69,7 @@ void ReadVersionResource(const std::string& path, TVersion& version) {
         const std::wstring query = std::wstring{L"\\StringFileInfo\\"} + block + L"\\" + WideFromSjis(kVersionKeys[i]);
         void* value = nullptr;
         UINT length = 0;
-        if (::VerQueryValueW(buffer.data(), query.c_str(), &value, &length) && value != nullptr) {
+        if (api.VerQueryValueW(buffer.data(), query.c_str(), &value, &length) && value != nullptr) {
             std::wstring_view text{static_cast<const wchar_t*>(value)};
             *VersionField(version, i) = SjisFromWide(text.substr(0, 256));
         }

@@ -6,7 +6,9 @@
 #include "app/runtime_helpers.h"
 #include "channels/channel_import.h"
 #include "support/cp932_win.h"
+#include "support/errors.h"
 #include "support/registry_win.h"
+#include "support/system_folders_win.h"
 #include "support/text.h"
 #include "ui/main_window_layout.h"
 
@@ -16,11 +18,11 @@ namespace {
 
 constexpr const char* kTunerAppCfgKey = "Software\\BUFFALO INC.\\PCastTVDigital\\AppCfg";
 constexpr const char* kTunerProgramKey = "Software\\BUFFALO INC.\\PCastTVDigital\\PCastDigi";
-constexpr const char* kDefaultTunerDir = "C:\\Program Files\\BUFFALO\\PCastDigi";
 
 struct TunerSettings {
     int areaNumber = 0;
-    std::string tunerDir = kDefaultTunerDir;
+    std::vector<std::string> tunerDirs;
+    std::optional<std::string> unusableDir; // a "Dir" whose name code page 932 cannot hold, as it can show it
 };
 
 TunerSettings ReadTunerSettings() {
@@ -32,21 +34,32 @@ TunerSettings ReadTunerSettings() {
             settings.areaNumber = static_cast<int>(*area);
         }
     }
-    if (const auto program = RegistryKeyReader::OpenCurrentUser(kTunerProgramKey)) {
-        if (!program->ValueType("Dir")) {
-            settings.tunerDir.clear(); // the key is there, the value is not
-        } else if (auto dir = program->ReadString("Dir")) {
-            settings.tunerDir = std::move(*dir);
+    const auto program = RegistryKeyReader::OpenCurrentUser(kTunerProgramKey);
+    if (!program) {
+        // The tuner is a 32-bit program: on 64-bit Windows, and on a system installed on another
+        // drive, it does not lie under C:\Program Files.
+        settings.tunerDirs = DefaultTunerDirs(ProgramFilesX86Folder());
+    } else if (!program->ValueType("Dir")) {
+        settings.tunerDirs = {std::string{}}; // the key is there, the value is not
+    } else if (const std::optional<std::wstring> dir = program->ReadWideString("Dir")) {
+        // A name that code page 932 cannot hold is told in the log and not used: a look-alike
+        // name would be another directory.
+        if (std::optional<std::string> usable = ExactSjisFromWide(*dir)) {
+            settings.tunerDirs = {std::move(*usable)};
+        } else {
+            settings.unusableDir = SjisFromWide(*dir);
         }
-        // A "Dir" of another type cannot be read as a directory: the default stays.
+    } else {
+        // A "Dir" of another type cannot be read as a directory: the defaults stay.
+        settings.tunerDirs = DefaultTunerDirs(ProgramFilesX86Folder());
     }
     return settings;
 }
 
-std::string WindowText(HWND window) {
+std::wstring WindowText(HWND window) {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return SjisFromWide(text);
+    return text;
 }
 
 } // namespace
@@ -70,9 +83,24 @@ void TFormPdigi::ImportChannelFileSteps() {
     }
     const std::string deckName = arguments_.empty() ? std::string{} : DeckNameFromArgument(arguments_.front());
     const TunerSettings tuner = ReadTunerSettings();
+    if (tuner.unusableDir) {
+        LogFile1.WriteLog(UnusableDirectoryText(*tuner.unusableDir), true);
+    }
     HWND pdigiDir = Control(layout::kIdPdigiDir);
-    std::optional<TTextFile> channelFile =
-        OpenFirstChannelFile(ChannelFileCandidates(WindowText(pdigiDir), tuner.tunerDir, tuner.areaNumber));
+    // The field holds what pex.ini kept, in code page 932; a text that does not survive it came
+    // from elsewhere and names no directory that can be used.
+    const std::wstring settingText = WindowText(pdigiDir);
+    std::optional<std::string> settingDir = ExactSjisFromWide(settingText);
+    if (!settingDir) {
+        LogFile1.WriteLog(UnusableDirectoryText(SjisFromWide(settingText)), true);
+    }
+    std::vector<std::string> candidates =
+        ChannelFileCandidates(settingDir.value_or(std::string{}), tuner.tunerDirs,
+                              SharedChannelsDir(CommonAppDataFolder()), tuner.areaNumber);
+    if (!settingDir) {
+        candidates.erase(candidates.begin());
+    }
+    std::optional<TTextFile> channelFile = OpenFirstChannelFile(candidates);
 
     std::optional<FileLineSource> lines;
     if (channelFile) {

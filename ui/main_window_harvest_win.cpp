@@ -1,11 +1,12 @@
 // The import run's harvest step of the main window: the system's Task Scheduler tool, the work
-// file in the temporary directory, and the portable harvest.
+// file in the system's temporary directory, and the portable harvest.
 #include "ui/main_window_win.h"
 
 #include "app/command_capture.h"
 #include "app/harvest.h"
 #include "app/runtime_helpers.h"
 #include "support/cp932_win.h"
+#include "support/system_folders_win.h"
 #include "support/text.h"
 
 namespace quellix {
@@ -19,7 +20,7 @@ std::string TaskSchedulerQuery() {
     const UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
     const std::wstring systemDir{directory, length < MAX_PATH ? length : 0};
     std::string commandLine{"\""};
-    commandLine += SjisFromWide(systemDir);
+    commandLine += SjisPathFromWide(systemDir).value_or(SjisFromWide(systemDir)); // "?" starts nothing
     commandLine += "\\schtasks.exe\" /query /fo csv /v";
     return commandLine;
 }
@@ -30,7 +31,14 @@ void TFormPdigi::HarvestReservations() {
     HarvestSetup setup;
     setup.DeckName = DeckNameFromArgument(arguments_.empty() ? std::string{} : arguments_.front());
     setup.ReserveDir = FReserveDir;
-    setup.WorkFile = GetTempDir() + "task.csv";
+    // The system's own temporary directory, by its short name when code page 932 cannot hold its
+    // own (a user name with é or 𠮷): a look-alike name would be a directory that does not exist.
+    const TempDirectory temp = SystemTempDirectory();
+    if (temp.path) {
+        setup.WorkFile = *temp.path + "task.csv";
+    } else {
+        setup.UnusableWorkDir = temp.shown;
+    }
     setup.CaptureListing = [](const std::string& workFile) { RunCommandToFile(TaskSchedulerQuery(), workFile); };
     quellix::HarvestReservations(setup, {TableTV, TableTVChNo, TableTVChData}, run_, LogFile1);
 }

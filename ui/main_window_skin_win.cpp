@@ -4,6 +4,7 @@
 
 #include "app/product_info.h"
 #include "support/cp932_win.h"
+#include "support/errors.h"
 #include "support/text.h"
 #include "support/system_library_win.h"
 #include "ui/about_box_win.h"
@@ -48,11 +49,17 @@ std::wstring DialogFilter(std::string_view filter) {
     return wide; // the string's own terminator is the second NUL
 }
 
-std::string WindowText(HWND window) {
+std::wstring WindowText(HWND window) {
     const int length = ::GetWindowTextLengthW(window);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), length + 1)));
-    return SjisFromWide(text);
+    return text;
+}
+
+// The directory part of a path as the system holds it, up to its last backslash or colon.
+std::wstring DirectoryPart(const std::wstring& path) {
+    const std::size_t end = path.find_last_of(L"\\:");
+    return end == std::wstring::npos ? std::wstring{} : path.substr(0, end + 1);
 }
 
 } // namespace
@@ -110,7 +117,7 @@ void TFormPdigi::ButtonAboutClick() {
 
 void TFormPdigi::ButtonFileClick() {
     HWND field = Control(layout::kIdPdigiDir);
-    const std::wstring initialDir = WideFromSjis(ExtractFilePath(WindowText(field)));
+    const std::wstring initialDir = DirectoryPart(WindowText(field));
     const std::wstring filter = DialogFilter(kChannelFileFilter);
     std::wstring file(32768, L'\0');
 
@@ -132,8 +139,15 @@ void TFormPdigi::ButtonFileClick() {
         return; // cancelled (or the dialog failed): the field stays as it was
     }
     file.resize(wcsnlen(file.c_str(), file.size()));
-    const std::string directory = IncludeTrailingBackslash(ExtractFilePath(SjisFromWide(file)));
-    ::SetWindowTextW(field, WideFromSjis(directory).c_str());
+    // pex.ini keeps the directory in code page 932: one whose name it cannot hold is told in the
+    // log and the field stays as it was, rather than taking a look-alike name (é made e).
+    const std::wstring chosen = DirectoryPart(file);
+    const std::optional<std::string> directory = ExactSjisFromWide(chosen);
+    if (!directory) {
+        LogFile1.WriteLog(UnusableDirectoryText(SjisFromWide(chosen)), true);
+        return;
+    }
+    ::SetWindowTextW(field, WideFromSjis(IncludeTrailingBackslash(*directory)).c_str());
 }
 
 } // namespace quellix

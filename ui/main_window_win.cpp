@@ -308,7 +308,14 @@ void TFormPdigi::AppException(const std::string& message) noexcept {
 std::string TFormPdigi::GetRootDir() const {
     // A missing key or value, or a value that is not a string, leaves the root directory empty.
     const auto key = RegistryKeyReader::OpenCurrentUser("software\\Morvane\\Pexlan2\\etc");
-    return key ? key->ReadString("RootPath").value_or(std::string{}) : std::string{};
+    const std::optional<std::wstring> root = key ? key->ReadWideString("RootPath") : std::nullopt;
+    if (!root) {
+        return {};
+    }
+    // A name that code page 932 cannot hold is taken by its short name, the same directory. Without
+    // one it keeps a "?" for each such character: the log, which lies there, cannot tell it, and
+    // no file can be written under that name, so none goes elsewhere either.
+    return SjisPathFromWide(*root).value_or(SjisFromWide(*root));
 }
 
 void TFormPdigi::FormCreate() {

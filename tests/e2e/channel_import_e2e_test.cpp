@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -186,6 +187,10 @@ TEST_F(ChannelImportE2E, TunerDirectoryFallsBackWhenTheRegistryLacksIt) {
         // working directory's drive.
         {"key without Dir", [] { SetRegistryString(kProgramKey, L"Other", L"x"); }, kDriveRootChannels, "\\channels\\"},
         {"no key", [] {}, kDefaultTunerChannels, "C:\\Program Files\\BUFFALO\\PCastDigi\\channels\\"},
+        // The tuner is a 32-bit program: on 64-bit Windows (Wine's prefix here) it is installed in
+        // the system's folder for 32-bit programs.
+        {"no key, 32-bit programs' folder", [] {}, L"C:\\Program Files (x86)\\BUFFALO\\PCastDigi\\channels",
+         "C:\\Program Files (x86)\\BUFFALO\\PCastDigi\\channels\\"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -200,6 +205,25 @@ TEST_F(ChannelImportE2E, TunerDirectoryFallsBackWhenTheRegistryLacksIt) {
         EXPECT_EQ(ChNoLines(), (std::vector<std::string>{kChNoHeader, Row("Deck1", "ソ", "21")}));
         ::DeleteFileW(channels.File(L"00_ChFile.txt").c_str());
     }
+}
+
+// A tuner directory whose name code page 932 cannot hold is told in the log, never taken by a
+// look-alike name (é as e, here a directory that exists); the shared folder is looked in next.
+TEST_F(ChannelImportE2E, ATunerDirectoryOutsideCodePage932IsLoggedAndPassedOver) {
+    const std::wstring lookAlike = root / L"tuner-cafe";
+    ASSERT_TRUE(::CreateDirectoryW(lookAlike.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((lookAlike + L"\\channels").c_str(), nullptr));
+    WriteFileBytes(lookAlike + L"\\channels\\00_ChFile.txt", ChannelFile("A", "1"));
+    const CreatedFolder shared{kSharedChannels};
+    WriteFileBytes(shared.File(L"00_ChFile.txt"), ChannelFile("A", "2"));
+    SetRegistryString(kProgramKey, L"Dir", root / L"tuner-caf\u00e9");
+    WriteChNo({});
+    RunImport();
+    EXPECT_EQ(ChNoLines(), (std::vector<std::string>{kChNoHeader, Row("Deck1", "A", "2")}));
+    const std::string error = "pex.log: ディレクトリ[" + SjisFromWide(root.Path()) +
+                              "\\tuner-caf?]はShift_JISで表せないので使えません. (C.ERROR)";
+    const std::vector<std::string> log = ReadLines(root / L"pex.log");
+    EXPECT_EQ(std::count(log.begin(), log.end(), error), 1) << error;
 }
 
 TEST_F(ChannelImportE2E, AChannelFileHeldOpenForWritingIsPassedOver) {

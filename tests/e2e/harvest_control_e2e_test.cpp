@@ -86,6 +86,7 @@ protected:
     std::wstring reserve = root / L"reserve\\GigaPocket";
     std::wstring temp = root / L"temp";
     ScopedEnvironment tempVariable{L"TEMP", temp};
+    ScopedEnvironment tmpVariable{L"TMP", temp}; // the system takes TMP before TEMP
     ScopedEnvironment listingFile{L"QUELLIX_SCHTASKS_LISTING", root / L"listing.csv"};
     SystemSchtasks schtasks{SystemSchtasks::Kind::StandIn};
     PROCESS_INFORMATION process{};

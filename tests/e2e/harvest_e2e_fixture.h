@@ -86,6 +86,7 @@ protected:
     std::wstring temp = root / L"temp";
     // The program's work file goes to this test's own temporary folder.
     ScopedEnvironment tempVariable{L"TEMP", temp};
+    ScopedEnvironment tmpVariable{L"TMP", temp}; // the system takes TMP before TEMP
 };
 
 class StandInHarvestTest : public HarvestTest {

@@ -71,6 +71,23 @@ TEST_F(StandInHarvestTest, WritesExactlyTheExpectedFilesAndLogLines) {
     EXPECT_NE(files.at("pexTVCHNo.csv").find("\"録画ソ\",\"Deck Station\",\"21\",\r\n"), std::string::npos);
 }
 
+// A temporary directory whose name code page 932 cannot hold, as under a user named with é or 𠮷:
+// the work file goes there by the directory's short name, and the reservations are written.
+TEST_F(StandInHarvestTest, ATemporaryDirectoryOutsideCodePage932IsTakenByItsShortName) {
+    const std::wstring odd = root / L"temp-caf\u00e9-\U00020BB7";
+    ASSERT_TRUE(::CreateDirectoryW(odd.c_str(), nullptr));
+    const ScopedEnvironment oddTemp{L"TEMP", odd};
+    const ScopedEnvironment oddTmp{L"TMP", odd};
+    const std::string listing =
+        Listing({ListingHeader(), ListingRow("\\PCastDigi_1", "2009/03/01 21:00:00", TunerCommand("News", "21", 30))});
+    ASSERT_TRUE(Import(reserve, listing).finished);
+    EXPECT_EQ(Files(reserve),
+              (std::map<std::string, std::string>{
+                  {"20090301210121.tvpi", TvpiFile("TV Alpha", "2009", "03", "01", "21:01", "21:30", "News")}}));
+    EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
+    EXPECT_EQ(ReadFileBytes(odd + L"\\task.csv"), listing);
+}
+
 TEST_F(StandInHarvestTest, StartsTheSystemsToolByItsFullPath) {
     const ScopedEnvironment record{L"QUELLIX_SCHTASKS_COMMAND_FILE", root / L"command.txt"};
     // quellix.exe's own folder holds a schtasks.exe too (the stand-in is built there), which a bare

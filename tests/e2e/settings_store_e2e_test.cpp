@@ -189,6 +189,24 @@ TEST(SettingsStoreE2E, FieldValuesRoundTrip) {
     }
 }
 
+// A directory typed into the field whose name Shift_JIS cannot hold is told in the log; pex.ini
+// keeps the value it had rather than a look-alike (é written as e names another directory).
+TEST(SettingsStoreE2E, ATypedDirectoryThatShiftJisCannotHoldIsLoggedAndNotStored) {
+    const RootDirectory root;
+    WriteFileBytes(root.File(L"pex.ini"), "[TFormPdigi]\r\nPdigiDir_Text=C:\\表\\\r\n");
+    SettingsWindow opened{root};
+    ASSERT_NE(opened.Handle(), nullptr);
+    ::SendMessageW(::GetDlgItem(opened.Handle(), kIdPdigiDir), WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>(L"C:\\Caf\u00e9\\"));
+    EXPECT_EQ(opened.Close(), 0);
+    const std::string saved = ReadFileBytes(root.File(L"pex.ini"));
+    EXPECT_NE(saved.find("PdigiDir_Text=C:\\表\\\r\n"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("Caf"), std::string::npos) << saved;
+    EXPECT_NE(ReadFileBytes(root.File(L"pex.log"))
+                  .find("pex.log: ディレクトリ[C:\\Caf?\\]はShift_JISで表せないので使えません. (C.ERROR)\r\n"),
+              std::string::npos);
+}
+
 TEST(SettingsStoreE2E, PositionNeedsTheSameDensityAndTheFieldComesBackRegardless) {
     const std::string ppi = Number(ScreenPixelsPerInch());
     const std::string otherPpi = Number(ScreenPixelsPerInch() + 24);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -267,12 +268,46 @@ TEST_F(ChannelImportTest, TablesAreOpenedAndClosedInTheirOrder) {
 }
 
 TEST(ChannelFileCandidates, AddABackslashOnlyWhereOneIsMissing) {
-    EXPECT_EQ(ChannelFileCandidates("C:\\ソ", "", 7),
+    EXPECT_EQ(ChannelFileCandidates("C:\\ソ", {""}, "C:\\ProgramData\\BUFFALO INC\\PCastDigi\\channels\\", 7),
               (std::vector<std::string>{"C:\\ソ\\07_ChFile.txt", "\\channels\\07_ChFile.txt",
                                         "C:\\ProgramData\\BUFFALO INC\\PCastDigi\\channels\\07_ChFile.txt"}));
-    EXPECT_EQ(ChannelFileCandidates("", "D:\\Tuner\\", 123),
+    EXPECT_EQ(ChannelFileCandidates("", {"D:\\Tuner\\"}, "D:\\表", 123),
               (std::vector<std::string>{"\\123_ChFile.txt", "D:\\Tuner\\channels\\123_ChFile.txt",
-                                        "C:\\ProgramData\\BUFFALO INC\\PCastDigi\\channels\\123_ChFile.txt"}));
+                                        "D:\\表\\123_ChFile.txt"}));
+    // Without the tuner's registry key, each of its default directories in turn.
+    EXPECT_EQ(ChannelFileCandidates("S", {"A", "B"}, "P\\", 0),
+              (std::vector<std::string>{"S\\00_ChFile.txt", "A\\channels\\00_ChFile.txt", "B\\channels\\00_ChFile.txt",
+                                        "P\\00_ChFile.txt"}));
+}
+
+// The folders the system gives, and the fixed ones when it gives none.
+TEST(ChannelFileCandidates, TheSystemsFoldersComeBeforeTheFixedOnes) {
+    const struct {
+        std::optional<std::string> programFilesX86;
+        std::vector<std::string> tunerDirs;
+    } tunerCases[] = {
+        {"C:\\Program Files (x86)",
+         {"C:\\Program Files (x86)\\BUFFALO\\PCastDigi", "C:\\Program Files\\BUFFALO\\PCastDigi"}},
+        {"D:\\Programme\\", {"D:\\Programme\\BUFFALO\\PCastDigi", "C:\\Program Files\\BUFFALO\\PCastDigi"}},
+        {"c:\\program files", {"c:\\program files\\BUFFALO\\PCastDigi"}}, // 32-bit Windows on C:
+        {"", {"C:\\Program Files\\BUFFALO\\PCastDigi"}},
+        {std::nullopt, {"C:\\Program Files\\BUFFALO\\PCastDigi"}},
+    };
+    for (const auto& c : tunerCases) {
+        EXPECT_EQ(DefaultTunerDirs(c.programFilesX86), c.tunerDirs) << c.programFilesX86.value_or("(none)");
+    }
+    const struct {
+        std::optional<std::string> commonAppData;
+        std::string shared;
+    } sharedCases[] = {
+        {"D:\\ProgramData", "D:\\ProgramData\\BUFFALO INC\\PCastDigi\\channels\\"},
+        {"C:\\ソ", "C:\\ソ\\BUFFALO INC\\PCastDigi\\channels\\"},
+        {"", "C:\\ProgramData\\BUFFALO INC\\PCastDigi\\channels\\"},
+        {std::nullopt, "C:\\ProgramData\\BUFFALO INC\\PCastDigi\\channels\\"},
+    };
+    for (const auto& c : sharedCases) {
+        EXPECT_EQ(SharedChannelsDir(c.commonAppData), c.shared) << c.commonAppData.value_or("(none)");
+    }
 }
 
 TEST(OpenFirstChannelFile, TakesTheFirstCandidateThatOpensAndReadsItsLines) {

@@ -249,6 +249,21 @@ TEST_F(HarvestTest, AWorkFileThatWasNotMadeIsLoggedAndTheTablesAreStillSaved) {
               (std::vector<std::string>{"Quellix開始", error, "Quellix終了", "Quellix開始", error, "Quellix終了"}));
 }
 
+TEST_F(HarvestTest, ATemporaryDirectoryWithoutAUsableNameIsLoggedAndNothingIsCaptured) {
+    listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30))});
+    setup.WorkFile.clear();
+    setup.UnusableWorkDir = "C:\\Users\\Ren?\\AppData\\Local\\Temp\\";
+    Harvest();
+    EXPECT_EQ(captures, 0);
+    EXPECT_TRUE(ReserveFiles().empty());
+    EXPECT_EQ(LogLines(),
+              (std::vector<std::string>{"Quellix開始",
+                                        "pex.log: ワークファイルのディレクトリ[C:\\Users\\Ren?\\AppData\\Local\\Temp\\]"
+                                        "はShift_JISで表せないので使えません. (C.ERROR)",
+                                        "Quellix終了"}));
+    EXPECT_TRUE(std::filesystem::exists(folder.NativeFile("tvchdata.csv")));
+}
+
 TEST_F(HarvestTest, AStopDuringTheCaptureEndsTheLoopBeforeTheFirstLine) {
     listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30))});
     const auto capture = setup.CaptureListing;
