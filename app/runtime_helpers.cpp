@@ -5,14 +5,6 @@
 
 namespace quellix {
 
-std::string GetEnvVar(const std::string& name) {
-    return Trim(os::ReadEnvironment(name).value_or(std::string{}));
-}
-
-std::string GetTempDir() {
-    return IncludeTrailingBackslash(GetEnvVar("temp"));
-}
-
 std::string MakeUniqueName(const std::string& name) {
     const std::size_t dot = LastDelimiter(name, ".\\:");
     const bool hasExtension = dot != std::string::npos && name[dot] == '.';

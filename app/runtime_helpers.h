@@ -1,5 +1,5 @@
-// Small run-time helpers of the import run: the environment and the temporary directory, text
-// files opened with retries (support/text_file.h), and names made unique against the file system.
+// Small run-time helpers of the import run: text files opened with retries (support/text_file.h)
+// and names made unique against the file system.
 #pragma once
 
 #include "support/text_file.h"
@@ -7,13 +7,6 @@
 #include <string>
 
 namespace quellix {
-
-// The value of an environment variable (name not case-sensitive on Windows), trimmed; empty
-// when the variable is not set.
-[[nodiscard]] std::string GetEnvVar(const std::string& name);
-
-// The "temp" environment variable with a trailing backslash; "\" when it is not set.
-[[nodiscard]] std::string GetTempDir();
 
 // `name` when no file of that name exists, otherwise the first of "name(1).ext", "name(2).ext",
 // ... that does not exist (the extension is the part from the last "." after the last "\" or

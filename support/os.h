@@ -107,9 +107,6 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// The value of an environment variable (name not case-sensitive on Windows); nullopt when unset.
-[[nodiscard]] std::optional<std::string> ReadEnvironment(const std::string& name);
-
 struct LocalDateTime {
     int year{};
     int month{};

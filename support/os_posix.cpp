@@ -270,14 +270,6 @@ bool FileEnumerator::Next(std::string& name) {
     return false;
 }
 
-std::optional<std::string> ReadEnvironment(const std::string& name) {
-    const char* value = std::getenv(name.c_str());
-    if (value == nullptr) {
-        return std::nullopt;
-    }
-    return std::string{value};
-}
-
 LocalDateTime Now() {
     timeval tv{};
     ::gettimeofday(&tv, nullptr);

@@ -246,18 +246,6 @@ bool FileEnumerator::Next(std::string& name) {
     return false;
 }
 
-std::optional<std::string> ReadEnvironment(const std::string& name) {
-    const std::wstring wideName = WideFromSjis(name);
-    const DWORD needed = ::GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
-    if (needed == 0) {
-        return std::nullopt;
-    }
-    std::wstring value(needed, L'\0');
-    const DWORD got = ::GetEnvironmentVariableW(wideName.c_str(), value.data(), needed);
-    value.resize(got < needed ? got : 0);
-    return SjisFromWide(value);
-}
-
 LocalDateTime Now() {
     SYSTEMTIME t{};
     ::GetLocalTime(&t);

@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 
 namespace quellix {
 namespace {
@@ -77,48 +76,6 @@ TEST(OpenRetry, WriteCreatesOrEmptiesTheFile) {
     }));
     EXPECT_EQ(waits, 1);
     EXPECT_FALSE(OpenForWriteRetry(inNewDir, -1, [&] { ++waits; })); // no attempt at all
-}
-
-// Sets or clears an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_{name} {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        Set(value);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-    ~ScopedEnv() { Set(old_ ? old_->c_str() : nullptr); }
-
-private:
-    void Set(const char* value) const {
-        if (value != nullptr) {
-            ::setenv(name_.c_str(), value, 1);
-        } else {
-            ::unsetenv(name_.c_str());
-        }
-    }
-    std::string name_;
-    std::optional<std::string> old_;
-};
-
-TEST(GetTempDir, AddsOneTrailingBackslash) {
-    {
-        const ScopedEnv env{"temp", " C:\\TEMP \t"};
-        EXPECT_EQ(GetEnvVar("temp"), "C:\\TEMP");
-        EXPECT_EQ(GetTempDir(), "C:\\TEMP\\");
-    }
-    {
-        const ScopedEnv env{"temp", "C:\\TEMP\\"};
-        EXPECT_EQ(GetTempDir(), "C:\\TEMP\\");
-    }
-    {
-        const ScopedEnv env{"temp", nullptr};
-        EXPECT_EQ(GetEnvVar("temp"), "");
-        EXPECT_EQ(GetTempDir(), "\\");
-    }
 }
 
 } // namespace

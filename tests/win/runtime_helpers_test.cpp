@@ -18,45 +18,6 @@ using win_test::ReadBytes;
 using win_test::TestFolder;
 using win_test::WriteBytes;
 
-// Sets or clears an environment variable for one test and puts the old value back.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const wchar_t* name, const wchar_t* value) : name_{name} {
-        const DWORD needed = ::GetEnvironmentVariableW(name, nullptr, 0);
-        if (needed > 0) {
-            std::wstring old(needed, L'\0');
-            old.resize(::GetEnvironmentVariableW(name, old.data(), needed));
-            old_ = old;
-        }
-        ::SetEnvironmentVariableW(name, value);
-    }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-    ~ScopedEnvironment() { ::SetEnvironmentVariableW(name_.c_str(), old_ ? old_->c_str() : nullptr); }
-
-private:
-    std::wstring name_;
-    std::optional<std::wstring> old_;
-};
-
-TEST(GetTempDir, ReadsTheVariableWhateverItsCase) {
-    struct Case {
-        const wchar_t* value; // null: the variable is not set
-        const char* expected;
-    };
-    const Case cases[] = {
-        {L"C:\\TEMP", "C:\\TEMP\\"},
-        {L"C:\\TEMP\\", "C:\\TEMP\\"},
-        {L"  C:\\TEMP  ", "C:\\TEMP\\"},
-        {L"C:\\\u8868", "C:\\表\\"}, // 表 ends in a 0x5C byte that is no backslash
-        {nullptr, "\\"},
-    };
-    for (const auto& c : cases) {
-        const ScopedEnvironment temp{L"TEMP", c.value};
-        EXPECT_EQ(GetTempDir(), c.expected);
-    }
-}
-
 TEST(OpenRetry, WaitsBetweenAttemptsUntilTheFileIsFree) {
     const TestFolder folder;
     const std::string name = folder.File("busy.txt");
