@@ -17,7 +17,7 @@ notice=
 if [ "$QUELLIX_WINE_BITS" = 64 ]; then
     notice="== NOTE: $QUELLIX_WINE_WHY, so the 64-bit build of the same code (preset windows64,"
     notice+=" build/windows64/bin/quellix.exe) runs instead of the shipped 32-bit build/windows/bin/quellix.exe,"
-    notice+=" which is built but cannot run here"
+    notice+=" which is built but not run"
     echo "$notice"
 fi
 
