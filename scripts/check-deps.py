@@ -3,7 +3,7 @@
 
 It collects the programs called by scripts/*.sh and .ci/run (the first word of every command,
 also inside $(...)), by the tests that cmake/*.cmake registers (the words of their COMMAND) and by
-the Python tests (subprocess calls). Each must be listed in scripts/require.sh with its package,
+the Python tests and scripts (subprocess calls). Each must be listed in scripts/require.sh with its package,
 that package must be installed by install-deps.sh (or belong to the base system: marked
 essential or required), and the file that the program's name finds on the scripts' PATH must
 come from that package or from one it depends on, since apt installs those with it.
@@ -229,7 +229,7 @@ def cmake_programs():
 
 def python_programs():
     programs = set()
-    for folder, _, files in os.walk(os.path.join(REPO, "tests")):
+    for folder, _, files in [*os.walk(os.path.join(REPO, "tests")), *os.walk(os.path.join(REPO, "scripts"))]:
         for name in files:
             if name.endswith(".py"):
                 with open(os.path.join(folder, name), encoding="utf-8") as f:
@@ -319,7 +319,7 @@ def main():
     for program in cmake_programs():
         called.setdefault(program, "a CMake test")
     for program in python_programs():
-        called.setdefault(program, "a Python test")
+        called.setdefault(program, "a Python test or script")
     # Paths into the repository (scripts, built programs), expansions and the scripts' own functions
     # (also those of a sourced script) are no system programs.
     called = {p: where for p, where in called.items()

@@ -2,10 +2,11 @@
 # Task Scheduler of the demo prefix is a stand-in tool that prints samples/tasks/schtasks-listing.csv
 # (the real tool does not answer /query under Wine), and the tuner's registry values point at
 # samples/tuner, whose channel file the run turns into the channel table.
-# A 32-bit program's system directory is SysWOW64, a 64-bit one's System32: the stand-in goes into both.
+# A 32-bit program's system directory is SysWOW64, a 64-bit one's System32: the stand-in of the
+# build that runs ($bin) goes into both.
 windir=$(run winepath -u 'C:\windows' 2>/dev/null | tr -d '\r')
 for sysdir in "$windir/system32" "$windir/syswow64"; do
-    cp build/windows/bin/schtasks.exe "$sysdir/schtasks.exe"
+    cp "$bin/schtasks.exe" "$sysdir/schtasks.exe"
 done
 cp samples/tasks/schtasks-listing.csv "$demo/schtasks-listing.csv"
 QUELLIX_SCHTASKS_LISTING=$(run winepath -w "$demo/schtasks-listing.csv" 2>/dev/null | tr -d '\r')

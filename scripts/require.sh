@@ -10,6 +10,7 @@ export PATH=/usr/sbin:/usr/bin:/sbin:/bin
 QUELLIX_PROGRAMS='
 apt-get apt
 basename coreutils
+bash bash
 cat coreutils
 cmake cmake
 convert imagemagick
@@ -22,6 +23,7 @@ dpkg-query dpkg
 env coreutils
 flock util-linux
 grep grep
+i686-w64-mingw32-g++-posix g++-mingw-w64-i686-posix
 iconv libc-bin
 import imagemagick
 locale libc-bin

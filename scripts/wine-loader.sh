@@ -1,22 +1,48 @@
-# Sourced by the scripts that start Wine. Decides once per script run (the answer is passed on to
-# the scripts and tests it starts through QUELLIX_WINE_BITS) whether this machine runs 32-bit
-# programs, by starting Wine's 32-bit loader. Debian's `wine` command always takes that loader
-# when it is installed, and a kernel booted without IA-32 emulation refuses it ("Exec format
-# error"), so no Windows program would start at all. There Wine is started through its 64-bit
-# loader, and only 64-bit Windows programs can run.
+# Sourced by the scripts that start Wine. Decides once per script run whether this machine runs
+# 32-bit programs, by starting Wine's 32-bit loader and seeing it run; the answer is passed on to
+# the scripts and tests it starts through QUELLIX_WINE_BITS (32 or 64), and on the 64-bit path
+# QUELLIX_WINE_WHY says why.
+# Debian's `wine` command always takes the 32-bit loader when it is installed, and a kernel booted
+# without IA-32 emulation refuses it ("Exec format error"), so no Windows program would start at
+# all, not even a 64-bit one. There Wine is started through its 64-bit loader, and only 64-bit
+# Windows programs can run: the 64-bit build stands in for the shipped 32-bit one.
 # QUELLIX_WINE64=1 takes the 64-bit path on any machine, so that it is exercised everywhere.
-# Sets QUELLIX_WINE (the loader to start) and, on the 64-bit path, WINELOADER.
+# Sets QUELLIX_WINE (the loader to start) and, on the 64-bit path, WINELOADER (the loader Wine
+# starts programs with). Stops the calling script with one line when no loader starts.
 quellix_wine32=/usr/lib/wine/wine
 quellix_wine64=/usr/lib/wine/wine64
 if [ -z "${QUELLIX_WINE_BITS:-}" ]; then
     if [ "${QUELLIX_WINE64:-0}" = 1 ]; then
         QUELLIX_WINE_BITS=64
-    elif "$quellix_wine32" --version >/dev/null 2>&1; then
+        QUELLIX_WINE_WHY="QUELLIX_WINE64=1 forces Wine's 64-bit loader"
+    elif [ ! -x "$quellix_wine32" ]; then
+        echo "$(basename "$0"): Wine's 32-bit loader $quellix_wine32 is not installed: run scripts/install-deps.sh" \
+            "(Debian package wine32:i386), or set QUELLIX_WINE64=1 to run the 64-bit build only" >&2
+        exit 1
+    # Started by the shell itself, in a subshell whose messages are in English: a program that the
+    # kernel refuses is "cannot execute binary file: Exec format error" (env or Python would retry
+    # it as a shell script).
+    elif quellix_probe=$( (LC_ALL=C; exec "$quellix_wine32" --version) 2>&1 </dev/null); then
         QUELLIX_WINE_BITS=32
-    else
+    elif [[ $quellix_probe == *"Exec format error"* ]]; then
         QUELLIX_WINE_BITS=64
+        QUELLIX_WINE_WHY="this machine's kernel runs no 32-bit programs ($quellix_wine32: Exec format error)"
+    else
+        quellix_probe=${quellix_probe#*: line [0-9]*: }
+        echo "$(basename "$0"): Wine's 32-bit loader $quellix_wine32 does not start" \
+            "(${quellix_probe%%$'\n'*}): reinstall it (apt-get install --reinstall wine32:i386)," \
+            "or set QUELLIX_WINE64=1 to run the 64-bit build only" >&2
+        exit 1
     fi
-    export QUELLIX_WINE_BITS
+    if [ "$QUELLIX_WINE_BITS" = 64 ] && ! quellix_probe=$( (LC_ALL=C; exec "$quellix_wine64" --version) 2>&1 </dev/null)
+    then
+        quellix_probe=${quellix_probe#*: line [0-9]*: }
+        echo "$(basename "$0"): Wine starts no program here: ${QUELLIX_WINE_WHY%% (*}, and its 64-bit loader" \
+            "$quellix_wine64 does not start either (${quellix_probe%%$'\n'*}): run scripts/install-deps.sh" \
+            "(Debian package wine64)" >&2
+        exit 1
+    fi
+    export QUELLIX_WINE_BITS QUELLIX_WINE_WHY=${QUELLIX_WINE_WHY:-}
 fi
 if [ "$QUELLIX_WINE_BITS" = 64 ]; then
     QUELLIX_WINE=$quellix_wine64

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Makes a Wine prefix for the tests once: booted in the given locale (a prefix stays bound to
 # the locale it was booted in), with Wine's 32-bit part (SysWOW64) for the shipped 32-bit program,
-# headless through Wine's null graphics driver unless asked for X11.
+# headless through Wine's null graphics driver unless asked for X11. Where Wine runs only 64-bit
+# programs (scripts/wine-loader.sh), the prefix is booted through the 64-bit loader, without SysWOW64.
+# A prefix that cannot be made stops the script with one line naming the cause.
 # Usage: wine-prefix.sh PREFIX LOCALE [null|x11]
 set -euo pipefail
 . "$(dirname "$0")/require.sh"
@@ -10,6 +12,11 @@ require wine wineserver flock
 prefix=$1
 lc=$2
 graphics=${3:-null}
+fail() {
+    echo "wine-prefix: Wine could not make the prefix $prefix: $*" >&2
+    exit 1
+}
+trap 'fail "$BASH_COMMAND ended with $? (scripts/wine-prefix.sh, line $LINENO); remove the prefix and run again"' ERR
 # What the ready mark holds: a prefix made by an earlier version of this script (for instance
 # booted without Wine's 32-bit part, so without SysWOW64) is booted again.
 if [ "$QUELLIX_WINE_BITS" = 64 ]; then
@@ -27,11 +34,16 @@ if [ "$(cat "$prefix/.quellix-ready" 2>/dev/null)" != "$ready" ] || { $syswow64_
     [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
     rm -rf "$prefix"
     export WINEPREFIX=$prefix LC_ALL=$lc WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    env -u DISPLAY "$QUELLIX_WINE" wineboot -i >/dev/null 2>&1
-    if $syswow64_needed && [ ! -d "$prefix/drive_c/windows/syswow64" ]; then
-        echo "wine-prefix: $prefix has no SysWOW64: Wine's 32-bit part is missing (Debian package wine32:i386)" >&2
-        exit 1
+    status=0
+    env -u DISPLAY "$QUELLIX_WINE" wineboot -i >"$prefix.boot.log" 2>&1 || status=$?
+    if [ $status -ne 0 ] || [ ! -d "$prefix/drive_c/windows/system32" ]; then
+        fail "wineboot ended with $status (its output: $prefix.boot.log); reinstall Wine (scripts/install-deps.sh)" \
+            "and run again"
     fi
+    if $syswow64_needed && [ ! -d "$prefix/drive_c/windows/syswow64" ]; then
+        fail "it has no SysWOW64: Wine's 32-bit part is missing (Debian package wine32:i386; run scripts/install-deps.sh)"
+    fi
+    rm -f "$prefix.boot.log"
     if [ "$graphics" = null ]; then
         "$QUELLIX_WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     else

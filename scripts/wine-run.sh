@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in this build's test prefix for the chosen locale. The `wine`
-# command starts 32-bit and 64-bit programs alike (the prefix has Wine's 32-bit part, WoW64).
+# command starts 32-bit and 64-bit programs alike (the prefix has Wine's 32-bit part, WoW64); where
+# this machine runs no 32-bit programs (scripts/wine-loader.sh), Wine's 64-bit loader starts 64-bit
+# programs only.
 # QUELLIX_WINE_LOCALE: ja (ja_JP.UTF-8, code page 932; the default) or c (C.UTF-8, code page 1252).
 # QUELLIX_WINE_GRAPHICS: null (headless; the default) or x11 (a real display, for the window's own tests).
 set -euo pipefail

@@ -169,6 +169,13 @@ TEST_F(RunControllerTest, OnlyOneOfTenInstancesStartedTogetherRuns) {
         ::Sleep(20);
     }
     EXPECT_EQ(ended, 9);
+    // The one left is closed once it has started its run, as a user sees it: its window exists
+    // before the run starts, and a close request that early would end it before its first log line.
+    for (DWORD waitStart = ::GetTickCount();
+         CountLinesStartingWith(ReadLines(root / L"pex.log"), "--- START ---\t") == 0 &&
+         ::GetTickCount() - waitStart < 30000;) {
+        ::Sleep(20);
+    }
     for (PROCESS_INFORMATION& p : processes) {
         if (::WaitForSingleObject(p.hProcess, 0) != WAIT_OBJECT_0) {
             ::PostMessageW(WaitForMainWindow(p.dwProcessId), WM_CLOSE, 0, 0);
