@@ -5,6 +5,7 @@
 
 #include "app/run_control.h"
 #include "channels/csv_table.h"
+#include "support/date_formats.h"
 #include "support/log_file.h"
 
 #include <functional>
@@ -20,9 +21,10 @@ struct HarvestTables {
 };
 
 struct HarvestSetup {
-    std::string DeckName;   // names the recorder in TableTVChNo
-    std::string ReserveDir; // with a trailing backslash
-    std::string WorkFile;   // the temporary directory + "task.csv"
+    std::string DeckName;    // names the recorder in TableTVChNo
+    std::string ReserveDir;  // with a trailing backslash
+    std::string WorkFile;    // the temporary directory + "task.csv"
+    DateTimeFormats Formats; // the user's, in which the tool prints the next run times
     // Runs the Task Scheduler's listing into the work file, keeping the window responsive while
     // it waits; leaves the file as it is when the tool cannot be started, raises IoError when the
     // file cannot be written.

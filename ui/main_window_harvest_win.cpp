@@ -6,6 +6,7 @@
 #include "app/harvest.h"
 #include "app/runtime_helpers.h"
 #include "support/cp932_win.h"
+#include "support/date_formats_win.h"
 #include "support/text.h"
 
 namespace quellix {
@@ -31,6 +32,7 @@ void TFormPdigi::HarvestReservations() {
     setup.DeckName = DeckNameFromArgument(arguments_.empty() ? std::string{} : arguments_.front());
     setup.ReserveDir = FReserveDir;
     setup.WorkFile = GetTempDir() + "task.csv";
+    setup.Formats = UserDateTimeFormats(); // the tool prints the next run times in them
     setup.CaptureListing = [](const std::string& workFile) { RunCommandToFile(TaskSchedulerQuery(), workFile); };
     quellix::HarvestReservations(setup, {TableTV, TableTVChNo, TableTVChData}, run_, LogFile1);
 }
