@@ -50,13 +50,9 @@ std::string_view WithoutWeekday(std::string_view text) {
     return text.substr(0, text.find('('));
 }
 
-std::ptrdiff_t Digits(std::string_view piece) {
-    return std::count_if(piece.begin(), piece.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // A year by its look: above 31, or written with more than two digits.
 bool LooksLikeYear(std::string_view piece, Part value) {
-    return value > 31 || Digits(piece) > 2;
+    return value > 31 || std::count_if(piece.begin(), piece.end(), [](char c) { return c >= '0' && c <= '9'; }) > 2;
 }
 
 struct Ymd {
@@ -83,11 +79,9 @@ Ymd ThreeNumbers(std::string_view text, char separator, const DateOrder& order, 
     const Part last = reader.Number(lastPiece, 0);
 
     Ymd date;
-    bool yearLast = false;
     if (LooksLikeYear(firstPiece, first)) {
         date = {first, second, last};
     } else if (LooksLikeYear(lastPiece, last) || order.year == DateOrder::Year::Last) {
-        yearLast = true;
         date = WithYear(last, first, second, order);
     } else if (order.year == DateOrder::Year::First) {
         date = WithYear(first, second, last, order);
@@ -95,7 +89,7 @@ Ymd ThreeNumbers(std::string_view text, char separator, const DateOrder& order, 
         return {first, second, last};
     }
     // A two-digit year of a "yy" pattern, in the system's default window 1930-2029.
-    if (order.twoDigitYear && date.year < 100 && Digits(yearLast ? lastPiece : firstPiece) <= 2) {
+    if (order.twoDigitYear && date.year < 100) {
         date.year = static_cast<Part>(date.year + (date.year < 30 ? 2000 : 1900));
     }
     return date;

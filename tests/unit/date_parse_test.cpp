@@ -155,6 +155,7 @@ TEST(ReadTaskDateTime, ReadsTheNextRunTimeInTheUsersFormats) {
     const DateTimeFormats enGb{"dd/MM/yyyy", "HH:mm:ss", "am", "pm"};
     const DateTimeFormats deDe{"dd.MM.yyyy", "HH:mm:ss", "", ""};
     const DateTimeFormats fiFi{"d.M.yyyy", "H.mm.ss", "ap.", "ip."};
+    const DateTimeFormats dotted12{"d/M/yyyy", "h.mm.ss tt", "am", "pm"};
     const DateTimeFormats iso{"yyyy-MM-dd", "HH:mm:ss", "AM", "PM"};
     const DateTimeFormats enIn{"dd-MM-yyyy", "HH:mm:ss", "AM", "PM"};
     const DateTimeFormats esMx{"dd/MM/yyyy", "hh:mm:ss tt", "a. m.", "p. m."};
@@ -195,6 +196,7 @@ TEST(ReadTaskDateTime, ReadsTheNextRunTimeInTheUsersFormats) {
         {enGb, "2009/03/01 21:00:00", march1 + Time(21, 0)}, // a four-digit year first: year, month, day
         {deDe, "01.03.2009 21:00:00", march1 + Time(21, 0)},
         {fiFi, "1.3.2009 21.00.00", march1 + Time(21, 0)},
+        {dotted12, "1/3/2009 9.00.00 pm", march1 + Time(21, 0)},
         {iso, "2023-03-31 18:00:00", Date(2023, 3, 31) + Time(18, 0)},
         {japaneseShortYear, "09/03/01 21:00:00", march1 + Time(21, 0)},
         {japaneseShortYear, "99/03/01 21:00:00", Date(1999, 3, 1) + Time(21, 0)},
