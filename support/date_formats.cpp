@@ -49,7 +49,7 @@ DateOrder ShortDateOrder(std::string_view pattern) {
     int month = -1;
     int day = -1;
     int fields = 0;
-    std::size_t yearLength = 0;
+    std::size_t yearLength = 4; // no year in the pattern: not a two-digit one
     for (const Run& run : Runs(pattern)) {
         if (run.character == 'y' && year < 0) {
             year = fields++;
@@ -70,7 +70,7 @@ DateOrder ShortDateOrder(std::string_view pattern) {
     } else if (year == 2) {
         order.year = DateOrder::Year::Last;
     }
-    order.twoDigitYear = year >= 0 && yearLength <= 2;
+    order.twoDigitYear = yearLength <= 2;
     return order;
 }
 
@@ -99,7 +99,7 @@ TimeWithoutDesignator TakeDesignator(std::string_view text, const DateTimeFormat
                       {"午後", DayHalf::Afternoon}};
     for (const auto& candidate : candidates) {
         const std::string designator = AsciiLower(Trim(candidate.designator));
-        if (designator.empty() || designator.size() >= lower.size()) {
+        if (designator.empty()) {
             continue;
         }
         if (lower.starts_with(designator)) {

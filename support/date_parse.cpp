@@ -4,6 +4,7 @@
 #include "support/text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <string>
 
@@ -52,7 +53,7 @@ std::string_view WithoutWeekday(std::string_view text) {
 
 // A year by its look: above 31, or written with more than two digits.
 bool LooksLikeYear(std::string_view piece, Part value) {
-    return value > 31 || std::count_if(piece.begin(), piece.end(), [](char c) { return c >= '0' && c <= '9'; }) > 2;
+    return value > 31 || std::count_if(piece.begin(), piece.end(), [](unsigned char c) { return std::isdigit(c); }) > 2;
 }
 
 struct Ymd {
@@ -88,9 +89,9 @@ Ymd ThreeNumbers(std::string_view text, char separator, const DateOrder& order, 
     } else {
         return {first, second, last};
     }
-    // A two-digit year of a "yy" pattern, in the system's default window 1930-2029.
+    // A two-digit year of a "yy" pattern: the next run time of a task lies ahead, in this century.
     if (order.twoDigitYear && date.year < 100) {
-        date.year = static_cast<Part>(date.year + (date.year < 30 ? 2000 : 1900));
+        date.year = static_cast<Part>(date.year + 2000);
     }
     return date;
 }

@@ -152,6 +152,7 @@ TEST(ReadTaskDateTime, ReadsTheNextRunTimeInTheUsersFormats) {
     const DateTimeFormats japanese12{"yyyy/MM/dd", "tt h:mm:ss", "午前", "午後"};
     const DateTimeFormats japaneseShortYear{"yy/MM/dd", "H:mm:ss", "午前", "午後"};
     const DateTimeFormats enUs{"M/d/yyyy", "h:mm:ss tt", "AM", "PM"};
+    const DateTimeFormats enUsShortYear{"M/d/yy", "h:mm:ss tt", "AM", "PM"};
     const DateTimeFormats enGb{"dd/MM/yyyy", "HH:mm:ss", "am", "pm"};
     const DateTimeFormats deDe{"dd.MM.yyyy", "HH:mm:ss", "", ""};
     const DateTimeFormats fiFi{"d.M.yyyy", "H.mm.ss", "ap.", "ip."};
@@ -199,7 +200,8 @@ TEST(ReadTaskDateTime, ReadsTheNextRunTimeInTheUsersFormats) {
         {dotted12, "1/3/2009 9.00.00 pm", march1 + Time(21, 0)},
         {iso, "2023-03-31 18:00:00", Date(2023, 3, 31) + Time(18, 0)},
         {japaneseShortYear, "09/03/01 21:00:00", march1 + Time(21, 0)},
-        {japaneseShortYear, "99/03/01 21:00:00", Date(1999, 3, 1) + Time(21, 0)},
+        {japaneseShortYear, "99/03/01 21:00:00", Date(2099, 3, 1) + Time(21, 0)}, // a next run lies ahead
+        {enUsShortYear, "3/1/09 9:00:00 PM", march1 + Time(21, 0)},
         // The time first, as XP prints it.
         {enIn, "04:00:00, 09-10-2011", Date(2011, 10, 9) + Time(4, 0)},
         {none, "04:00:00, 09-10-2011", Date(2011, 9, 10) + Time(4, 0)},
