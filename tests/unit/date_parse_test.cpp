@@ -70,6 +70,7 @@ TEST(TextToDate, FallsBackOnImpossibleDates) {
 TEST(TextToDate, RotatesOnlyADayAboveThirtyOneWithAYearUpToTwelve) {
     EXPECT_EQ(TextToDate("5-3-2009", 2024), Date(2009, 5, 3)); // month/day/year
     EXPECT_EQ(TextToDate("00030540", 2024), Date(40, 3, 5));   // year 3, day 40: rotated
+    EXPECT_EQ(TextToDate("00030405", 2024), Date(3, 4, 5));    // year 3, day 5: not rotated
     EXPECT_EQ(TextToDate("5/40", 2024), Date(1970, 1, 1));     // year 2024: not rotated, invalid
     EXPECT_EQ(TextToDate("3:32:5", 2024), Date(1970, 1, 1));   // month 32, day 5: not rotated
 }
