@@ -89,8 +89,12 @@ public:
         : setup_{setup}, tables_{tables}, log_{log} {}
 
     void TunerTask(const std::vector<std::string>& fields) {
-        if (!ReadTunerTask(fields, reservation_)) {
-            log_.WriteLog("次回実行日時がありません: " + Quoted(reservation_.Title), false);
+        if (!ReadTunerTask(fields, reservation_, setup_.Formats)) {
+            const std::string& nextRun = fields[kNextRunField];
+            log_.WriteLog(HasNextRunDate(nextRun)
+                              ? "次回実行日時を読み取れません: " + Quoted(reservation_.Title) + " , " + Quoted(nextRun)
+                              : "次回実行日時がありません: " + Quoted(reservation_.Title),
+                          false);
             return;
         }
         if (!reservation_.Channel.empty()) {

@@ -5,6 +5,7 @@
 
 #include "support/run_control.h"
 #include "channels/csv_table.h"
+#include "support/date_formats.h"
 #include "support/log_file.h"
 
 #include <functional>
@@ -24,6 +25,7 @@ struct HarvestSetup {
     std::string ReserveDir;      // with a trailing backslash
     std::string WorkFile;        // the temporary directory + "task.csv"; empty when that directory has no usable name
     std::string UnusableWorkDir; // then: its name as code page 932 can show it
+    DateTimeFormats Formats;     // the user's, in which the tool prints the next run times
     // Runs the Task Scheduler's listing into the work file, keeping the window responsive while
     // it waits; writes no file when the tool cannot be started (the harvest removed an earlier
     // one before), raises IoError when the file cannot be written.

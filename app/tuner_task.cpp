@@ -5,6 +5,7 @@
 #include "support/text.h"
 
 #include <cstdio>
+#include <optional>
 
 namespace quellix {
 
@@ -25,7 +26,7 @@ bool HasNextRunDate(std::string_view nextRun) {
     return false;
 }
 
-bool ReadTunerTask(const std::vector<std::string>& fields, TReservation& reservation) {
+bool ReadTunerTask(const std::vector<std::string>& fields, TReservation& reservation, const DateTimeFormats& formats) {
     ClearReservation(reservation);
     const std::string& command = fields[kCommandLineField];
     const std::string lower = AsciiLower(command);
@@ -37,11 +38,12 @@ bool ReadTunerTask(const std::vector<std::string>& fields, TReservation& reserva
     reservation.Title = Trim(Copy(command, titleAt + 4, quoteAt - titleAt - 4));
 
     const std::string_view nextRun = fields[kNextRunField];
-    if (!HasNextRunDate(nextRun)) {
+    const std::optional<DateTime> next = HasNextRunDate(nextRun) ? ReadTaskDateTime(nextRun, formats) : std::nullopt;
+    if (!next) {
         return false;
     }
     // The task starts the recorder one minute ahead of the programme.
-    reservation.StartTime = ParseTaskDateTime(nextRun) + kOneMinute;
+    reservation.StartTime = *next + kOneMinute;
 
     // "/time <minutes> /powerman": one separator after /time and one before /powerman.
     const long long powerAt = Position("/powerman", lower);

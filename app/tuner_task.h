@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/reservation.h"
+#include "support/date_formats.h"
 
 #include <string>
 #include <string_view>
@@ -16,10 +17,12 @@ namespace quellix {
 [[nodiscard]] bool HasNextRunDate(std::string_view nextRun);
 
 // Clears `reservation`, then fills Title, StartTime, EndTime and Channel from the fields of a
-// tuner task (IsTunerTask). The switches are found in any letter case, the values are cut from
-// the command line as written. Returns false, with only the title filled, when the task has no
-// next run (HasNextRunDate).
-bool ReadTunerTask(const std::vector<std::string>& fields, TReservation& reservation);
+// tuner task (IsTunerTask), the next run time read in the user's formats. The switches are found
+// in any letter case, the values are cut from the command line as written. Returns false, with
+// only the title filled, when the task has no next run (HasNextRunDate) or its next-run text
+// states no whole date and time of day (ReadTaskDateTime): a guessed start is never recorded.
+bool ReadTunerTask(const std::vector<std::string>& fields, TReservation& reservation,
+                   const DateTimeFormats& formats = {});
 
 // reserveDir + start as "yyyymmddhhnn" + the channel number with at least two digits (0 when the
 // channel is no number) + ".tvpi".

@@ -145,7 +145,7 @@ std::string DeckNameFromArgument(std::string_view argument) {
     return ExtractFileName(argument);
 }
 
-int StrToIntDef(std::string_view text, int fallback) {
+std::optional<int> TryStrToInt(std::string_view text) {
     std::size_t first = 0;
     while (first < text.size() && text[first] == ' ') {
         ++first;
@@ -154,15 +154,19 @@ int StrToIntDef(std::string_view text, int fallback) {
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
         if (!text.empty() && text.front() == '-') {
-            return fallback;
+            return std::nullopt;
         }
     }
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
-        return fallback;
+        return std::nullopt;
     }
     return value;
+}
+
+int StrToIntDef(std::string_view text, int fallback) {
+    return TryStrToInt(text).value_or(fallback);
 }
 
 std::string TwoDigits(long long value) {

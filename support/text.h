@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -54,8 +55,10 @@ namespace quellix {
 // path component.
 [[nodiscard]] std::string DeckNameFromArgument(std::string_view argument);
 
-// Decimal integer of the whole text (optional sign, leading blanks allowed); `fallback` when the
+// Decimal integer of the whole text (optional sign, leading blanks allowed); nullopt when the
 // text is not one or does not fit into 32 bits.
+[[nodiscard]] std::optional<int> TryStrToInt(std::string_view text);
+// The same with `fallback` in place of nullopt.
 [[nodiscard]] int StrToIntDef(std::string_view text, int fallback);
 
 // printf-style "%2.2d": at least two digits, zero-padded.

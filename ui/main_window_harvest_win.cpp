@@ -7,6 +7,7 @@
 #include "app/runtime_helpers.h"
 #include "support/cp932_win.h"
 #include "support/system_folders_win.h"
+#include "support/date_formats_win.h"
 #include "support/text.h"
 
 namespace quellix {
@@ -39,6 +40,7 @@ void TFormPdigi::HarvestReservations() {
     } else {
         setup.UnusableWorkDir = temp.shown;
     }
+    setup.Formats = UserDateTimeFormats(); // the tool prints the next run times in them
     setup.CaptureListing = [](const std::string& workFile) { RunCommandToFile(TaskSchedulerQuery(), workFile); };
     quellix::HarvestReservations(setup, {TableTV, TableTVChNo, TableTVChData}, run_, LogFile1);
 }

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <utility>
+
 namespace quellix::e2e {
 namespace {
 
@@ -99,6 +102,116 @@ TEST_F(StandInHarvestTest, ReadsTheListingsOfOlderWindowsAndOtherLanguages) {
                       {"20090301210108.tvpi", TvpiFile("ソフト放送", "2009", "03", "01", "21:01", "21:45", "Last")}}));
         EXPECT_EQ(HarvestLog(),
                   (std::vector<std::string>{"Quellix開始", "次回実行日時がありません: \"Off\"", "Quellix終了"}));
+        ::DeleteFileW((root / L"pex.log").c_str());
+    }
+}
+
+// The user's regional formats in the test prefix (what the system's locale functions report for
+// the user), set for the scope and put back at its end: the other tests share the prefix.
+class UserFormats {
+public:
+    UserFormats(const std::wstring& shortDate, const std::wstring& timeFormat) {
+        Set(L"sShortDate", shortDate);
+        Set(L"sTimeFormat", timeFormat);
+        Set(L"s1159", L"AM");
+        Set(L"s2359", L"PM");
+    }
+    UserFormats(const UserFormats&) = delete;
+    UserFormats& operator=(const UserFormats&) = delete;
+    ~UserFormats() {
+        for (const auto& [name, value] : previous_) {
+            if (value) {
+                SetRegistryString(kKey, name, *value);
+            } else {
+                DeleteRegistryValue(kKey, name);
+            }
+        }
+    }
+
+private:
+    static constexpr const wchar_t* kKey = L"Control Panel\\International";
+
+    void Set(const std::wstring& name, const std::wstring& value) {
+        wchar_t buffer[256]{};
+        DWORD size = sizeof buffer;
+        const bool had = ::RegGetValueW(HKEY_CURRENT_USER, kKey, name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) ==
+                         ERROR_SUCCESS;
+        previous_.emplace_back(name, had ? std::optional<std::wstring>{buffer} : std::nullopt);
+        SetRegistryString(kKey, name, value);
+    }
+
+    std::vector<std::pair<std::wstring, std::optional<std::wstring>>> previous_;
+};
+
+// One task of an English (United States) listing in the 28 columns of Vista and later.
+std::string EnglishListingRow(std::string_view taskName, std::string_view nextRun, std::string_view command) {
+    return testing::QuotedFields({"QUELLIX-PC",
+                                  taskName,
+                                  nextRun,
+                                  "Ready",
+                                  "Interactive only",
+                                  "11/30/1999 12:00:00 AM",
+                                  "1",
+                                  "tuner",
+                                  command,
+                                  "C:\\Program Files\\BUFFALO\\PCastDigi",
+                                  "N/A",
+                                  "Enabled",
+                                  "Disabled",
+                                  "Stop On Battery Mode, No Start On Batteries",
+                                  "tuner",
+                                  "Disabled",
+                                  "72:00:00",
+                                  "Scheduling data is not available in this format.",
+                                  "One Time Only",
+                                  "N/A",
+                                  "N/A",
+                                  "N/A",
+                                  "N/A",
+                                  "N/A",
+                                  "Disabled",
+                                  "Disabled",
+                                  "Disabled",
+                                  "Disabled"});
+}
+
+// The tool prints the next run times in the user's formats, which Quellix reads from the system:
+// a 12-hour clock (English, United States), and the day before the month (English, United
+// Kingdom), give the same reservations; a text that states no time of day gives none.
+TEST_F(StandInHarvestTest, ReadsTheNextRunTimesInTheUsersFormats) {
+    const struct {
+        const wchar_t* shortDate;
+        const wchar_t* timeFormat;
+        const char* nextRuns[4];
+    } cases[] = {
+        {L"M/d/yyyy",
+         L"h:mm:ss tt",
+         {"3/1/2009 9:00:00 PM", "3/2/2009 12:30:00 PM", "3/14/2009 6:59:00 PM", "3/15/2009 9:00:00 p.m."}},
+        {L"dd/MM/yyyy",
+         L"HH:mm:ss",
+         {"01/03/2009 21:00:00", "02/03/2009 12:30:00", "14/03/2009 18:59:00", "15/03/2009 21:00:00 p.m."}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(SjisFromWide(c.shortDate));
+        const UserFormats formats{c.shortDate, c.timeFormat};
+        const std::string listing = ListingHeader(Layout::Vista, Language::English) + "\r\n" +
+                                    EnglishListingRow("\\a", c.nextRuns[0], TunerCommand("Night", "21", 30)) + "\r\n" +
+                                    EnglishListingRow("\\b", c.nextRuns[1], TunerCommand("Noon", "8", 45)) + "\r\n" +
+                                    EnglishListingRow("\\c", c.nextRuns[2], TunerCommand("Evening", "12", 60)) +
+                                    "\r\n" + EnglishListingRow("\\d", c.nextRuns[3], TunerCommand("Odd", "21", 30)) +
+                                    "\r\n";
+        const RunResult result = Import(reserve + L"\\", listing);
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(
+            Files(reserve),
+            (std::map<std::string, std::string>{
+                {"20090301210121.tvpi", TvpiFile("TV Alpha", "2009", "03", "01", "21:01", "21:30", "Night")},
+                {"20090302123108.tvpi", TvpiFile("ソフト放送", "2009", "03", "02", "12:31", "13:15", "Noon")},
+                {"20090314190012.tvpi", TvpiFile("表示テレビ", "2009", "03", "14", "19:00", "19:59", "Evening")}}));
+        EXPECT_EQ(HarvestLog(),
+                  (std::vector<std::string>{
+                      "Quellix開始", "次回実行日時を読み取れません: \"Odd\" , \"" + std::string{c.nextRuns[3]} + "\"",
+                      "Quellix終了"}));
         ::DeleteFileW((root / L"pex.log").c_str());
     }
 }

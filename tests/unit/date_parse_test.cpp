@@ -2,6 +2,8 @@
 #include "support/date_parse.h"
 #include "support/os.h"
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 namespace quellix {
@@ -68,6 +70,7 @@ TEST(TextToDate, FallsBackOnImpossibleDates) {
 TEST(TextToDate, RotatesOnlyADayAboveThirtyOneWithAYearUpToTwelve) {
     EXPECT_EQ(TextToDate("5-3-2009", 2024), Date(2009, 5, 3)); // month/day/year
     EXPECT_EQ(TextToDate("00030540", 2024), Date(40, 3, 5));   // year 3, day 40: rotated
+    EXPECT_EQ(TextToDate("00030405", 2024), Date(3, 4, 5));    // year 3, day 5: not rotated
     EXPECT_EQ(TextToDate("5/40", 2024), Date(1970, 1, 1));     // year 2024: not rotated, invalid
     EXPECT_EQ(TextToDate("3:32:5", 2024), Date(1970, 1, 1));   // month 32, day 5: not rotated
 }
@@ -95,7 +98,7 @@ TEST(TextToTime, ReadsEveryAcceptedForm) {
         {"24:00", 1.0},
         {"35:59:59", 1.0 + Time(11, 59, 59)},
         {"2530", 1.0 + Time(1, 30)},
-        {"21:00:00 PM", Time(21, 0)}, // unreadable seconds read as 0
+        {"21:00:00 PM", Time(21, 0)}, // an hour above 12 stays as it is
         {"21:xx", Time(21, 0)},
     };
     for (const auto& c : cases) {
@@ -133,13 +136,103 @@ TEST(ParseTaskDateTime, KeepsOtherCommaTextsAsTheyWere) {
     // Not the time-first form: read date-first as always (a time without a blank behind the
     // comma, a date before the comma, a date with more behind it).
     const std::string_view texts[] = {"21:00:00,2009/03/01", "2009/03/01 21:00, x", "21:00:00, 2009/03/01 x",
-                                      "9:00:00 PM, 3/1/2009", "21:00:00, "};
+                                      "21:00:00, "};
     for (const auto text : texts) {
         const std::size_t blank = text.find(' ');
         const DateTime dateFirst = blank == std::string_view::npos
                                        ? TextToDate(text)
                                        : TextToDate(text.substr(0, blank)) + TextToTime(text.substr(blank + 1));
         EXPECT_DOUBLE_EQ(ParseTaskDateTime(text), dateFirst) << text;
+    }
+}
+
+// The next run time as the tool prints it in the user's formats; nullopt where the text states no
+// whole date and time of day, which the lenient parser would fill in with a guess.
+TEST(ReadTaskDateTime, ReadsTheNextRunTimeInTheUsersFormats) {
+    const DateTimeFormats none;
+    const DateTimeFormats japanese{"yyyy/M/d", "H:mm:ss", "午前", "午後"};
+    const DateTimeFormats japanese12{"yyyy/MM/dd", "tt h:mm:ss", "午前", "午後"};
+    const DateTimeFormats japaneseShortYear{"yy/MM/dd", "H:mm:ss", "午前", "午後"};
+    const DateTimeFormats enUs{"M/d/yyyy", "h:mm:ss tt", "AM", "PM"};
+    const DateTimeFormats enUsShortYear{"M/d/yy", "h:mm:ss tt", "AM", "PM"};
+    const DateTimeFormats enGb{"dd/MM/yyyy", "HH:mm:ss", "am", "pm"};
+    const DateTimeFormats deDe{"dd.MM.yyyy", "HH:mm:ss", "", ""};
+    const DateTimeFormats fiFi{"d.M.yyyy", "H.mm.ss", "ap.", "ip."};
+    const DateTimeFormats dotted12{"d/M/yyyy", "h.mm.ss tt", "am", "pm"};
+    const DateTimeFormats iso{"yyyy-MM-dd", "HH:mm:ss", "AM", "PM"};
+    const DateTimeFormats enIn{"dd-MM-yyyy", "HH:mm:ss", "AM", "PM"};
+    const DateTimeFormats esMx{"dd/MM/yyyy", "hh:mm:ss tt", "a. m.", "p. m."};
+    const DateTime march1 = Date(2009, 3, 1);
+    const struct {
+        const DateTimeFormats& formats;
+        const char* text;
+        std::optional<DateTime> expected;
+    } cases[] = {
+        // The listings of the existing tests: the same moments in the Japanese and the C locale.
+        {japanese, "2009/03/01 21:00:00", march1 + Time(21, 0)},
+        {enUs, "2009/03/01 21:00:00", march1 + Time(21, 0)},
+        {japanese, "2009/03/02 9:05:00", Date(2009, 3, 2) + Time(9, 5)},
+        {japanese, "21:00:00, 2009/03/01", march1 + Time(21, 0)},
+        {enUs, "21:00:00, 2009/03/01", march1 + Time(21, 0)},
+        {japanese, "03/01/2009 21:00", march1 + Time(21, 0)},
+        {none, "2009/03/01 2130", march1 + Time(21, 30)},
+        {japanese, "2019/5/16 9:50:05", Date(2019, 5, 16) + Time(9, 50, 5)},
+        // Twelve-hour clocks: the designator before or after, any case, with or without a blank.
+        {japanese12, "2009/03/01 午後 9:00:00", march1 + Time(21, 0)},
+        {japanese12, "2009/03/01 午後9:00:00", march1 + Time(21, 0)},
+        {japanese12, "2009/03/01 午前 12:30:00", march1 + Time(0, 30)},
+        {japanese12, "2009/03/01 午後 12:05:00", march1 + Time(12, 5)},
+        {enUs, "3/1/2009 9:00:00 PM", march1 + Time(21, 0)},
+        {enUs, "3/1/2009 12:30:00 AM", march1 + Time(0, 30)},
+        {enUs, "3/14/2024 6:59:36 PM", Date(2024, 3, 14) + Time(18, 59, 36)},
+        {enUs, "11/30/1999 12:00:00 AM", Date(1999, 11, 30)},
+        {enUs, "3/1/2009 12:00:00 PM", march1 + Time(12, 0)},
+        {enUs, "3/1/2009 9:00:00pm", march1 + Time(21, 0)},
+        {enUs, "3/1/2009 Pm 9:00:00", march1 + Time(21, 0)},
+        {enUs, "3/1/2009 11:59:59 AM", march1 + Time(11, 59, 59)},
+        {none, "3/1/2009 9:00:00 PM", march1 + Time(21, 0)}, // the usual designators without the formats
+        {enGb, "01/03/2009 9:00:00 pm", march1 + Time(21, 0)},
+        {esMx, "01/03/2009 09:00:00 p. m.", march1 + Time(21, 0)},
+        {esMx, "01/03/2009 12:15:00 a. m.", march1 + Time(0, 15)},
+        // Day first, and other separators.
+        {enGb, "01/03/2009 21:00:00", march1 + Time(21, 0)},
+        {enGb, "2009/03/01 21:00:00", march1 + Time(21, 0)}, // a four-digit year first: year, month, day
+        {deDe, "01.03.2009 21:00:00", march1 + Time(21, 0)},
+        {fiFi, "1.3.2009 21.00.00", march1 + Time(21, 0)},
+        {dotted12, "1/3/2009 9.00.00 pm", march1 + Time(21, 0)},
+        {iso, "2023-03-31 18:00:00", Date(2023, 3, 31) + Time(18, 0)},
+        {japaneseShortYear, "09/03/01 21:00:00", march1 + Time(21, 0)},
+        {japaneseShortYear, "99/03/01 21:00:00", Date(2099, 3, 1) + Time(21, 0)}, // a next run lies ahead
+        {enUsShortYear, "3/1/09 9:00:00 PM", march1 + Time(21, 0)},
+        // The time first, as XP prints it.
+        {enIn, "04:00:00, 09-10-2011", Date(2011, 10, 9) + Time(4, 0)},
+        {none, "04:00:00, 09-10-2011", Date(2011, 9, 10) + Time(4, 0)},
+        {enUs, "9:00:00 PM, 3/1/2009", march1 + Time(21, 0)},
+        {japanese12, "午後 9:00:00, 2009/03/01", march1 + Time(21, 0)},
+        // Broadcast hours past midnight, on a 24-hour clock only.
+        {japanese, "2009/03/01 25:30:00", Date(2009, 3, 2) + Time(1, 30)},
+        {enUs, "3/1/2009 25:30:00 PM", std::nullopt},
+        // No whole date and time of day: nothing is guessed.
+        {japanese, "2009/02/30 21:00:00", std::nullopt}, // no such day
+        {japanese, "2009/00/05 21:00:00", std::nullopt}, // month 0
+        {japanese, "3/1 21:00:00", std::nullopt},        // no year
+        {japanese, "2009-03 21:00:00", std::nullopt},    // no day
+        {japanese, "12345 21:00:00", std::nullopt},      // a compact date of another length
+        {japanese, "2009/03/01", std::nullopt},          // no time
+        {japanese, "2009/03/01 21:xx", std::nullopt},
+        {japanese, "2009/03/01 21", std::nullopt},
+        {japanese, "2009/03/01 36:00:00", std::nullopt},
+        {enUs, "3/1/2009 9:00:00 p.m.", std::nullopt}, // a designator the locale does not have
+        {japanese, "Next 1", std::nullopt},
+        {japanese, "N/A", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const std::optional<DateTime> read = ReadTaskDateTime(c.text, c.formats);
+        ASSERT_EQ(read.has_value(), c.expected.has_value()) << c.text;
+        if (read) {
+            EXPECT_NEAR(*read, *c.expected, 1e-9) << c.text;
+            EXPECT_NEAR(ParseTaskDateTime(c.text, c.formats), *c.expected, 1e-9) << c.text;
+        }
     }
 }
 

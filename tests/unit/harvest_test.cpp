@@ -127,6 +127,7 @@ TEST_F(HarvestTest, WritesOneFilePerKnownChannelAndLogsTheUnknownOnes) {
         ListingRow("\\PCastTV_3", "2009/03/01 23:59:00", TunerCommand("Late", "123", 60)),
         ListingRow("\\PCastTV_4", "2009/03/03 20:00:00", TunerCommand("Unknown", "33", 30)),
         ListingRow("\\PCastTV_5", "N/A", TunerCommand("Done", "21", 30)),
+        ListingRow("\\PCastTV_5b", "2009/02/30 21:00:00", TunerCommand("No Such Day", "21", 30)),
         ListingRow("\\PCastTV_6", "2009/03/03 21:00:00", TunerCommand("Lower", "21", 30, "pcastdigi.exe")),
         "",
         ListingHeader(),
@@ -140,11 +141,13 @@ TEST_F(HarvestTest, WritesOneFilePerKnownChannelAndLogsTheUnknownOnes) {
         FormatReservationFile(Expected("ソフト放送", At(2009, 3, 2, 9, 5), 55, "表示ソフト"));
     expected["20090302000012.tvpi"] = FormatReservationFile(Expected("Three", At(2009, 3, 1, 23, 59), 60, "Late"));
     EXPECT_EQ(ReserveFiles(), expected);
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "チャンネルエラー: \"GigaPocket\" , \"33\"",
-                                                    "次回実行日時がありません: \"Done\"",
-                                                    "チャンネルエラー: \"GigaPocket\" , \"05\"", "Quellix終了"}));
+    EXPECT_EQ(LogLines(),
+              (std::vector<std::string>{"Quellix開始", "チャンネルエラー: \"GigaPocket\" , \"33\"",
+                                        "次回実行日時がありません: \"Done\"",
+                                        "次回実行日時を読み取れません: \"No Such Day\" , \"2009/02/30 21:00:00\"",
+                                        "チャンネルエラー: \"GigaPocket\" , \"05\"", "Quellix終了"}));
     EXPECT_EQ(captures, 1);
-    EXPECT_EQ(pumps, 12); // every line, the blank ones too
+    EXPECT_EQ(pumps, 13); // every line, the blank ones too
     // The tables were written back, each keeping its previous file.
     for (const char* name : {"tvconvert", "pexTVCHNo", "tvchdata"}) {
         EXPECT_TRUE(std::filesystem::exists(folder.NativeFile(std::string{name} + ".csv"))) << name;
