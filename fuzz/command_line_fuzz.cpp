@@ -12,7 +12,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The whole input as a command line: quotes never reach an argument, and the reserve
-    // directory never ends in two backslashes.
+    // directory never ends in two backslashes, unless it is nothing but backslashes (kept as it
+    // is, so that it names no directory).
     const std::vector<std::string> split =
         quellix::SplitCommandLine(std::string_view{reinterpret_cast<const char*>(data), size});
     for (const std::string& argument : split) {
@@ -20,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
     }
-    if (!split.empty() && quellix::EndsWithPathDelimiter(split.front()) &&
+    if (!split.empty() && split.front().find_first_not_of('\\') != std::string::npos &&
+        quellix::EndsWithPathDelimiter(split.front()) &&
         quellix::EndsWithPathDelimiter(std::string_view{split.front()}.substr(0, split.front().size() - 1))) {
         std::abort();
     }
