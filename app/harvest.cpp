@@ -114,9 +114,7 @@ public:
             // A reservation the host does not get is a recording lost: never without a word.
             const std::string fileName = ReservationFileName(setup_.ReserveDir, reservation_);
             if (!WriteReservationFile(reservation_, fileName)) {
-                const std::uint32_t code = os::LastError();
-                log_.WriteLog("予約ファイル[" + fileName + "]を作成できません: " + os::ErrorMessage(code) + " (" +
-                                  std::to_string(code) + ")",
+                log_.WriteLog("予約ファイル[" + fileName + "]を作成できません: " + SystemErrorText(os::LastError()),
                               true);
             }
         }

@@ -22,10 +22,6 @@ std::string ChangeFileExt(std::string_view path, std::string_view extension) {
     return std::string{path.substr(0, stem)} + std::string{extension};
 }
 
-[[noreturn]] void ThrowIoError(const std::string& what, std::uint32_t code) {
-    throw IoError{what + ": " + os::ErrorMessage(code) + " (" + std::to_string(code) + ")", code};
-}
-
 void ReadFile(const std::string& path, TableFileSystem& fs, const std::function<void(std::string_view)>& consume,
               const std::function<void(std::size_t)>& expect = {}) {
     os::File file = fs.OpenFile(path, os::OpenMode::ReadExisting, os::Share::Read);
@@ -183,8 +179,8 @@ bool BackupHoldsRows(const std::string& path, TableFileSystem& fs, std::span<con
         return !ParseTableText(ReadWholeFile(backup, fs), fields).Empty();
     } catch (const IoError& error) {
         if (notice) {
-            notice("テーブルファイル[" + path + "]が空ですが[" + backup + "]を読み込めないため空のまま開きます: " +
-                   os::ErrorMessage(error.Code()) + " (" + std::to_string(error.Code()) + ")");
+            notice("テーブルファイル[" + path + "]が空ですが[" + backup +
+                   "]を読み込めないため空のまま開きます: " + SystemErrorText(error.Code()));
         }
         return false;
     }

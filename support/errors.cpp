@@ -8,9 +8,16 @@ std::string UnusableDirectoryText(const std::string& shown) {
     return "ディレクトリ[" + shown + "]はShift_JISで表せないので使えません.";
 }
 
+std::string SystemErrorText(std::uint32_t code) {
+    return os::ErrorMessage(code) + " (" + std::to_string(code) + ")";
+}
+
+void ThrowIoError(const std::string& what, std::uint32_t code) {
+    throw IoError{what + ": " + SystemErrorText(code), code};
+}
+
 void ThrowLastIoError(const std::string& what) {
-    const std::uint32_t code = os::LastError();
-    throw IoError{what + ": " + os::ErrorMessage(code) + " (" + std::to_string(code) + ")", code};
+    ThrowIoError(what, os::LastError());
 }
 
 } // namespace quellix

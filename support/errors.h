@@ -26,6 +26,12 @@ private:
 // `shown` is the name as code page 932 can show it ("?" for each character it cannot hold).
 [[nodiscard]] std::string UnusableDirectoryText(const std::string& shown);
 
+// The system's message for an error code with the code behind it: "<message> (<code>)".
+[[nodiscard]] std::string SystemErrorText(std::uint32_t code);
+
+// Raises an IoError for `code`, with `what` (a path, say) in front.
+[[noreturn]] void ThrowIoError(const std::string& what, std::uint32_t code);
+
 // Raises an IoError for the boundary's last error, with `what` (a path, say) in front.
 [[noreturn]] void ThrowLastIoError(const std::string& what);
 
