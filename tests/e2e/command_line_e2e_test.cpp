@@ -1,6 +1,7 @@
 // The command line exactly as a host registers it, passed to CreateProcessW as written: a quoted
 // reserve directory ends in a backslash before its closing quote.
 #include "tests/e2e/e2e_support.h"
+#include "tests/shared/start_process_win.h"
 
 #include "support/cp932_win.h"
 
@@ -76,12 +77,8 @@ TEST_F(HostCommandLineTest, QuotedDirectoriesEndingInABackslashGiveTheirDirector
         for (const std::wstring& name : ListDir(root.Path())) {
             ::DeleteFileW((root / name).c_str()); // the tables and the log of the case before
         }
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
-        std::wstring writable = commandLine;
-        ASSERT_TRUE(::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                     &process));
+        ASSERT_TRUE(test_process::StartProcess(commandLine, 0, nullptr, nullptr, &process));
         std::string row{"\""};
         row.append(c.deck).append("\",\"TV Alpha\",\"21\",");
         if (!c.importRun) {
@@ -126,11 +123,8 @@ TEST_F(HostCommandLineTest, OnlyALoneBackslashFallsBackToTheGigaPocketDirectory)
         ::DeleteFileW((root / L"pex.log").c_str());
         WriteFileBytes(root / L"reserve\\GigaPocket\\old.tvpi", "x");
         std::wstring commandLine = L"\"" + QuellixExe() + L"\" " + c.argument;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
-        ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                     &startup, &process));
+        ASSERT_TRUE(test_process::StartProcess(commandLine, 0, nullptr, nullptr, &process));
         const RunResult result = WaitAndClose(process, 60000);
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(FileExists(root / L"reserve\\GigaPocket\\old.tvpi"), c.missing != nullptr);

@@ -1,5 +1,7 @@
 #include "tests/e2e/e2e_support.h"
 
+#include "tests/shared/start_process_win.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -166,13 +168,10 @@ PROCESS_INFORMATION StartQuellix(const std::vector<std::wstring>& arguments, con
         }
         environment.push_back(L'\0');
     }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    const BOOL started = ::CreateProcessW(
-        nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-        environment.empty() ? nullptr : environment.data(),
-        options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &startup, &process);
+    const BOOL started = test_process::StartProcess(
+        commandLine, CREATE_UNICODE_ENVIRONMENT, environment.empty() ? nullptr : environment.data(),
+        options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &process);
     EXPECT_TRUE(started) << "cannot start quellix.exe: error " << ::GetLastError();
     return process;
 }

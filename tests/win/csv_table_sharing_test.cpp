@@ -10,6 +10,7 @@
 #include "support/ini_file.h"
 #include "support/log_file.h"
 #include "support/os.h"
+#include "tests/shared/start_process_win.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -33,11 +34,8 @@ std::wstring BinFile(const wchar_t* name) {
 // Runs the helper program with `arguments` and returns its exit code.
 DWORD RunHolder(const std::string& arguments, HANDLE* keepRunning = nullptr) {
     std::wstring commandLine = L"\"" + BinFile(L"table_file_holder.exe") + L"\" " + WideFromSjis(arguments);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                          &startup, &process)) {
+    if (!test_process::StartProcess(commandLine, CREATE_NO_WINDOW, nullptr, nullptr, &process)) {
         ADD_FAILURE() << "cannot start table_file_holder.exe: " << ::GetLastError();
         return 0xFFFFFFFF;
     }
