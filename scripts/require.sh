@@ -12,6 +12,7 @@ apt-get apt
 basename coreutils
 bash bash
 cat coreutils
+chmod coreutils
 cmake cmake
 convert imagemagick
 cp coreutils
@@ -23,6 +24,7 @@ dpkg-query dpkg
 env coreutils
 flock util-linux
 grep grep
+head coreutils
 i686-w64-mingw32-g++-posix g++-mingw-w64-i686-posix
 iconv libc-bin
 import imagemagick
@@ -32,10 +34,13 @@ ls coreutils
 mkdir coreutils
 mktemp coreutils
 nproc coreutils
+paste coreutils
 python3 python3
 rm coreutils
 sed sed
+sleep coreutils
 tail coreutils
+timeout coreutils
 touch coreutils
 tr coreutils
 wine wine
