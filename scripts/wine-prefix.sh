@@ -21,10 +21,10 @@ trap 'fail "$BASH_COMMAND ended with $? (scripts/wine-prefix.sh, line $LINENO); 
 # booted without Wine's 32-bit part, so without SysWOW64) is booted again.
 if [ "$QUELLIX_WINE_BITS" = 64 ]; then
     # Booted through the 64-bit loader: SysWOW64 stays empty, since no 32-bit program can run here.
-    ready="quellix-prefix 2 win64 $graphics"
+    ready="quellix-prefix 3 win64 $graphics"
     syswow64_needed=false
 else
-    ready="quellix-prefix 2 wow64 $graphics"
+    ready="quellix-prefix 3 wow64 $graphics"
     syswow64_needed=true
 fi
 mkdir -p "$(dirname "$prefix")"
@@ -48,7 +48,10 @@ if [ "$(cat "$prefix/.quellix-ready" 2>/dev/null)" != "$ready" ] || { $syswow64_
         "$QUELLIX_WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     else
         # The window tests run on a bare X server without a window manager: Wine draws the
-        # title bars itself. The program asks for "ＭＳ Ｐゴシック"; the test bed has IPA Gothic.
+        # title bars itself, their buttons in Marlett, one of Wine's own fonts (Debian package
+        # fonts-wine), which Wine started through either loader finds in the prefix's font folder.
+        # The program asks for "ＭＳ Ｐゴシック"; the test bed has IPA Gothic.
+        cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/"
         "$QUELLIX_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
         for pair in 'ＭＳ Ｐゴシック=IPAPGothic' 'MS PGothic=IPAPGothic' 'MS UI Gothic=IPAPGothic' \
                     'ＭＳ ゴシック=IPAGothic' 'MS Gothic=IPAGothic'; do
