@@ -48,13 +48,7 @@ rm -rf "$demo"
 mkdir -p "$demo"
 cp -r samples/host "$demo/host"
 export QUELLIX_WINE_ROOT=$PWD/build/wine-demo
-stop_wine() {
-    local p
-    for p in "$QUELLIX_WINE_ROOT"/prefix-*; do
-        if [ -d "$p" ]; then WINEPREFIX=$(cd "$p" && pwd) wineserver -k 2>/dev/null || true; fi
-    done
-}
-trap stop_wine EXIT
+trap 'stop_wine "$QUELLIX_WINE_ROOT"' EXIT
 scripts/wine-check.sh
 run() { scripts/wine-run.sh "$@"; }
 hostWin=$(run winepath -w "$demo/host" 2>/dev/null | tr -d '\r')

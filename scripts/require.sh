@@ -62,3 +62,12 @@ require() {
         exit 1
     done
 }
+
+# stop_wine ROOT: ends every program of the Wine prefixes under ROOT (their Wine servers), so that
+# nothing a run started outlives it.
+stop_wine() {
+    local p
+    for p in "$1"/prefix-*; do
+        if [ -d "$p" ]; then WINEPREFIX=$(cd "$p" && pwd) wineserver -k 2>/dev/null || true; fi
+    done
+}

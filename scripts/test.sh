@@ -28,14 +28,8 @@ python3 scripts/check-deps.py
 
 jobs=$(nproc)
 rm -rf build/native build/native-asan build/fuzz build/windows build/windows64 build/wine
-stop_wine() {
-    local p
-    for p in build/wine/prefix-*; do
-        if [ -d "$p" ]; then WINEPREFIX=$(cd "$p" && pwd) wineserver -k 2>/dev/null || true; fi
-    done
-}
 finish() {
-    stop_wine
+    stop_wine build/wine
     [ -z "$notice" ] || printf '\n%s\n' "$notice"
 }
 trap finish EXIT
