@@ -102,27 +102,27 @@ TEST(ProgramVersion, ResourceManifestAndAboutBoxShowTheProjectVersion) {
     EXPECT_EQ(NumbersOf(versionResource, true), productVersion);
     std::smatch identity;
     const std::string manifest = Resource(module.get(), MAKEINTRESOURCEW(24)); // RT_MANIFEST
-    ASSERT_TRUE(std::regex_search(manifest, identity, std::regex{R"(<assemblyIdentity[^>]*\sversion="([^"]*)")"}))
+    ASSERT_TRUE(std::regex_search(manifest, identity, std::regex{R"re(<assemblyIdentity[^>]*\sversion="([^"]*)")re"}))
         << manifest;
-        EXPECT_EQ(identity[1], version);
+    EXPECT_EQ(identity[1], version);
 
-        // The About box of the settings window reads the running program's own resource.
-        TempDir root;
-        SetRootPath(root.Path());
-        PROCESS_INFORMATION process = StartQuellix({root / L"GigaPocket", L"/c"});
-        const HWND window = WaitForMainWindow(process.dwProcessId);
-        ASSERT_NE(window, nullptr);
-        ::PostMessageW(::GetDlgItem(window, kIdButtonAbout), BM_CLICK, 0, 0);
-        const HWND about = WaitForAboutBox(process.dwProcessId);
-        wchar_t text[256]{};
-        DWORD_PTR ignored = 0;
-        if (about != nullptr) {
-            ::SendMessageTimeoutW(::GetDlgItem(about, kIdLabelVersion), WM_GETTEXT, std::size(text),
-                                  reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 10000, &ignored);
-        }
-        ::PostMessageW(window, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(WaitAndClose(process).finished);
-        EXPECT_EQ(SjisFromWide(text), std::string{"バージョン "} + version);
+    // The About box of the settings window reads the running program's own resource.
+    TempDir root;
+    SetRootPath(root.Path());
+    PROCESS_INFORMATION process = StartQuellix({root / L"GigaPocket", L"/c"});
+    const HWND window = WaitForMainWindow(process.dwProcessId);
+    ASSERT_NE(window, nullptr);
+    ::PostMessageW(::GetDlgItem(window, kIdButtonAbout), BM_CLICK, 0, 0);
+    const HWND about = WaitForAboutBox(process.dwProcessId);
+    wchar_t text[256]{};
+    DWORD_PTR ignored = 0;
+    if (about != nullptr) {
+        ::SendMessageTimeoutW(::GetDlgItem(about, kIdLabelVersion), WM_GETTEXT, std::size(text),
+                              reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 10000, &ignored);
+    }
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitAndClose(process).finished);
+    EXPECT_EQ(SjisFromWide(text), std::string{"バージョン "} + version);
 }
 
 } // namespace
