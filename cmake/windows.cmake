@@ -22,7 +22,7 @@ target_link_libraries(quellix PRIVATE quellix_shell)
 target_link_options(quellix PRIVATE -municode)
 file(GLOB QUELLIX_ASSETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/*)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/app/quellix.rc PROPERTIES
-    OBJECT_DEPENDS "${QUELLIX_ASSETS};${QUELLIX_GENERATED_DIR}/app/quellix.manifest;${QUELLIX_GENERATED_DIR}/app/configured.h;${CMAKE_SOURCE_DIR}/app/product_info.h")
+    OBJECT_DEPENDS "${QUELLIX_ASSETS};${QUELLIX_GENERATED_DIR}/app/quellix.manifest;${QUELLIX_GENERATED_DIR}/app/configured.h")
 target_include_directories(quellix PRIVATE ${CMAKE_SOURCE_DIR})
 
 # GoogleTest built by the cross compiler from Debian's sources.

@@ -22,9 +22,10 @@ echo "release-check: quellix.exe is the same built in $first and in build/releas
 
 version=$(cat build/release-check/quellix-version.txt)
 zip=quellix-$version-win32.zip
+epoch=${SOURCE_DATE_EPOCH:-0}
 rm -rf build/release-check-dist
-python3 scripts/release.py zip "$first/bin/quellix.exe" "$version" "${SOURCE_DATE_EPOCH:-0}" build/release-check-dist/a
-python3 scripts/release.py zip build/release-check/bin/quellix.exe "$version" "${SOURCE_DATE_EPOCH:-0}" build/release-check-dist/b
+python3 scripts/release.py zip "$first/bin/quellix.exe" "$version" "$epoch" build/release-check-dist/a
+python3 scripts/release.py zip build/release-check/bin/quellix.exe "$version" "$epoch" build/release-check-dist/b
 if ! cmp "build/release-check-dist/a/$zip" "build/release-check-dist/b/$zip"; then
     echo "release-check: the zip made twice differs" >&2
     exit 1
