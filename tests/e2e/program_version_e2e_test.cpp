@@ -69,8 +69,13 @@ std::string NumbersOf(const std::string& versionResource, bool product) {
                    std::to_string(LOWORD(least))});
 }
 
-HWND WaitForAboutBox(DWORD processId) {
+// Clicks About until the box shows: a click that comes while the window is still starting up (its
+// first activation) can be lost, and a second click shows the same box.
+HWND OpenAboutBox(HWND mainWindow, DWORD processId) {
     for (int i = 0; i < 2000; ++i) {
+        if (i % 50 == 0) {
+            ::PostMessageW(::GetDlgItem(mainWindow, kIdButtonAbout), BM_CLICK, 0, 0);
+        }
         HWND found = nullptr;
         while ((found = ::FindWindowExW(nullptr, found, L"TAboutForm", nullptr)) != nullptr) {
             DWORD owner = 0;
@@ -112,8 +117,7 @@ TEST(ProgramVersion, ResourceManifestAndAboutBoxShowTheProjectVersion) {
     PROCESS_INFORMATION process = StartQuellix({root / L"GigaPocket", L"/c"});
     const HWND window = WaitForMainWindow(process.dwProcessId);
     ASSERT_NE(window, nullptr);
-    ::PostMessageW(::GetDlgItem(window, kIdButtonAbout), BM_CLICK, 0, 0);
-    const HWND about = WaitForAboutBox(process.dwProcessId);
+    const HWND about = OpenAboutBox(window, process.dwProcessId);
     wchar_t text[256]{};
     DWORD_PTR ignored = 0;
     if (about != nullptr) {
