@@ -3,6 +3,13 @@ enable_language(RC)
 target_compile_definitions(quellix_flags INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                                                    _WIN32_WINNT=0x0600)
 
+# The same source gives the same programs wherever and whenever it is built: the linker writes no
+# time stamp, and the compiler writes the source and build folders, wherever it would name them,
+# as "." and "build".
+target_compile_options(quellix_flags INTERFACE -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.
+                                               -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+target_link_options(quellix_flags INTERFACE LINKER:--no-insert-timestamp)
+
 # The shell joins the core in one library: core code calls into the operating-system boundary.
 target_sources(quellix_core PRIVATE ${QUELLIX_WIN_SOURCES})
 # Only libraries that Windows always takes from its system directory (its KnownDLLs) are linked;
@@ -15,7 +22,7 @@ target_link_libraries(quellix PRIVATE quellix_shell)
 target_link_options(quellix PRIVATE -municode)
 file(GLOB QUELLIX_ASSETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/*)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/app/quellix.rc PROPERTIES
-    OBJECT_DEPENDS "${QUELLIX_ASSETS};${CMAKE_SOURCE_DIR}/app/quellix.manifest")
+    OBJECT_DEPENDS "${QUELLIX_ASSETS};${QUELLIX_GENERATED_DIR}/app/quellix.manifest;${QUELLIX_GENERATED_DIR}/app/configured.h")
 target_include_directories(quellix PRIVATE ${CMAKE_SOURCE_DIR})
 
 # GoogleTest built by the cross compiler from Debian's sources.
@@ -61,6 +68,7 @@ gtest_discover_tests(quellix_win_tests TEST_PREFIX "win." ${QUELLIX_DISCOVERY}
 file(GLOB QUELLIX_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(quellix_e2e_tests ${QUELLIX_E2E_TESTS})
 target_link_libraries(quellix_e2e_tests PRIVATE quellix_shell gtest gtest_main)
+target_compile_definitions(quellix_e2e_tests PRIVATE QUELLIX_PROJECT_VERSION="${PROJECT_VERSION}")
 add_dependencies(quellix_e2e_tests quellix ${QUELLIX_TOOL_TARGETS})
 gtest_discover_tests(quellix_e2e_tests TEST_PREFIX "e2e." ${QUELLIX_DISCOVERY} PROPERTIES RUN_SERIAL TRUE
                      ${QUELLIX_CASE_LIMIT})
@@ -70,7 +78,7 @@ gtest_discover_tests(quellix_e2e_tests TEST_PREFIX "e2e." ${QUELLIX_DISCOVERY} P
 add_test(NAME xvfb COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -br -nolisten tcp"
                            python3 ${CMAKE_SOURCE_DIR}/tests/xvfb/xvfb_test.py ${CMAKE_BINARY_DIR}/bin
                            ${CMAKE_BINARY_DIR}/xvfb)
-set_tests_properties(xvfb PROPERTIES TIMEOUT 300)
+set_tests_properties(xvfb PROPERTIES TIMEOUT 300 ENVIRONMENT "QUELLIX_FILE_VERSION=${QUELLIX_FILE_VERSION}")
 
 # The floors the benchmarks time the program against: plain Win32 programs, nothing of Quellix.
 file(GLOB QUELLIX_BENCH_FLOORS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_floor_win.cpp)

@@ -14,6 +14,7 @@ bash bash
 cat coreutils
 chmod coreutils
 cmake cmake
+cmp diffutils
 convert imagemagick
 cp coreutils
 ctest cmake
@@ -23,6 +24,7 @@ dpkg dpkg
 dpkg-query dpkg
 env coreutils
 flock util-linux
+git git
 grep grep
 head coreutils
 i686-w64-mingw32-g++-posix g++-mingw-w64-i686-posix

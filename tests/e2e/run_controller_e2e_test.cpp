@@ -2,6 +2,7 @@
 // between an import run and the settings window, deleting the previous run's files, run control.
 #include "tests/e2e/e2e_support.h"
 
+#include "app/product_info.h"
 #include "support/cp932_win.h"
 
 #include <gtest/gtest.h>
@@ -75,7 +76,7 @@ protected:
     void ExpectFramedLog(const std::vector<std::string>& lines) {
         ASSERT_GE(lines.size(), 4U);
         EXPECT_TRUE(StartsWith(lines.front(), "--- START ---\t"));
-        EXPECT_EQ(lines[1], "Version 1.0.1.0");
+        EXPECT_EQ(lines[1], "Version " QUELLIX_FILE_VERSION);
         EXPECT_EQ(lines[2], "Quellix");
         EXPECT_TRUE(StartsWith(lines.back(), "--- END ---\t"));
     }
@@ -122,7 +123,7 @@ TEST_F(RunControllerTest, LogIsAppendedAcrossRuns) {
     const std::vector<std::string> lines = ReadLines(root / L"pex.log");
     EXPECT_EQ(CountLinesStartingWith(lines, "--- START ---\t"), 2);
     EXPECT_EQ(CountLinesStartingWith(lines, "--- END ---\t"), 2);
-    EXPECT_EQ(CountLinesStartingWith(lines, "Version 1.0.1.0"), 2);
+    EXPECT_EQ(CountLinesStartingWith(lines, "Version " QUELLIX_FILE_VERSION), 2);
     ASSERT_EQ(lines.size() % 2, 0U);
     ExpectFramedLog({lines.begin(), lines.begin() + static_cast<long>(lines.size() / 2)});
     ExpectFramedLog({lines.begin() + static_cast<long>(lines.size() / 2), lines.end()});

@@ -19,8 +19,8 @@ TEST(VersionInfo, ProgramResourceGivesItsStrings) {
     TVersion version;
     version.Comment = "left over";
     EXPECT_TRUE(ReadVersionInfo(BinFile("quellix.exe"), version));
-    EXPECT_EQ(version.FileVersion, "1.0.1.0");
-    EXPECT_EQ(version.ProductVersion, "1.0.0.0");
+    EXPECT_EQ(version.FileVersion, QUELLIX_FILE_VERSION);
+    EXPECT_EQ(version.ProductVersion, QUELLIX_PRODUCT_VERSION);
     EXPECT_EQ(version.ProductName, QUELLIX_PRODUCT_NAME);
     EXPECT_EQ(version.FileDescription, QUELLIX_PRODUCT_NAME);
     EXPECT_EQ(version.InternalName, QUELLIX_PRODUCT_NAME);
