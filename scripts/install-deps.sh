@@ -13,6 +13,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(
     cmake ninja-build g++ python3
+    git                               # the release's date and clean tree (scripts/release.sh)
     clang libclang-rt-14-dev          # libFuzzer and the sanitizers
     googletest libgtest-dev           # GoogleTest: installed natively, sources for the cross build
     g++-mingw-w64-i686-posix          # the Windows cross compiler for the shipped 32-bit program

@@ -57,6 +57,8 @@ cmake --preset windows -DQUELLIX_WERROR=ON >/dev/null
 cmake --build --preset windows -j "$jobs"
 step "the 32-bit quellix.exe checked without running it"
 python3 scripts/check-exe.py build/windows/bin/quellix.exe
+step "the release: its exe built again elsewhere and compared, its zip checked"
+scripts/release-check.sh build/windows
 if [ "$QUELLIX_WINE_BITS" = 32 ]; then
     for locale in ja c; do
         step "windows tests under Wine, locale $locale"
