@@ -24,6 +24,19 @@ TEST(RunCommandCapture, ReturnsStandardOutputOnly) {
     EXPECT_EQ(big->size(), 3000000U);
 }
 
+TEST(RunCommand, KeepsTheExitCodeAndTheStartOfTheErrorOutput) {
+    const auto failed = RunCommand("sh -c \"printf out; printf 'ERROR: denied' >&2; exit 3\"");
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->Output, "out");
+    EXPECT_EQ(failed->End.ErrorOutput, "ERROR: denied");
+    EXPECT_EQ(failed->End.ExitCode, 3U);
+    const auto flood = RunCommand("sh -c \"head -c 3000000 /dev/zero >&2\"");
+    ASSERT_TRUE(flood);
+    EXPECT_EQ(flood->End.ErrorOutput, std::string(kMaxErrorOutput, '\0'));
+    EXPECT_EQ(flood->End.ExitCode, 0U);
+    EXPECT_EQ(RunCommand("sh -c \"kill -9 $$\"")->End.ExitCode, 128U + 9U);
+}
+
 TEST(RunCommandCapture, ReturnsWhenTheCommandEndsThoughAChildKeepsThePipe) {
     // Waiting for the pipe's end would also collect "late".
     EXPECT_EQ(RunCommandCapture("sh -c \"(sleep 2; echo late) & echo done\""), "done\n");
@@ -44,6 +57,12 @@ TEST(RunCommandToFile, WritesTheOutputOrLeavesTheFileAlone) {
     EXPECT_EQ(ReadAll(dir.NativeFile("task.csv")), "");
     RunCommandToFile("printf x,y", dir.File("task.csv"));
     EXPECT_EQ(ReadAll(dir.NativeFile("task.csv")), "x,y");
+    const auto ended = RunCommandToFile("sh -c \"printf z; printf e >&2; exit 2\"", dir.File("task.csv"));
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(ended->ExitCode, 2U);
+    EXPECT_EQ(ended->ErrorOutput, "e");
+    EXPECT_EQ(ReadAll(dir.NativeFile("task.csv")), "z");
+    EXPECT_FALSE(RunCommandToFile("qx-no-such-program-here", dir.File("task.csv")));
     EXPECT_THROW(RunCommandToFile("true", dir.File("missing\\task.csv")), IoError);
 }
 
