@@ -220,7 +220,8 @@ TEST(TaskListingReader, AHeaderSeenAgainTakesTheCommandLineColumnAgain) {
     ASSERT_TRUE(reader.ReadTunerTask(row, fields));
     EXPECT_EQ(fields[kCommandLineField], TunerCommand("a", "21", 30).substr(0, TunerCommand("a", "21", 30).size() - 1));
 
-    // A header that puts the command line's column at field 10, or at field 6.
+    // A header that puts the command line's column at field 10, at field 6, or right after the
+    // next run time.
     const auto commandAt = [](const std::string& line, std::size_t field, Quotes quotes = Quotes::Doubled) {
         Fields split;
         SplitCsvLine(line, split);
@@ -233,7 +234,7 @@ TEST(TaskListingReader, AHeaderSeenAgainTakesTheCommandLineColumnAgain) {
         return testing::QuotedFields({split.begin(), split.end()}, quotes);
     };
     const std::string command = TunerCommand("News", "22", 30);
-    for (const std::size_t field : {10U, 6U}) {
+    for (const std::size_t field : {10U, 6U, 3U}) {
         EXPECT_FALSE(reader.ReadTunerTask(commandAt(ListingHeader(), field), fields));
         EXPECT_EQ(reader.CommandField(), field);
         for (const Quotes quotes : {Quotes::Doubled, Quotes::AsIs}) {
