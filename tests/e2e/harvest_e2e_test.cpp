@@ -289,9 +289,13 @@ TEST_F(StandInHarvestTest, AFailingTaskSchedulerKeepsTheLastGoodReservationsAndS
 // printed as they are, which shifts the columns) books nothing, and the recorder's name counts
 // in any letter case, as Windows finds the program.
 TEST_F(StandInHarvestTest, OnlyTheTunersOwnSwitchesAndTasksBook) {
+    // The tool prints a backup tool's command line and start folder with their quotes as they are:
+    // the closing quotes run into the next columns, so the splitter takes the start folder and the
+    // comment into the command line's column.
     std::vector<std::string> backup;
-    SplitCsvLine(ListingRow("\\Backup", "2009/03/02 3:00:00", "\"C:\\Tools\\backup.exe\" /all"), backup);
-    backup[10] = "after \"PcastDigi.exe\" /ch 21, \"quietly\"";
+    SplitCsvLine(ListingRow("\\Backup", "2009/03/02 3:00:00", "C:\\Tools\\backup.exe \"D:\\TV\""), backup);
+    backup[9] = "\"D:\\TV\"";
+    backup[10] = "copies PcastDigi.exe /ch 21 recordings";
     const RunResult result = Import(
         reserve,
         Listing(

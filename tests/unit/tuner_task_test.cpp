@@ -124,10 +124,12 @@ TEST(ReadTunerTask, ATaskWithoutNextRunGivesNoReservation) {
     EXPECT_FALSE(HasNextRunDate("N/A"));
 }
 
-// A row of another program whose comment (field 10) holds double quotes, printed as they are.
-std::string WithComment(std::string_view command, std::string_view comment) {
+// A row of another program with its start folder (field 9) and comment (field 10), its double
+// quotes printed as they are.
+std::string WithComment(std::string_view command, std::string_view startIn, std::string_view comment) {
     Fields fields;
     SplitCsvLine(ListingRow("\\Backup", "2009/03/01 21:00:00", command), fields);
+    fields[9] = startIn;
     fields[10] = comment;
     return testing::QuotedFields({fields.begin(), fields.end()}, Quotes::AsIs);
 }
@@ -168,9 +170,13 @@ TEST(TaskListingReader, PicksOnlyTheTunersTasks) {
          ListingRow("\\t", "2009/03/01 21:00:00", TunerCommand("a", "21", 30, "pcastdigi.exe")), true},
         {"program name in another field only", ListingRow("\\PcastDigi.exe", "2009/03/01", "notepad.exe"), false},
         // Another program's comment naming the recorder, its quotes printed as they are: the
-        // columns shift, and the merged command line would hold the name.
+        // closing quotes run into the next columns, and the command line's column takes the start
+        // folder and the comment in.
         {"a comment naming the recorder",
-         WithComment("\"C:\\Tools\\backup.exe\" /all", "after \"PcastDigi.exe\", \"x\" ends"), false},
+         WithComment("C:\\Tools\\backup.exe \"D:\\TV\"", "\"D:\\TV\"", "copies PcastDigi.exe /ch 21 recordings"),
+         false},
+        {"a comment with quotes naming the recorder",
+         WithComment("\"C:\\Tools\\backup.exe\" /all", "C:\\", "after \"PcastDigi.exe\", \"x\" ends"), false},
         {"the recorder as another program's argument",
          ListingRow("\\b", "2009/03/01", "C:\\Tools\\backup.exe \"C:\\BUFFALO\\PcastDigi.exe\" /t \"a\",\"a\" /ch 21"),
          false},
