@@ -5,18 +5,29 @@
 
 namespace quellix {
 
-void RunCommandToFile(const std::string& commandLine, const std::string& fileName) {
-    const std::optional<std::string> output = RunCommandCapture(commandLine);
-    if (fileName.empty() || !output) {
-        return;
+std::optional<std::string> RunCommandCapture(const std::string& commandLine, std::string_view input) {
+    std::optional<CommandResult> result = RunCommand(commandLine, input);
+    if (!result) {
+        return std::nullopt;
     }
-    os::File file = os::OpenFile(fileName, os::OpenMode::CreateAlways, os::Share::Read);
-    if (!file.IsOpen()) {
-        ThrowLastIoError(fileName);
+    return std::move(result->Output);
+}
+
+std::optional<CommandEnd> RunCommandToFile(const std::string& commandLine, const std::string& fileName) {
+    std::optional<CommandResult> result = RunCommand(commandLine);
+    if (!result) {
+        return std::nullopt;
     }
-    if (!file.Write(*output) || !file.Close()) {
-        ThrowLastIoError(fileName);
+    if (!fileName.empty()) {
+        os::File file = os::OpenFile(fileName, os::OpenMode::CreateAlways, os::Share::Read);
+        if (!file.IsOpen()) {
+            ThrowLastIoError(fileName);
+        }
+        if (!file.Write(result->Output) || !file.Close()) {
+            ThrowLastIoError(fileName);
+        }
     }
+    return std::move(result->End);
 }
 
 } // namespace quellix

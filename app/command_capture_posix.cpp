@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
 extern char** environ;
@@ -87,15 +88,16 @@ private:
     posix_spawn_file_actions_t actions_{};
 };
 
-// Reads what the descriptor holds now; sets `open` false at its end.
-std::size_t Drain(int fd, std::string* sink, bool& open) {
+// Reads what the descriptor holds now, `sink` keeping no more than `limit` bytes; sets `open`
+// false at its end.
+std::size_t Drain(int fd, std::string& sink, std::size_t limit, bool& open) {
     std::size_t moved = 0;
     char buffer[65536];
     while (open) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got > 0) {
-            if (sink != nullptr) {
-                sink->append(buffer, static_cast<std::size_t>(got));
+            if (sink.size() < limit) {
+                sink.append(buffer, std::min(static_cast<std::size_t>(got), limit - sink.size()));
             }
             moved += static_cast<std::size_t>(got);
         } else if (got == 0 || errno != EINTR) {
@@ -108,7 +110,7 @@ std::size_t Drain(int fd, std::string* sink, bool& open) {
 
 } // namespace
 
-std::optional<std::string> RunCommandCapture(const std::string& commandLine, std::string_view input) {
+std::optional<CommandResult> RunCommand(const std::string& commandLine, std::string_view input) {
     const std::vector<std::string> words = SplitWords(commandLine);
     if (words.empty()) {
         return std::nullopt;
@@ -159,16 +161,17 @@ std::optional<std::string> RunCommandCapture(const std::string& commandLine, std
     ::fcntl(outRead.Get(), F_SETFL, O_NONBLOCK);
     ::fcntl(errRead.Get(), F_SETFL, O_NONBLOCK);
 
-    std::string result;
+    CommandResult result;
     bool outOpen = true;
     bool errOpen = true;
     bool ended = false;
+    int status = 0;
     for (;;) {
-        int status = 0;
         // Tested before reading, as on Windows: once the command has ended, one read that finds
         // the pipes empty has seen all of its output, even if a process it started holds them.
         ended = ended || ::waitpid(pid, &status, WNOHANG) == pid;
-        const std::size_t moved = Drain(outRead.Get(), &result, outOpen) + Drain(errRead.Get(), nullptr, errOpen);
+        const std::size_t moved = Drain(outRead.Get(), result.Output, std::string::npos, outOpen) +
+                                  Drain(errRead.Get(), result.End.ErrorOutput, kMaxErrorOutput, errOpen);
         if (ended && moved == 0) {
             break;
         }
@@ -181,6 +184,10 @@ std::optional<std::string> RunCommandCapture(const std::string& commandLine, std
             ::poll(fds, 2, 5);
         }
     }
+    // A command ended by a signal reports it as a shell does.
+    result.End.ExitCode = static_cast<std::uint32_t>(WIFEXITED(status)     ? WEXITSTATUS(status)
+                                                     : WIFSIGNALED(status) ? 128 + WTERMSIG(status)
+                                                                           : 0);
     return result;
 }
 

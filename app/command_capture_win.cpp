@@ -49,9 +49,9 @@ bool CreateChildPipe(Pipe& pipe, DWORD size, bool childReads) {
     return ::SetHandleInformation(childReads ? write : read, HANDLE_FLAG_INHERIT, 0) != FALSE;
 }
 
-// Reads what the pipe holds now, up to the time limit; returns the number of bytes moved.
-// `sink` null throws the bytes away.
-std::size_t Drain(HANDLE pipe, std::string* sink, std::vector<char>& buffer, ULONGLONG until) {
+// Reads what the pipe holds now, up to the time limit; returns the number of bytes moved. `sink`
+// keeps no more than `limit` bytes, the rest is thrown away.
+std::size_t Drain(HANDLE pipe, std::string& sink, std::size_t limit, std::vector<char>& buffer, ULONGLONG until) {
     std::size_t moved = 0;
     for (;;) {
         DWORD available = 0;
@@ -64,8 +64,8 @@ std::size_t Drain(HANDLE pipe, std::string* sink, std::vector<char>& buffer, ULO
         if (!::ReadFile(pipe, buffer.data(), wanted, &got, nullptr) || got == 0) {
             return moved;
         }
-        if (sink != nullptr) {
-            sink->append(buffer.data(), got);
+        if (sink.size() < limit) {
+            sink.append(buffer.data(), std::min<std::size_t>(got, limit - sink.size()));
         }
         moved += got;
         if (::GetTickCount64() >= until) {
@@ -99,7 +99,7 @@ void WaitForProcessOrInput(HANDLE process, DWORD milliseconds) {
 
 } // namespace
 
-std::optional<std::string> RunCommandCapture(const std::string& commandLine, std::string_view input) {
+std::optional<CommandResult> RunCommand(const std::string& commandLine, std::string_view input) {
     Pipe in;
     Pipe out;
     Pipe err;
@@ -135,7 +135,7 @@ std::optional<std::string> RunCommandCapture(const std::string& commandLine, std
     WriteAll(in.write.get(), input);
     in.write.reset();
 
-    std::string result;
+    CommandResult result;
     std::vector<char> buffer(kReadChunkSize);
     DWORD wait = kShortestWaitMilliseconds;
     for (;;) {
@@ -145,8 +145,8 @@ std::optional<std::string> RunCommandCapture(const std::string& commandLine, std
         // the pipes instead could last for ever: a process the command started may hold them.
         const bool ended = ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
         const ULONGLONG until = ::GetTickCount64() + kMaxReadMilliseconds;
-        const std::size_t moved =
-            Drain(out.read.get(), &result, buffer, until) + Drain(err.read.get(), nullptr, buffer, until);
+        const std::size_t moved = Drain(out.read.get(), result.Output, std::string::npos, buffer, until) +
+                                  Drain(err.read.get(), result.End.ErrorOutput, kMaxErrorOutput, buffer, until);
         if (ended && moved == 0) {
             break;
         }
@@ -158,6 +158,9 @@ std::optional<std::string> RunCommandCapture(const std::string& commandLine, std
             WaitForProcessOrInput(process.get(), wait);
         }
     }
+    DWORD exitCode = 0;
+    ::GetExitCodeProcess(process.get(), &exitCode); // it has ended, so this cannot fail but for a lost handle
+    result.End.ExitCode = exitCode;
     return result;
 }
 

@@ -16,7 +16,7 @@ struct TFirstActivationSteps {
     std::function<void()> ImportChannelFile;
     std::function<void()> HideLabelSetting;
     std::function<bool(const std::string& directory)> DirectoryExists;
-    std::function<void()> RunImport; // deletes the previous run's files, harvests
+    std::function<void()> RunImport; // harvests: the previous run's files go once a listing was read
     std::function<void(const std::string& message)> AppException;
     std::function<void()> Close;
 };

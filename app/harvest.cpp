@@ -1,6 +1,8 @@
 #include "app/harvest.h"
 
+#include "app/listing_failure.h"
 #include "app/reservation.h"
+#include "app/reserve_cleanup.h"
 #include "app/runtime_helpers.h"
 #include "app/station_lookup.h"
 #include "app/task_listing.h"
@@ -8,6 +10,7 @@
 #include "support/errors.h"
 #include "support/line_reader.h"
 #include "support/os.h"
+#include "support/text.h"
 
 #include <exception>
 #include <optional>
@@ -105,18 +108,18 @@ public:
             }
             if (std::optional<std::string> station = stations_->Find(reservation_.Channel)) {
                 reservation_.Station = std::move(*station);
-            } else {
-                log_.WriteLog("チャンネルエラー: " + Quoted(setup_.DeckName) + " , " + Quoted(reservation_.Channel),
-                              false);
             }
         }
-        if (!reservation_.Station.empty()) {
-            // A reservation the host does not get is a recording lost: never without a word.
-            const std::string fileName = ReservationFileName(setup_.ReserveDir, reservation_);
-            if (!WriteReservationFile(reservation_, fileName)) {
-                log_.WriteLog("予約ファイル[" + fileName + "]を作成できません: " + SystemErrorText(os::LastError()),
-                              true);
-            }
+        // No channel, no row, or a row whose station is blank: the host would get no file, and
+        // the user must learn why.
+        if (OneLineValue(reservation_.Station).empty()) {
+            log_.WriteLog("チャンネルエラー: " + Quoted(setup_.DeckName) + " , " + Quoted(reservation_.Channel), false);
+            return;
+        }
+        // A reservation the host does not get is a recording lost: never without a word.
+        const std::string fileName = ReservationFileName(setup_.ReserveDir, reservation_);
+        if (!WriteReservationFile(reservation_, fileName)) {
+            log_.WriteLog("予約ファイル[" + fileName + "]を作成できません: " + SystemErrorText(os::LastError()), true);
         }
     }
 
@@ -143,8 +146,9 @@ void HarvestReservations(const HarvestSetup& setup, const HarvestTables& tables,
     // A listing left by an earlier harvest must never be read as today's: when the tool cannot
     // start, reservations the user has cancelled since would come back and be recorded.
     os::RemoveFile(setup.WorkFile);
+    std::optional<CommandEnd> tool;
     if (setup.CaptureListing) {
-        setup.CaptureListing(setup.WorkFile);
+        tool = setup.CaptureListing(setup.WorkFile);
     }
     if (!os::FileExists(setup.WorkFile)) {
         log.WriteLog("ワークファイル[" + setup.WorkFile + "]を作成できません.", true);
@@ -158,15 +162,42 @@ void HarvestReservations(const HarvestSetup& setup, const HarvestTables& tables,
         return;
     }
     {
-        Harvest harvest{setup, tables, log};
-        TaskListingReader listing;
-        std::vector<std::string> fields;
+        const CommandEnd ended = tool.value_or(CommandEnd{});
         LineReader lines{workFile.Handle};
-        while (!lines.Eof() && !run.FStopRequested) {
-            if (listing.ReadTunerTask(lines.ReadLine(), fields)) {
-                harvest.TunerTask(fields);
+        std::string firstLine; // what the tool said, when it printed no listing
+        const auto keepLine = [&firstLine](const std::string& line) {
+            if (firstLine.empty()) {
+                firstLine = Trim(line);
             }
-            run.Pump();
+        };
+        // A tool that failed may have printed part of a listing: the reservations it left out would
+        // be lost with the previous run's files.
+        bool listed = false;
+        if (ended.ExitCode == 0) {
+            Harvest harvest{setup, tables, log};
+            TaskListingReader listing;
+            std::vector<std::string> fields;
+            while (!lines.Eof() && !run.FStopRequested) {
+                const std::string line = lines.ReadLine();
+                const bool tunerTask = listing.ReadTunerTask(line, fields);
+                if (!listed && (listing.HeaderFieldCount() > 0 || IsNoTasksNote(line))) {
+                    listed = true;
+                    DeleteOldReservationFiles(setup.ReserveDir, run);
+                } else if (!listed) {
+                    keepLine(line);
+                }
+                if (tunerTask && !run.FStopRequested) {
+                    harvest.TunerTask(fields);
+                }
+                run.Pump();
+            }
+        } else {
+            while (firstLine.empty() && !lines.Eof()) {
+                keepLine(lines.ReadLine());
+            }
+        }
+        if (!listed && (ended.ExitCode != 0 || !run.FStopRequested)) {
+            log.WriteLog(ListingFailureText(ended, firstLine), true);
         }
     }
     workFile.Handle.Close();

@@ -3,12 +3,14 @@
 // channel the channel-number table knows for this deck.
 #pragma once
 
-#include "support/run_control.h"
+#include "app/command_capture.h"
 #include "channels/csv_table.h"
+#include "support/run_control.h"
 #include "support/date_formats.h"
 #include "support/log_file.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace quellix {
@@ -27,9 +29,9 @@ struct HarvestSetup {
     std::string UnusableWorkDir; // then: its name as code page 932 can show it
     DateTimeFormats Formats;     // the user's, in which the tool prints the next run times
     // Runs the Task Scheduler's listing into the work file, keeping the window responsive while
-    // it waits; writes no file when the tool cannot be started (the harvest removed an earlier
-    // one before), raises IoError when the file cannot be written.
-    std::function<void(const std::string& workFile)> CaptureListing;
+    // it waits, and tells how the tool ended; writes no file when the tool cannot be started (the
+    // harvest removed an earlier one before), raises IoError when the file cannot be written.
+    std::function<std::optional<CommandEnd>(const std::string& workFile)> CaptureListing;
 };
 
 // Logs "Quellix開始", opens the tables, captures and reads the listing, closes the tables and logs
@@ -38,6 +40,10 @@ struct HarvestSetup {
 // goes on, no table is written and no end line logged. Without a work file, one error line names
 // its directory and nothing is captured or read. A stop request ends the line loop before
 // the next line; `run` pumps messages after every line.
+// The previous run's .tvpi files leave the reserve directory (DeleteOldReservationFiles) only
+// once a listing is read: at its header, or at the tool's note that there are no tasks. A tool
+// that cannot be started, ends with an exit code other than 0, or prints no listing (nothing, or
+// an error text alone) leaves them where they are, with an error line saying what it said.
 void HarvestReservations(const HarvestSetup& setup, const HarvestTables& tables, TRunControl& run, TLogFile& log);
 
 } // namespace quellix

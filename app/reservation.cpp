@@ -25,6 +25,19 @@ std::string FourDigits(int value) {
 
 } // namespace
 
+std::string OneLineValue(std::string_view text) {
+    // Byte by byte: the trail byte of a Shift_JIS character is 0x40 or above and never 0x7F, so no
+    // character loses a byte, and a control byte after a lead byte is caught all the same.
+    std::string line{text};
+    for (char& c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            c = ' ';
+        }
+    }
+    return Trim(line);
+}
+
 void ClearReservation(TReservation& reservation) {
     reservation = TReservation{};
 }
@@ -39,7 +52,7 @@ std::string FormatReservationFile(const TReservation& reservation) {
     };
     line("Content-type: application/x-tv-program-info; charset=shift_jis");
     line("version: 1");
-    line("station: " + Trim(reservation.Station));
+    line("station: " + OneLineValue(reservation.Station));
     line("year: " + FourDigits(date.year));
     line("month: " + TwoDigits(date.month));
     line("date: " + TwoDigits(date.day));
@@ -47,10 +60,10 @@ std::string FormatReservationFile(const TReservation& reservation) {
     line("end: " + HourMinute(reservation.EndTime));
     // The title goes in as the tuner gave it: a file of the same name lying about has nothing to
     // do with the recording.
-    line("program-title: " + Trim(reservation.Title));
+    line("program-title: " + OneLineValue(reservation.Title));
     line("genre: " + std::to_string(reservation.Genre));
     line("");
-    line(Trim(reservation.Description));
+    line(OneLineValue(reservation.Description));
     line("  ");
     line("");
     return out;

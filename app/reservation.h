@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace quellix {
 
@@ -37,7 +38,13 @@ struct TReservation {
 // Every text empty, every date-time and number 0.
 void ClearReservation(TReservation& reservation);
 
-// The 14 lines of the iEPG file, each ended by CR LF, the texts as Shift_JIS bytes as they stand.
+// A text as the iEPG file takes it on one of its lines: every byte below 0x20 and 0x7F a blank,
+// then trimmed. A line break in a station name from a hand-edited table would otherwise start a
+// line of its own ("start: 04:00"), and NUL or 0x1A cut the file short for some readers.
+[[nodiscard]] std::string OneLineValue(std::string_view text);
+
+// The 14 lines of the iEPG file, each ended by CR LF, the texts as Shift_JIS bytes through
+// OneLineValue.
 [[nodiscard]] std::string FormatReservationFile(const TReservation& reservation);
 
 // Replaces `fileName` with the reservation's iEPG file. False when the file cannot be created

@@ -4,12 +4,78 @@
 #include "support/text.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 namespace quellix {
 
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Index of the first blank at or after `from`, or the text's size. Neither a blank nor a double
+// quote is ever the second byte of a Shift_JIS character, so bytes can be compared directly.
+std::size_t BlankFrom(std::string_view text, std::size_t from) {
+    while (from < text.size() && !IsBlank(text[from])) {
+        ++from;
+    }
+    return from;
+}
+
+char AsciiLowerByte(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// True when the line holds the recorder's name in any letter case: a line without it holds no
+// tuner task. A false match on a double-byte character's bytes only costs a full split.
+bool MentionsTunerProgram(std::string_view line) {
+    struct LowerHash {
+        std::size_t operator()(char c) const noexcept { return std::hash<char>{}(AsciiLowerByte(c)); }
+    };
+    static const std::boyer_moore_horspool_searcher searcher{
+        kTunerProgram.begin(), kTunerProgram.end(), LowerHash{},
+        [](char a, char b) { return AsciiLowerByte(a) == AsciiLowerByte(b); }};
+    return std::search(line.begin(), line.end(), searcher) != line.end();
+}
+
+} // namespace
+
+std::string CommandProgramName(std::string_view commandLine) {
+    std::size_t first = 0;
+    while (first < commandLine.size() && IsBlank(commandLine[first])) {
+        ++first;
+    }
+    commandLine.remove_prefix(first);
+    std::string_view program;
+    if (!commandLine.empty() && commandLine.front() == '"') {
+        const std::size_t close = commandLine.find('"', 1);
+        program = commandLine.substr(1, close == std::string_view::npos ? close : close - 1);
+    } else {
+        // Windows tries "C:\Program", then "C:\Program Files\...\PcastDigi.exe": a name without
+        // an extension goes on to the next blank, one with an extension is the program.
+        std::size_t end = BlankFrom(commandLine, 0);
+        program = commandLine.substr(0, end);
+        while (end < commandLine.size() && LastDelimiter(program, "\\") != std::string_view::npos &&
+               ExtractFileName(program).find('.') == std::string::npos) {
+            end = BlankFrom(commandLine, end + 1);
+            program = commandLine.substr(0, end);
+        }
+    }
+    std::string name = ExtractFileName(program);
+    while (!name.empty() && name.back() == '"') {
+        name.pop_back();
+    }
+    return name;
+}
+
+bool IsTunerCommand(std::string_view commandLine) {
+    return AsciiLower(CommandProgramName(commandLine)) == AsciiLower(kTunerProgram);
+}
+
 bool IsTunerTask(const std::vector<std::string>& fields) {
-    return fields.size() > 9 && SjisPos(kTunerProgram, fields[kCommandLineField]) > 0;
+    return fields.size() > 9 && IsTunerCommand(fields[kCommandLineField]);
 }
 
 namespace {
@@ -89,7 +155,7 @@ bool TaskListingReader::ReadTunerTask(std::string_view line, std::vector<std::st
     }
     // Field 8 holds the program's name only when the line does (no doubled quote can make it up),
     // so most lines of a long listing need no splitting at all.
-    if (line.find(kTunerProgram) == std::string_view::npos) {
+    if (!MentionsTunerProgram(line)) {
         if (line.starts_with(headerStart_)) {
             SplitCsvLine(line, fields);
             if (fields.size() >= kHeaderMinFields && NamedCommandField(fields)) {

@@ -9,7 +9,8 @@
 
 namespace quellix {
 
-// The tuner's recorder program, as its tasks' command lines name it (letter case counts).
+// The tuner's recorder program, as its tasks' command lines name it (in any letter case, as
+// Windows compares file names).
 inline constexpr std::string_view kTunerProgram = "PcastDigi.exe";
 
 // Positions the listing is read by. The next run time is the third field in the listings of every
@@ -25,8 +26,18 @@ inline constexpr std::string_view kCommandLineTitles[] = {"Task To Run", "実行
 // the tool, blank lines) are no part of the listing.
 inline constexpr std::size_t kHeaderMinFields = 9;
 
-// True for the fields of a tuner task: more than 9 fields, and the command line (field 8) names
-// the tuner's recorder program.
+// The file name of the program that a command line starts, as Windows finds it: a quoted first
+// token up to its closing quote; an unquoted one up to the first blank, or, while what it names
+// has a directory part but no extension, up to a later blank (an unquoted path with blanks). A
+// double quote left at its end (by a listing whose quotes were not all doubled) is dropped.
+[[nodiscard]] std::string CommandProgramName(std::string_view commandLine);
+
+// True when the program that the command line starts is the tuner's recorder.
+[[nodiscard]] bool IsTunerCommand(std::string_view commandLine);
+
+// True for the fields of a tuner task: more than 9 fields, and the command line (field 8) starts
+// the tuner's recorder program (IsTunerCommand). Another program's task that only mentions it, in
+// its arguments or in a column that quotes cut apart, is none.
 [[nodiscard]] bool IsTunerTask(const std::vector<std::string>& fields);
 
 // SplitCsvLine, mended for command lines whose inner double quotes the tool printed as they are

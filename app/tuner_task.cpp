@@ -15,6 +15,32 @@ long long Position(std::string_view needle, std::string_view text) {
     return static_cast<long long>(SjisPos(needle, text));
 }
 
+// `lower` with the title's switch, the title and the value after it blanked out, so that a switch
+// is found only outside them; the positions of everything else stay. The value after the title
+// is the title again when it repeats it, else it ends at the first double quote followed by a
+// blank or the end. Without a closing `","` after `/t "`, the title's end is unknown and nothing
+// is blanked.
+std::string WithoutTitle(std::string lower, long long titleAt, long long quoteAt) {
+    if (titleAt <= 0 || quoteAt <= titleAt) {
+        return lower;
+    }
+    const auto begin = static_cast<std::size_t>(titleAt - 1);
+    auto end = static_cast<std::size_t>(quoteAt + 2); // just after `","`
+    const std::string title = Copy(lower, titleAt + 4, quoteAt - titleAt - 4);
+    if (std::string_view{lower}.substr(end).starts_with(title + '"')) {
+        end += title.size() + 1;
+    } else {
+        for (std::size_t i = end; i < lower.size(); ++i) {
+            if (lower[i] == '"' && (i + 1 == lower.size() || lower[i + 1] == ' ' || lower[i + 1] == '\t')) {
+                end = i + 1;
+                break;
+            }
+        }
+    }
+    lower.replace(begin, end - begin, end - begin, ' ');
+    return lower;
+}
+
 } // namespace
 
 bool HasNextRunDate(std::string_view nextRun) {
@@ -31,12 +57,19 @@ bool ReadTunerTask(const std::vector<std::string>& fields, TReservation& reserva
     const std::string& command = fields[kCommandLineField];
     const std::string lower = AsciiLower(command);
 
-    // The title runs from `/t "` to the first `","` anywhere in the command line: the tuner
-    // writes /t "title","subtitle".
+    // The title runs from `/t "` to the first `","` after it: the tuner writes /t "title","title"
+    // (a second value that repeats the title, or a subtitle).
     const long long titleAt = Position("/t \"", lower);
-    const long long quoteAt = Position("\",\"", lower);
+    long long quoteAt = 0;
+    if (titleAt > 0) {
+        const long long after =
+            Position("\",\"", std::string_view{lower}.substr(static_cast<std::size_t>(titleAt + 3)));
+        quoteAt = after > 0 ? titleAt + 3 + after : 0;
+    }
+    if (quoteAt == 0) {
+        quoteAt = Position("\",\"", lower);
+    }
     reservation.Title = Trim(Copy(command, titleAt + 4, quoteAt - titleAt - 4));
-
     const std::string_view nextRun = fields[kNextRunField];
     const std::optional<DateTime> next = HasNextRunDate(nextRun) ? ReadTaskDateTime(nextRun, formats) : std::nullopt;
     if (!next) {
@@ -45,14 +78,18 @@ bool ReadTunerTask(const std::vector<std::string>& fields, TReservation& reserva
     // The task starts the recorder one minute ahead of the programme.
     reservation.StartTime = *next + kOneMinute;
 
+    // The switches are read outside the title and the value after it: a title such as
+    // "MUSIC/CH 8 LIVE" or "SHOW/TIME" must not book another channel or change the end.
+    const std::string switches = WithoutTitle(lower, titleAt, quoteAt);
+
     // "/time <minutes> /powerman": one separator after /time and one before /powerman.
-    const long long powerAt = Position("/powerman", lower);
-    const long long timeAt = Position("/time", lower);
+    const long long powerAt = Position("/powerman", switches);
+    const long long timeAt = Position("/time", switches);
     const int minutes = StrToIntDef(Trim(Copy(command, timeAt + 6, powerAt - timeAt - 7)), 0);
     reservation.EndTime = reservation.StartTime + (static_cast<double>(minutes) - 1.0) * kOneMinute;
 
     // The two characters after "/ch" and one separator.
-    const long long channelAt = Position("/ch", lower);
+    const long long channelAt = Position("/ch", switches);
     reservation.Channel = Trim(Copy(command, channelAt + 4, 2));
     return true;
 }

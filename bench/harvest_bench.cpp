@@ -114,7 +114,10 @@ double Harvest(const fs::path& root, const fs::path& listing, const fs::path& wo
     setup.WorkFile = ProgramPath(workFile);
     // The tool's output, captured already, put in place under the work file's name (a second name
     // of the file: no copy), as the harvest removes an earlier work file before the tool runs.
-    setup.CaptureListing = [&](const std::string& work) { (void)quellix::os::LinkFile(ProgramPath(listing), work); };
+    setup.CaptureListing = [&](const std::string& work) {
+        (void)quellix::os::LinkFile(ProgramPath(listing), work);
+        return std::optional<quellix::CommandEnd>{quellix::CommandEnd{}};
+    };
     const double start = Seconds();
     quellix::HarvestReservations(setup, {tableTV, tableTVChNo, tableTVChData}, run, log);
     return Seconds() - start;

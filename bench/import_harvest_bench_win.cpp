@@ -160,7 +160,8 @@ int main(int argc, char** argv) {
     ::SetEnvironmentVariableW(L"TMP", (setup.root + L"\\temp").c_str());  // the system takes TMP before TEMP
     const std::string listing = MakeListing();
     WriteBytes(setup.bigListing, listing);
-    WriteBytes(setup.emptyListing, "");
+    // An empty listing as the tool prints it: its note that there are no tasks.
+    WriteBytes(setup.emptyListing, "INFO: There are no scheduled tasks presently available at your access level.\r\n");
     const StandInTool tool;
 
     const std::wstring quellix = Quoted(BinDir() + L"\\quellix.exe") + L" " + Quoted(setup.reserve);

@@ -29,7 +29,9 @@ int main(int argc, char** argv) {
     SetRegistryString(L"software\\Morvane\\Pexlan2\\etc", L"RootPath", root);
     ::SetEnvironmentVariableW(L"TEMP", (root + L"\\temp").c_str()); // quellix.exe's work file
     ::SetEnvironmentVariableW(L"TMP", (root + L"\\temp").c_str());  // the system takes TMP before TEMP
-    WriteBytes(root + L"\\empty.csv", "");
+    // An empty listing as the tool prints it: its note that there are no tasks.
+    WriteBytes(root + L"\\empty.csv",
+               "INFO: There are no scheduled tasks presently available at your access level.\r\n");
 
     const std::wstring quellix = Quoted(BinDir() + L"\\quellix.exe") + L" " + Quoted(reserve);
     const std::wstring floor = Quoted(BinDir() + L"\\import_floor_win.exe") + L" " +

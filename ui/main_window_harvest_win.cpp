@@ -41,7 +41,7 @@ void TFormPdigi::HarvestReservations() {
         setup.UnusableWorkDir = temp.shown;
     }
     setup.Formats = UserDateTimeFormats(); // the tool prints the next run times in them
-    setup.CaptureListing = [](const std::string& workFile) { RunCommandToFile(TaskSchedulerQuery(), workFile); };
+    setup.CaptureListing = [](const std::string& workFile) { return RunCommandToFile(TaskSchedulerQuery(), workFile); };
     quellix::HarvestReservations(setup, {TableTV, TableTVChNo, TableTVChData}, run_, LogFile1);
 }
 

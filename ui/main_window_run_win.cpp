@@ -4,7 +4,6 @@
 
 #include "app/command_line.h"
 #include "app/first_activation.h"
-#include "app/reserve_cleanup.h"
 #include "support/os.h"
 #include "support/text.h"
 #include "ui/main_window_layout.h"
@@ -47,16 +46,13 @@ void TFormPdigi::RunImport() {
     } guard{*this};
     run_.FSkipRequested = false;
     EnableControl(layout::kIdButtonPause, true);
-    DeleteOldReservationFiles();
+    // The previous run's files go inside the harvest, once the Task Scheduler's listing was read:
+    // a tool that fails must not leave the host an empty directory.
     SetLabel1(layout::kStatusAnalysing);
     SetProgress(50);
     HarvestReservations();
     SetProgress(100);
     SetLabel1(layout::kStatusFinishing);
-}
-
-void TFormPdigi::DeleteOldReservationFiles() {
-    quellix::DeleteOldReservationFiles(FReserveDir, run_);
 }
 
 void TFormPdigi::ButtonPlayClick() {

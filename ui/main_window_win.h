@@ -72,7 +72,6 @@ private:
 
     // The run.
     void RunImport();
-    void DeleteOldReservationFiles();
     [[nodiscard]] std::string GetRootDir() const;
 
     // Steps that other parts of the program fill, each in a file of its own.

@@ -48,6 +48,7 @@ protected:
     void TearDown() override { DeleteRegistryTree(kTunerKey); }
 
     TempDir root;
+    SystemSchtasks schtasks{SystemSchtasks::Kind::StandIn}; // lists no tasks: the old files go
 };
 
 // Each command line gives the run a person expects: the mode, the reserve directory whose old

@@ -3,6 +3,7 @@
 // host's root directory, and the test compares the .tvpi files and log lines it leaves.
 #include "tests/e2e/harvest_e2e_fixture.h"
 
+#include "app/csv_line.h"
 #include "support/cp932_win.h"
 #include "tests/shared/task_listing_rows.h"
 
@@ -227,6 +228,90 @@ TEST_F(StandInHarvestTest, EveryStationOfTheChannelFileIsFoundByTheHarvestThatFo
                          "\"Deck表\",\"能楽表示テレビ\",\"12\",\r\n\"Deck表\",\"新局名ソ\",\"5\",\r\n"),
               std::string::npos)
         << table;
+}
+
+// A Task Scheduler tool that fails (service stopped, access denied, a corrupt task) leaves the
+// host the last good reservations, and the log says what the tool said; its note that there are
+// no tasks empties the directory, as cancelled reservations must go.
+TEST_F(StandInHarvestTest, AFailingTaskSchedulerKeepsTheLastGoodReservationsAndSaysSo) {
+    const std::string failed = "pex.log: タスクスケジューラの一覧を取得できないので前回の予約ファイルを残します: ";
+    const std::string task = ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30));
+    const struct {
+        const char* what;
+        const wchar_t* error;               // printed to the standard error, nullptr: nothing
+        const wchar_t* exitCode;            // nullptr: 0
+        std::optional<std::string> listing; // printed to the standard output, nullopt: the no-tasks note
+        std::string line;                   // the error line, "": none
+    } cases[] = {
+        {"access denied", L"ERROR: Access is denied.", L"1", "",
+         failed + "\"ERROR: Access is denied.\" (終了コード 1) (C.ERROR)"},
+        {"part of a listing, then a corrupt task", L"ERROR: The task image is corrupt or has been tampered with.", L"1",
+         Listing({ListingHeader(), task}),
+         failed + "\"ERROR: The task image is corrupt or has been tampered with.\" (終了コード 1) (C.ERROR)"},
+        {"an error text alone", nullptr, nullptr, "ERROR: The service is not running.\r\n",
+         failed + "\"ERROR: The service is not running.\" (終了コード 0) (C.ERROR)"},
+        {"nothing printed at all", nullptr, nullptr, "", failed + "\"\" (終了コード 0) (C.ERROR)"},
+        {"no tasks", nullptr, nullptr, std::nullopt, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::DeleteFileW((root / L"pex.log").c_str());
+        WriteFileBytes(reserve + L"\\20090101000021.tvpi", "from the last good run");
+        std::optional<ScopedEnvironment> error;
+        std::optional<ScopedEnvironment> exitCode;
+        std::optional<ScopedEnvironment> listingFile;
+        if (c.error != nullptr) {
+            error.emplace(L"QUELLIX_SCHTASKS_ERROR", c.error);
+        }
+        if (c.exitCode != nullptr) {
+            exitCode.emplace(L"QUELLIX_SCHTASKS_EXIT_CODE", c.exitCode);
+        }
+        if (c.listing) {
+            WriteFileBytes(root / L"listing.csv", *c.listing);
+            listingFile.emplace(L"QUELLIX_SCHTASKS_LISTING", root / L"listing.csv");
+        }
+        const RunResult result = RunQuellix({reserve});
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 0U);
+        if (c.line.empty()) {
+            EXPECT_TRUE(ListDir(reserve).empty());
+            EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
+        } else {
+            EXPECT_EQ(Files(reserve),
+                      (std::map<std::string, std::string>{{"20090101000021.tvpi", "from the last good run"}}));
+            EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", c.line, "Quellix終了"}));
+        }
+    }
+}
+
+// Only the tuner's own switches and tasks book a recording: a title naming a switch keeps its
+// task's channel and end, another program's task whose comment names the recorder (its quotes
+// printed as they are, which shifts the columns) books nothing, and the recorder's name counts
+// in any letter case, as Windows finds the program.
+TEST_F(StandInHarvestTest, OnlyTheTunersOwnSwitchesAndTasksBook) {
+    // The tool prints a backup tool's command line and start folder with their quotes as they are:
+    // the closing quotes run into the next columns, so the splitter takes the start folder and the
+    // comment into the command line's column.
+    std::vector<std::string> backup;
+    SplitCsvLine(ListingRow("\\Backup", "2009/03/02 3:00:00", "C:\\Tools\\backup.exe \"D:\\TV\""), backup);
+    backup[9] = "\"D:\\TV\"";
+    backup[10] = "copies PcastDigi.exe /ch 21 recordings";
+    const RunResult result = Import(
+        reserve,
+        Listing(
+            {ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("MUSIC/CH 8 LIVE", "21", 30)),
+             ListingRow("\\b", "2009/03/02 21:00:00", TunerCommand("SHOW/TIME 90 /POWERMAN", "8", 30), Quotes::AsIs),
+             testing::QuotedFields({backup.begin(), backup.end()}, Quotes::AsIs),
+             ListingRow("\\c", "2009/03/03 21:00:00", TunerCommand("Upper", "12", 45, "PCASTDIGI.EXE"))}));
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(
+        Files(reserve),
+        (std::map<std::string, std::string>{
+            {"20090301210121.tvpi", TvpiFile("TV Alpha", "2009", "03", "01", "21:01", "21:30", "MUSIC/CH 8 LIVE")},
+            {"20090302210108.tvpi",
+             TvpiFile("ソフト放送", "2009", "03", "02", "21:01", "21:30", "SHOW/TIME 90 /POWERMAN")},
+            {"20090303210112.tvpi", TvpiFile("表示テレビ", "2009", "03", "03", "21:01", "21:45", "Upper")}}));
+    EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
 }
 
 class MissingToolHarvestTest : public HarvestTest {

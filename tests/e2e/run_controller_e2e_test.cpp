@@ -83,6 +83,7 @@ protected:
 
     TempDir root;
     std::wstring reserve = root / L"reserve\\GigaPocket";
+    SystemSchtasks schtasks{SystemSchtasks::Kind::StandIn}; // lists no tasks: the old files go
 };
 
 TEST_F(RunControllerTest, MissingReserveDirectoryLogsOneErrorLineAndExitsZero) {

@@ -17,11 +17,26 @@ TEST(RunCommandCapture, ReturnsStandardOutputOnly) {
     EXPECT_EQ(RunCommandCapture("sh -c \"printf 'a b'; printf err >&2\""), "a b");
     EXPECT_EQ(RunCommandCapture("true"), "");
     EXPECT_EQ(RunCommandCapture("cat", "fed input"), "fed input");
+    // A command that ends without reading its input gets what fits: the rest is given up.
+    EXPECT_EQ(RunCommandCapture("true", std::string(4 << 20, 'x')), "");
     EXPECT_EQ(RunCommandCapture("sh -c \"sleep 0.2; printf late\""), "late");
     // Large output on both pipes does not stall either side.
     const auto big = RunCommandCapture("sh -c \"head -c 3000000 /dev/zero; head -c 3000000 /dev/zero >&2\"");
     ASSERT_TRUE(big);
     EXPECT_EQ(big->size(), 3000000U);
+}
+
+TEST(RunCommand, KeepsTheExitCodeAndTheStartOfTheErrorOutput) {
+    const auto failed = RunCommand("sh -c \"printf out; printf 'ERROR: denied' >&2; exit 3\"");
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->Output, "out");
+    EXPECT_EQ(failed->End.ErrorOutput, "ERROR: denied");
+    EXPECT_EQ(failed->End.ExitCode, 3U);
+    const auto flood = RunCommand("sh -c \"head -c 3000000 /dev/zero >&2\"");
+    ASSERT_TRUE(flood);
+    EXPECT_EQ(flood->End.ErrorOutput, std::string(kMaxErrorOutput, '\0'));
+    EXPECT_EQ(flood->End.ExitCode, 0U);
+    EXPECT_EQ(RunCommand("sh -c \"kill -9 $$\"")->End.ExitCode, 128U + 9U);
 }
 
 TEST(RunCommandCapture, ReturnsWhenTheCommandEndsThoughAChildKeepsThePipe) {
@@ -44,6 +59,12 @@ TEST(RunCommandToFile, WritesTheOutputOrLeavesTheFileAlone) {
     EXPECT_EQ(ReadAll(dir.NativeFile("task.csv")), "");
     RunCommandToFile("printf x,y", dir.File("task.csv"));
     EXPECT_EQ(ReadAll(dir.NativeFile("task.csv")), "x,y");
+    const auto ended = RunCommandToFile("sh -c \"printf z; printf e >&2; exit 2\"", dir.File("task.csv"));
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(ended->ExitCode, 2U);
+    EXPECT_EQ(ended->ErrorOutput, "e");
+    EXPECT_EQ(ReadAll(dir.NativeFile("task.csv")), "z");
+    EXPECT_FALSE(RunCommandToFile("qx-no-such-program-here", dir.File("task.csv")));
     EXPECT_THROW(RunCommandToFile("true", dir.File("missing\\task.csv")), IoError);
 }
 

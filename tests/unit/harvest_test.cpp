@@ -50,11 +50,13 @@ protected:
         setup.DeckName = "GigaPocket";
         setup.ReserveDir = folder.File("reserve\\GigaPocket\\");
         setup.WorkFile = folder.File("task.csv");
-        setup.CaptureListing = [this](const std::string& workFile) {
+        setup.CaptureListing = [this](const std::string& workFile) -> std::optional<CommandEnd> {
             ++captures;
-            if (listing) {
-                WriteAll(Native(workFile), *listing);
+            if (!listing) {
+                return std::nullopt; // the tool could not be started
             }
+            WriteAll(Native(workFile), *listing);
+            return toolEnd;
         };
         run.PumpMessages = [this] { ++pumps; };
     }
@@ -113,6 +115,7 @@ protected:
     TRunControl run;
     HarvestSetup setup;
     std::optional<std::string> listing;
+    CommandEnd toolEnd; // how the tool ended
     int captures = 0;
     int pumps = 0;
 };
@@ -140,6 +143,8 @@ TEST_F(HarvestTest, WritesOneFilePerKnownChannelAndLogsTheUnknownOnes) {
     expected["20090302090608.tvpi"] =
         FormatReservationFile(Expected("ソフト放送", At(2009, 3, 2, 9, 5), 55, "表示ソフト"));
     expected["20090302000012.tvpi"] = FormatReservationFile(Expected("Three", At(2009, 3, 1, 23, 59), 60, "Late"));
+    // Windows finds the program in any letter case, and so does the tuner's own task.
+    expected["20090303210121.tvpi"] = FormatReservationFile(Expected("TV Alpha", At(2009, 3, 3, 21, 0), 30, "Lower"));
     EXPECT_EQ(ReserveFiles(), expected);
     EXPECT_EQ(LogLines(),
               (std::vector<std::string>{"Quellix開始", "チャンネルエラー: \"GigaPocket\" , \"33\"",
@@ -213,16 +218,23 @@ TEST_F(HarvestTest, TheEmptyDeckNameLooksUpTheRowsWithoutOne) {
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "チャンネルエラー: \"\" , \"8\"", "Quellix終了"}));
 }
 
-TEST_F(HarvestTest, ATaskWithABlankChannelIsSkippedWithoutALookUp) {
-    // A row without a channel number, which a look-up of the blank channel would find.
-    WriteAll(folder.NativeFile("pexTVCHNo.csv"),
-             "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n\"GigaPocket\",\"No Number\",\"\",\r\n");
+TEST_F(HarvestTest, ATaskWithoutAStationIsLoggedAsAChannelError) {
+    // A row without a channel number, which a look-up of the blank channel would find, and rows
+    // whose station name is blank or only control bytes (a hand-edited table).
+    WriteAll(folder.NativeFile("pexTVCHNo.csv"), "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n"
+                                                 "\"GigaPocket\",\"No Number\",\"\",\r\n"
+                                                 "\"GigaPocket\",\"\",\"21\",\r\n"
+                                                 "\"GigaPocket\",\"%c%n\",\"8\",\r\n");
     const std::string exe = "\"C:\\Program Files\\BUFFALO\\PCastDigi\\PcastDigi.exe\" ";
-    listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00",
-                                                   exe + "/t \"Blank\",\"x\" /ch    /time 30 /powerman ")});
+    listing = Listing({ListingHeader(),
+                       ListingRow("\\a", "2009/03/01 21:00:00", exe + "/t \"Blank\",\"x\" /ch    /time 30 /powerman "),
+                       ListingRow("\\b", "2009/03/01 22:00:00", TunerCommand("Empty", "21", 30)),
+                       ListingRow("\\c", "2009/03/01 23:00:00", TunerCommand("Breaks", "8", 30))});
     Harvest();
     EXPECT_TRUE(ReserveFiles().empty());
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "チャンネルエラー: \"GigaPocket\" , \"\"",
+                                                    "チャンネルエラー: \"GigaPocket\" , \"21\"",
+                                                    "チャンネルエラー: \"GigaPocket\" , \"8\"", "Quellix終了"}));
 }
 
 TEST_F(HarvestTest, TheLaterOfTwoTasksWithTheSameStartAndChannelStays) {
@@ -252,6 +264,80 @@ TEST_F(HarvestTest, AWorkFileThatWasNotMadeIsLoggedAndTheTablesAreStillSaved) {
               (std::vector<std::string>{"Quellix開始", error, "Quellix終了", "Quellix開始", error, "Quellix終了"}));
 }
 
+// The previous run's files go only once a listing was read; a tool that failed keeps them and
+// the log says what it said.
+TEST_F(HarvestTest, TheLastGoodReservationsStayUntilAListingIsRead) {
+    const std::string task = ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30));
+    const std::string failed = "pex.log: タスクスケジューラの一覧を取得できないので前回の予約ファイルを残します: ";
+    const struct {
+        const char* what;
+        std::string output;
+        CommandEnd end;
+        bool removed;     // the previous run's file went
+        bool written;     // the task's file was written
+        std::string line; // the error line, "" for none
+    } cases[] = {
+        {"access denied",
+         "",
+         {1, "ERROR: Access is denied.\r\n"},
+         false,
+         false,
+         failed + "\"ERROR: Access is denied.\" (終了コード 1) (C.ERROR)"},
+        {"a part of a listing, then an error",
+         Listing({ListingHeader(), task}),
+         {1, "ERROR: The task image is corrupt\r\nor has been tampered with.\r\n"},
+         false,
+         false,
+         failed + "\"ERROR: The task image is corrupt or has been tampered with.\" (終了コード 1) (C.ERROR)"},
+        {"an error on the output, no exit code",
+         "\r\nERROR: The service is not running.\r\n",
+         {},
+         false,
+         false,
+         failed + "\"ERROR: The service is not running.\" (終了コード 0) (C.ERROR)"},
+        {"nothing printed at all", "", {}, false, false, failed + "\"\" (終了コード 0) (C.ERROR)"},
+        {"a crash, nothing said",
+         "\r\n",
+         {0xC0000005, ""},
+         false,
+         false,
+         failed + "\"\" (終了コード 3221225477) (C.ERROR)"},
+        {"no tasks",
+         "INFO: There are no scheduled tasks presently available at your access level.\r\n",
+         {},
+         true,
+         false,
+         ""},
+        {"no tasks, Japanese", "\r\n情報: タスクがありません。\r\n", {}, true, false, ""},
+        {"a listing", Listing({ListingHeader(), task}), {}, true, true, ""},
+        {"a listing after an error text",
+         "ERROR: The system cannot find the file.\r\n" + Listing({ListingHeader(), task}),
+         {0, "ERROR: x"},
+         true,
+         true,
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(folder.NativeFile("pex.log"));
+        log.SetActive(true);
+        WriteAll(folder.NativeFile("reserve/GigaPocket/20090101000021.tvpi"), "previous");
+        listing = c.output;
+        toolEnd = c.end;
+        Harvest();
+        const auto files = ReserveFiles();
+        EXPECT_EQ(files.count("20090101000021.tvpi"), c.removed ? 0U : 1U);
+        EXPECT_EQ(files.count("20090301210121.tvpi"), c.written ? 1U : 0U);
+        std::vector<std::string> expected{"Quellix開始"};
+        if (!c.line.empty()) {
+            expected.push_back(c.line);
+        }
+        expected.push_back("Quellix終了");
+        EXPECT_EQ(LogLines(), expected);
+        std::filesystem::remove(folder.NativeFile("reserve/GigaPocket/20090301210121.tvpi"));
+    }
+}
+
 TEST_F(HarvestTest, ATemporaryDirectoryWithoutAUsableNameIsLoggedAndNothingIsCaptured) {
     listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30))});
     setup.WorkFile.clear();
@@ -271,8 +357,9 @@ TEST_F(HarvestTest, AStopDuringTheCaptureEndsTheLoopBeforeTheFirstLine) {
     listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30))});
     const auto capture = setup.CaptureListing;
     setup.CaptureListing = [&](const std::string& workFile) {
-        capture(workFile);
+        const auto ended = capture(workFile);
         run.FStopRequested = true; // Stop pressed while the tool ran
+        return ended;
     };
     Harvest();
     EXPECT_EQ(pumps, 0);

@@ -69,6 +69,20 @@ TEST(FormatReservationFile, WritesTheFourteenLinesByteForByte) {
          Make("ソフト放送", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30), "表示テスト\\"),
          Lines({kContentType, "version: 1", "station: ソフト放送", "year: 2009", "month: 03", "date: 01",
                 "start: 21:01", "end: 21:30", "program-title: 表示テスト\\", "genre: 0", "", "", "  ", ""})},
+        // A station name from a hand-edited table may hold a line break: it must not forge a line.
+        {"control bytes inside a value become blanks",
+         Make("X\r\nstart: 04:00", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30),
+              std::string{"A\0B\x1A\x7F\x01"
+                          "C",
+                          7}),
+         Lines({kContentType, "version: 1", "station: X  start: 04:00", "year: 2009", "month: 03", "date: 01",
+                "start: 21:01", "end: 21:30", "program-title: A B   C", "genre: 0", "", "", "  ", ""})},
+        // Byte by byte: a control byte or 0x7F after a lead byte is no trail byte and goes too;
+        // the characters themselves keep both bytes (ソ and 表 end in 0x5C, ｱ is one byte).
+        {"Shift_JIS around control bytes",
+         Make("\x83\nソ", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30), "表\x7F\x81\x7Fｱ\x1F\x81"),
+         Lines({kContentType, "version: 1", "station: \x83 ソ", "year: 2009", "month: 03", "date: 01", "start: 21:01",
+                "end: 21:30", "program-title: 表 \x81 ｱ \x81", "genre: 0", "", "", "  ", ""})},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FormatReservationFile(c.reservation), c.expected) << c.what;

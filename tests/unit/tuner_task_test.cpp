@@ -79,6 +79,19 @@ TEST(ReadTunerTask, CutsTitleStartEndAndChannelFromTheCommandLine) {
          nine + 30 * kOneMinute, "21", "20090301210121.tvpi"},
         {"no channel switch", "2009/03/01 21:00:00", "PcastDigi.exe /t \"a\",\"b\" /time 30 /powerman", "a",
          nine + kOneMinute, nine + 30 * kOneMinute, "st", "20090301210100.tvpi"},
+        // The title's text steals no switch, neither in the title nor in the value after it.
+        {"a channel switch in the title", "2009/03/01 21:00:00", TunerCommand("MUSIC/CH 8 LIVE", "21", 30),
+         "MUSIC/CH 8 LIVE", nine + kOneMinute, nine + 30 * kOneMinute, "21", "20090301210121.tvpi"},
+        {"time switches in the title", "2009/03/01 21:00:00", TunerCommand("SHOW/TIME 90 /POWERMAN", "21", 30),
+         "SHOW/TIME 90 /POWERMAN", nine + kOneMinute, nine + 30 * kOneMinute, "21", "20090301210121.tvpi"},
+        {"a title with quotes and a switch", "2009/03/01 21:00:00", TunerCommand("say \"hi\" /ch 9", "21", 30),
+         "say \"hi\" /ch 9", nine + kOneMinute, nine + 30 * kOneMinute, "21", "20090301210121.tvpi"},
+        {"a subtitle with a switch", "2009/03/01 21:00:00",
+         exe + "/t \"A\",\"B /ch 9 /time 5 /powerman\" /ch 21 /time 30 /powerman ", "A", nine + kOneMinute,
+         nine + 30 * kOneMinute, "21", "20090301210121.tvpi"},
+        {"switches before the title", "2009/03/01 21:00:00",
+         exe + "/ch 21 /time 30 /powerman /t \"/ch 9\",\"/ch 9\" /x", "/ch 9", nine + kOneMinute,
+         nine + 30 * kOneMinute, "21", "20090301210121.tvpi"},
     };
     for (const auto& c : cases) {
         for (const Quotes quotes : {Quotes::Doubled, Quotes::AsIs}) {
@@ -111,6 +124,38 @@ TEST(ReadTunerTask, ATaskWithoutNextRunGivesNoReservation) {
     EXPECT_FALSE(HasNextRunDate("N/A"));
 }
 
+// A row of another program with its start folder (field 9) and comment (field 10), its double
+// quotes printed as they are.
+std::string WithComment(std::string_view command, std::string_view startIn, std::string_view comment) {
+    Fields fields;
+    SplitCsvLine(ListingRow("\\Backup", "2009/03/01 21:00:00", command), fields);
+    fields[9] = startIn;
+    fields[10] = comment;
+    return testing::QuotedFields({fields.begin(), fields.end()}, Quotes::AsIs);
+}
+
+TEST(CommandProgramName, IsTheFileNameOfTheProgramWindowsStarts) {
+    const struct {
+        std::string_view command;
+        std::string_view name;
+    } cases[] = {
+        {"\"C:\\Program Files\\BUFFALO\\PCastDigi\\PcastDigi.exe\" /t \"a\",\"a\"", "PcastDigi.exe"},
+        {"  C:\\PROGRA~1\\BUFFALO\\PcastDigi.exe /t \"a\"", "PcastDigi.exe"},
+        {"C:\\Program Files (x86)\\BUFFALO\\PcastDigi.exe /ch 21", "PcastDigi.exe"},
+        // The splitter's form when only the arguments' quotes were doubled: the opening quote lost.
+        {"C:\\Program Files\\BUFFALO\\PcastDigi.exe\" /t \"a\",\"a\"", "PcastDigi.exe"},
+        {"%windir%\\system32\\defrag.exe -c", "defrag.exe"},
+        {"C:\\Tools\\backup /x C:\\y", "y"},
+        {"cmd /c C:\\PcastDigi.exe", "cmd"},
+        {"\"C:\\unclosed\\PcastDigi.exe", "PcastDigi.exe"},
+        {"C:\\表\\ソ.exe /x", "ソ.exe"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CommandProgramName(c.command), c.name) << c.command;
+    }
+}
+
 TEST(TaskListingReader, PicksOnlyTheTunersTasks) {
     struct Case {
         const char* what;
@@ -122,8 +167,25 @@ TEST(TaskListingReader, PicksOnlyTheTunersTasks) {
         {"blank line", "", false},
         {"another program", ListingRow("\\Backup", "2009/03/01 21:00:00", "C:\\backup.exe /all"), false},
         {"program name in lower case",
-         ListingRow("\\t", "2009/03/01 21:00:00", TunerCommand("a", "21", 30, "pcastdigi.exe")), false},
+         ListingRow("\\t", "2009/03/01 21:00:00", TunerCommand("a", "21", 30, "pcastdigi.exe")), true},
         {"program name in another field only", ListingRow("\\PcastDigi.exe", "2009/03/01", "notepad.exe"), false},
+        // Another program's comment naming the recorder, its quotes printed as they are: the
+        // closing quotes run into the next columns, and the command line's column takes the start
+        // folder and the comment in.
+        {"a comment naming the recorder",
+         WithComment("C:\\Tools\\backup.exe \"D:\\TV\"", "\"D:\\TV\"", "copies PcastDigi.exe /ch 21 recordings"),
+         false},
+        {"a comment with quotes naming the recorder",
+         WithComment("\"C:\\Tools\\backup.exe\" /all", "C:\\", "after \"PcastDigi.exe\", \"x\" ends"), false},
+        {"the recorder as another program's argument",
+         ListingRow("\\b", "2009/03/01", "C:\\Tools\\backup.exe \"C:\\BUFFALO\\PcastDigi.exe\" /t \"a\",\"a\" /ch 21"),
+         false},
+        {"the recorder started through cmd",
+         ListingRow("\\b", "2009/03/01", "cmd /c C:\\BUFFALO\\PcastDigi.exe /ch 21"), false},
+        {"a folder named as the recorder", ListingRow("\\b", "2009/03/01", "C:\\PcastDigi.exe\\run.exe /ch 21"), false},
+        {"an unquoted path with blanks",
+         ListingRow("\\t", "2009/03/01", "C:\\Program Files\\BUFFALO\\PCastDigi\\PCASTDIGI.EXE /t \"a\",\"a\" /ch 21"),
+         true},
         {"fewer than ten fields", "\"h\",\"t\",\"2009/03/01 21:00:00\",\"s\",\"l\",\"r\",\"0\",\"a\",\"PcastDigi.exe\"",
          false},
         {"ten fields", "\"h\",\"t\",\"2009/03/01 21:00:00\",\"s\",\"l\",\"r\",\"0\",\"a\",\"PcastDigi.exe\",\"x\"",
@@ -164,7 +226,8 @@ TEST(TaskListingReader, AHeaderSeenAgainTakesTheCommandLineColumnAgain) {
     ASSERT_TRUE(reader.ReadTunerTask(row, fields));
     EXPECT_EQ(fields[kCommandLineField], TunerCommand("a", "21", 30).substr(0, TunerCommand("a", "21", 30).size() - 1));
 
-    // A header that puts the command line's column at field 10, or at field 6.
+    // A header that puts the command line's column at field 10, at field 6, or right after the
+    // next run time.
     const auto commandAt = [](const std::string& line, std::size_t field, Quotes quotes = Quotes::Doubled) {
         Fields split;
         SplitCsvLine(line, split);
@@ -177,7 +240,7 @@ TEST(TaskListingReader, AHeaderSeenAgainTakesTheCommandLineColumnAgain) {
         return testing::QuotedFields({split.begin(), split.end()}, quotes);
     };
     const std::string command = TunerCommand("News", "22", 30);
-    for (const std::size_t field : {10U, 6U}) {
+    for (const std::size_t field : {10U, 6U, 3U}) {
         EXPECT_FALSE(reader.ReadTunerTask(commandAt(ListingHeader(), field), fields));
         EXPECT_EQ(reader.CommandField(), field);
         for (const Quotes quotes : {Quotes::Doubled, Quotes::AsIs}) {

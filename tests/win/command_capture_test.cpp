@@ -85,6 +85,17 @@ TEST(RunCommandCapture, HandlesWindowMessagesWhileTheCommandRuns) {
     EXPECT_EQ(CountingWindow::Count(), 1);
 }
 
+TEST(RunCommand, KeepsTheExitCodeAndTheStartOfTheErrorOutput) {
+    const auto flood = RunCommand(Child("stderr 100000"));
+    ASSERT_TRUE(flood);
+    EXPECT_EQ(flood->Output, "done");
+    EXPECT_EQ(flood->End.ErrorOutput, std::string(kMaxErrorOutput, 'e'));
+    EXPECT_EQ(flood->End.ExitCode, 0U);
+    const auto unknown = RunCommand(Child("no-such-mode")); // the child's exit code 2
+    ASSERT_TRUE(unknown);
+    EXPECT_EQ(unknown->End.ExitCode, 2U);
+}
+
 TEST(RunCommandCapture, GivesNothingForACommandThatCannotStart) {
     EXPECT_FALSE(RunCommandCapture("qx-no-such-program.exe /query"));
     EXPECT_FALSE(RunCommandCapture(""));

@@ -9,6 +9,7 @@ to docs/.
 
 Usage: xvfb_test.py <bin folder> <artefact folder>
 """
+import contextlib
 import os
 import shutil
 import subprocess
@@ -229,32 +230,14 @@ class QuellixOnX(unittest.TestCase):
         self.click_control(window, BUTTON_STOP)
         self.wait_ended()
 
-    def test_import_run_hides_the_directory_caption(self):
-        reserve = os.path.join(self.work, "reserve", "GigaPocket")
-        os.makedirs(reserve)
-        for i in range(8000):  # enough to delete for a pause to catch the run
-            open(os.path.join(reserve, "%05d.tvpi" % i), "w").close()
-        window = self.start(windows_path(reserve))
-        self.click_control(window, BUTTON_PAUSE)
-        paused = wait_for("the pause", lambda: (lambda w: w if w and child(w, BUTTON_PLAY)["enabled"] and not child(
-            w, BUTTON_PAUSE)["enabled"] else None)(self.main_window()), timeout=10)
-        screen = self.wait_painted(paused, "import-run-paused")
-        screen.crop("import-run-paused-window", paused["rect"])
-        self.assertEqual(self.label_setting_differs(screen, paused), 0, "no directory caption")
-        self.assertGreater(len(os.listdir(reserve)), 0, "held by the pause")
-
-        self.click_control(paused, BUTTON_PLAY)
-        self.wait_ended(timeout=120)
-        self.assertEqual(os.listdir(reserve), [])
-        self.assertIn("Quellix", self.log_lines())
-
-    def test_import_run_shows_the_status_in_place_of_the_caption(self):
+    @contextlib.contextmanager
+    def stand_in_schtasks(self):
+        """The system's Task Scheduler tool replaced by the stand-in, which prints the listing that
+        QUELLIX_SCHTASKS_LISTING names, else the tool's note that there are no tasks. A 32-bit
+        program's system directory is SysWOW64, a 64-bit one's System32: into both."""
         stand_in = os.path.join(BIN, "schtasks.exe")
         if not os.path.exists(stand_in):
             self.skipTest("no stand-in for the Task Scheduler tool")
-        # The system's tool replaced by the stand-in, which waits before it prints an empty
-        # listing: the harvest's wait keeps the window live with its status line showing.
-        # A 32-bit program's system directory is SysWOW64, a 64-bit one's System32: into both.
         systems = [os.path.join(PREFIX, "drive_c", "windows", folder, "schtasks.exe")
                    for folder in ("system32", "syswow64")]
         for system in systems:
@@ -265,16 +248,48 @@ class QuellixOnX(unittest.TestCase):
         overrides = "HKCU\\Software\\Wine\\DllOverrides"
         wine("reg", "add", overrides, "/v", "schtasks.exe", "/d", "native", "/f")
         try:
-            listing = os.path.join(self.work, "listing.csv")
-            open(listing, "w").close()
+            yield
+        finally:
+            wine("reg", "delete", overrides, "/v", "schtasks.exe", "/f")
+            for system in systems:
+                os.remove(system)
+                if os.path.exists(system + ".quellix-saved"):
+                    os.rename(system + ".quellix-saved", system)
+
+    def test_import_run_hides_the_directory_caption(self):
+        reserve = os.path.join(self.work, "reserve", "GigaPocket")
+        os.makedirs(reserve)
+        for i in range(8000):  # enough to delete for a pause to catch the run
+            open(os.path.join(reserve, "%05d.tvpi" % i), "w").close()
+        # The previous run's files go once the tool has listed the tasks (here: none).
+        with self.stand_in_schtasks():
+            window = self.start(windows_path(reserve))
+            self.click_control(window, BUTTON_PAUSE)
+            paused = wait_for("the pause", lambda: (lambda w: w if w and child(w, BUTTON_PLAY)["enabled"] and not child(
+                w, BUTTON_PAUSE)["enabled"] else None)(self.main_window()), timeout=10)
+            screen = self.wait_painted(paused, "import-run-paused")
+            screen.crop("import-run-paused-window", paused["rect"])
+            # The status line shows over the caption's place by now: only the caption's start,
+            # left of it, tells.
+            self.assertEqual(self.differs(screen, paused, (16, 56, 8, 12)), 0, "no directory caption")
+            self.assertGreater(len(os.listdir(reserve)), 0, "held by the pause")
+
+            self.click_control(paused, BUTTON_PLAY)
+            self.wait_ended(timeout=120)
+        self.assertEqual(os.listdir(reserve), [])
+        self.assertIn("Quellix", self.log_lines())
+
+    def test_import_run_shows_the_status_in_place_of_the_caption(self):
+        # The stand-in waits before it prints an empty listing: the harvest's wait keeps the
+        # window live with its status line showing.
+        with self.stand_in_schtasks():
             reserve = os.path.join(self.work, "reserve", "GigaPocket")
             os.makedirs(reserve)
-            ENV["QUELLIX_SCHTASKS_LISTING"] = windows_path(listing)
             ENV["QUELLIX_SCHTASKS_DELAY_MS"] = "8000"
             try:
                 window = self.start(windows_path(reserve))
             finally:
-                del ENV["QUELLIX_SCHTASKS_LISTING"], ENV["QUELLIX_SCHTASKS_DELAY_MS"]
+                del ENV["QUELLIX_SCHTASKS_DELAY_MS"]
 
             def status_shown():
                 screen = Screen("import-run-status")
@@ -288,13 +303,6 @@ class QuellixOnX(unittest.TestCase):
             lines = self.log_lines()
             self.assertIn("Quellix開始", lines)
             self.assertIn("Quellix終了", lines)
-        finally:
-            wine("reg", "delete", overrides, "/v", "schtasks.exe", "/f")
-            for system in systems:
-                os.remove(system)
-                if os.path.exists(system + ".quellix-saved"):
-                    os.rename(system + ".quellix-saved", system)
-
 
 if __name__ == "__main__":
     # Programs of an earlier run lost their display: start and end with a clean prefix.
