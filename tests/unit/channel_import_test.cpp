@@ -177,6 +177,9 @@ TEST_F(ChannelImportTest, RowsOfNamesCutInsideACharacterByEarlierVersionsBecomeT
     Import("Deck1", "[Station]\n3=" + a29 + "表,\n4=" + a29 + "示,\n");
     EXPECT_EQ(ChNoRows(),
               R({{"Deck1", a29, "3"}, {"Other", a29 + "\x95", "3"}, {"Deck1", "B", "5"}, {"Deck1", a29, "4"}}));
+    WriteChNo({{"Deck1", a29 + "\x95", "3"}}); // without a row of another deck cut alike
+    Import("Deck1", "[Station]\n3=" + a29 + "表,\n");
+    EXPECT_EQ(ChNoRows(), R({{"Deck1", a29, "3"}}));
 
     // A name that ends in a lone lead byte and is itself a station's whole name is that station's
     // row, whether or not the shorter name has a row of its own.
@@ -266,7 +269,8 @@ public:
     os::File OpenFile(const std::string& path, os::OpenMode mode, os::Share share) override {
         const std::string name = ExtractFileName(path);
         const std::string stem = name.substr(0, name.find('.'));
-        if (mode == os::OpenMode::ReadExisting && name == failRead) {
+        if ((mode == os::OpenMode::ReadExisting && name == failRead) ||
+            (mode == os::OpenMode::CreateNew && failCreate)) {
             return {};
         }
         if (mode == os::OpenMode::ReadExisting || mode == os::OpenMode::CreateNew) {
@@ -280,6 +284,7 @@ public:
 
     std::vector<std::string> events;
     std::string failRead;
+    bool failCreate = false;
 };
 
 TEST_F(ChannelImportTest, TablesAreOpenedAndClosedInTheirOrder) {
@@ -301,6 +306,22 @@ TEST_F(ChannelImportTest, TablesAreOpenedAndClosedInTheirOrder) {
     fs.failRead = "pexTVCHNo.csv";
     EXPECT_THROW(Import("Deck1", "[Station]\n2=B,\n"), IoError);
     EXPECT_EQ(fs.events, (std::vector<std::string>{"open tvconvert"}));
+    EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
+}
+
+// Every table is closed also when one cannot be written; the first failure is the one that goes on.
+TEST_F(ChannelImportTest, TheFirstTableThatCannotBeWrittenIsTheErrorThatGoesOn) {
+    RecordingFileSystem fs;
+    fs.failCreate = true; // tvconvert.csv and tvchdata.csv are missing, so both are written
+    for (TCsvTable* table : {&tableTV, &tableTVChNo, &tableTVChData}) {
+        table->SetFileSystemForTesting(fs);
+    }
+    try {
+        RunChannelImport("Deck1", nullptr, tables, {});
+        ADD_FAILURE() << "no error";
+    } catch (const IoError& error) {
+        EXPECT_NE(std::string{error.what()}.find("tvconvert.$$$"), std::string::npos) << error.what();
+    }
     EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
 }
 

@@ -63,8 +63,8 @@ TEST(TableFormat, ReadsTableTVChNoFiles) {
         // As a spreadsheet saves a table: quotes only around a value holding a comma, a quote or
         // a line break, doubled inside; labels unquoted too; an empty value is null.
         {"unquoted values and labels read as their text",
-         "ToolName,TVChannel,TVChannelNo\r\ndeck,A B,27\r\n\"d,1\",\"say \"\"hi\"\"\",\r\n,x\"y,%%5\r\n",
-         {{"deck", "A B", "27"}, {"d,1", "say \"hi\"", N}, {N, "x\"y", "%5"}}},
+         "ToolName,TVChannel,TVChannelNo\r\ndeck,A B,27\r\n\"d,1\",\"say \"\"hi\"\"\",7\r\n,x\"y,%%5\r\n\"d\",,\r\n",
+         {{"deck", "A B", "27"}, {"d,1", "say \"hi\"", "7"}, {N, "x\"y", "%5"}, {"d", N, N}}},
         {"blanks before a quote skipped, kept before other text", kChNoHeader + " \"d\", A,\t\r\n", {{"d", " A", N}}},
         {"one byte after a closing quote is consumed", kChNoHeader + "\"deck\"x,\"A\",\r\n", {{"deck", N, "A"}}},
         {"open quote runs to the line end", kChNoHeader + "\"deck\",\"A,B\r\n", {{"deck", "A,B", N}}},
