@@ -71,15 +71,39 @@ ValueKind UnquoteDoubled(char* line, std::size_t size, std::size_t& position, st
     }
 }
 
+// The quoted value whose opening quote is at `quote`: unquoted in place ("" inside stands for ")
+// and given as the span of the line that now holds it. A quote left open runs to the end of the
+// line; after the closing quote one byte, normally the delimiting comma, is passed over.
+inline ValueKind QuotedValue(char* line, std::size_t size, std::size_t quote, std::size_t& position, std::size_t& start,
+                             std::size_t& length) {
+    start = position = quote + 1;
+    const auto* found = static_cast<const char*>(std::memchr(line + position, '"', size - position));
+    const std::size_t close = found == nullptr ? size : static_cast<std::size_t>(found - line);
+    if (close + 1 < size && line[close + 1] == '"') {
+        return UnquoteDoubled(line, size, position, start, length, close);
+    }
+    length = close - start;
+    position = close + 2 < size ? close + 2 : size;
+    return ValueKind::Text;
+}
+
 // Reads the value at `position` of the line and moves past it. A value in double quotes (blanks
-// before the opening quote skipped) is unquoted in place ("" inside stands for ") and given as the
-// span of the line that now holds it; a quote left open runs to the end of the line, and the one
-// byte after the closing quote, normally the delimiting comma, is passed over. Any other value,
-// as a spreadsheet writes one that holds no comma, quote or line break, is its text up to the
-// next comma; an empty one is null, as the writer puts a null value. Unquoting only ever shortens
-// a value, so the bytes still to be read are never touched.
+// before the opening quote skipped) is read as QuotedValue does. Any other value, as a spreadsheet
+// writes one that holds no comma, quote or line break, is its text up to the next comma; an empty
+// one is null, as the writer puts a null value. Unquoting only ever shortens a value, so the bytes
+// still to be read are never touched.
 inline ValueKind NextValue(char* line, std::size_t size, std::size_t& position, std::size_t& start,
                            std::size_t& length) {
+    if (position >= size) {
+        return ValueKind::None;
+    }
+    if (line[position] == '"') { // the writer's form first: it is what the program reads most
+        return QuotedValue(line, size, position, position, start, length);
+    }
+    if (line[position] == ',') {
+        ++position;
+        return ValueKind::Null;
+    }
     std::size_t at = position;
     while (at < size && (line[at] == ' ' || line[at] == '\t')) {
         ++at;
@@ -89,19 +113,7 @@ inline ValueKind NextValue(char* line, std::size_t size, std::size_t& position, 
         return ValueKind::None;
     }
     if (line[at] == '"') {
-        start = position = at + 1;
-        const auto* found = static_cast<const char*>(std::memchr(line + position, '"', size - position));
-        const std::size_t close = found == nullptr ? size : static_cast<std::size_t>(found - line);
-        if (close + 1 < size && line[close + 1] == '"') {
-            return UnquoteDoubled(line, size, position, start, length, close);
-        }
-        length = close - start;
-        position = close + 2 < size ? close + 2 : size;
-        return ValueKind::Text;
-    }
-    if (line[position] == ',') {
-        ++position;
-        return ValueKind::Null;
+        return QuotedValue(line, size, at, position, start, length);
     }
     start = position;
     const auto* comma = static_cast<const char*>(std::memchr(line + position, ',', size - position));
@@ -253,14 +265,14 @@ void TableTextReader::Line(std::size_t offset, std::size_t size) {
     std::size_t position = 0;
     std::size_t start = 0;
     std::size_t length = 0;
-    for (const std::size_t field : binding_) {
+    // To the end of the line: values beyond the header's columns are bound to nothing (the
+    // program's lines end with their last column's closing comma).
+    for (std::size_t column = 0; position < size; ++column) {
         const ValueKind kind = NextValue(line, size, position, start, length);
-        if (kind == ValueKind::None) {
-            break;
-        }
         if (kind != ValueKind::Text) {
             continue;
         }
+        const std::size_t field = column < binding_.size() ? binding_[column] : kUnbound;
         if (field == kUnbound) {
             ++loss_.droppedValues;
             continue;
@@ -274,12 +286,6 @@ void TableTextReader::Line(std::size_t offset, std::size_t size) {
             length = fields_[field].size;
         }
         records_.SetSpan(record, field, offset + start, length);
-    }
-    // Values beyond the header's columns; the line's closing comma leaves none.
-    while (position < size) {
-        if (NextValue(line, size, position, start, length) == ValueKind::Text) {
-            ++loss_.droppedValues;
-        }
     }
 }
 
