@@ -63,8 +63,8 @@ TEST(TableFormat, ReadsTableTVChNoFiles) {
         // As a spreadsheet saves a table: quotes only around a value holding a comma, a quote or
         // a line break, doubled inside; labels unquoted too; an empty value is null.
         {"unquoted values and labels read as their text",
-         "ToolName,TVChannel,TVChannelNo\r\ndeck,A B,27\r\n\"d,1\",\"say \"\"hi\"\"\",7\r\n,x\"y,%%5\r\n\"d\",,\r\n",
-         {{"deck", "A B", "27"}, {"d,1", "say \"hi\"", "7"}, {N, "x\"y", "%5"}, {"d", N, N}}},
+         "ToolName,TVChannel,TVChannelNo\r\ndeck,A B,27\r\n\"d,1\",\"say \"\"hi\"\"\",7\r\n,x\"y,%%5\r\n\"d\",7\r\n",
+         {{"deck", "A B", "27"}, {"d,1", "say \"hi\"", "7"}, {N, "x\"y", "%5"}, {"d", "7", N}}},
         {"blanks before a quote skipped, kept before other text", kChNoHeader + " \"d\", A,\t\r\n", {{"d", " A", N}}},
         {"one byte after a closing quote is consumed", kChNoHeader + "\"deck\"x,\"A\",\r\n", {{"deck", N, "A"}}},
         {"open quote runs to the line end", kChNoHeader + "\"deck\",\"A,B\r\n", {{"deck", "A,B", N}}},
@@ -82,6 +82,20 @@ TEST(TableFormat, ReadsTableTVChNoFiles) {
     };
     for (const ReadCase& c : cases) {
         EXPECT_EQ(RowsOf(ParseTableText(c.text, table.FieldDefs())), c.expected) << c.name;
+    }
+}
+
+// A file comes in blocks, and a line may span two: any split reads the same, and a reader is
+// ready for the next file once it has finished one.
+TEST(TableFormat, ReadsTheSameWhereverTheBlocksSplitTheText) {
+    const TCsvTable table = CreateTableTVChNo();
+    const std::string text = kChNoHeader + "\"deck\",\"表示\",\"27\",\r\nd,\"x\"\"y\",\r\n\r\n\"e\",,\"1\"";
+    const Rows expected = {{"deck", "表示", "27"}, {"d", "x\"y", N}, {"e", N, "1"}};
+    TableTextReader reader{table.FieldDefs()};
+    for (std::size_t split = 0; split <= text.size(); ++split) {
+        reader.Feed(std::string_view{text}.substr(0, split));
+        reader.Feed(std::string_view{text}.substr(split));
+        EXPECT_EQ(RowsOf(reader.Finish()), expected) << split;
     }
 }
 
