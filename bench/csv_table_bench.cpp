@@ -117,9 +117,20 @@ int main(int argc, char** argv) {
 
     // Writing: the same bytes through a buffered stream pushed to the disk, as a save must, and
     // the table's Close (backup, temporary written and pushed to the disk, replace).
+    // Only a changed table is written: each round changes the last row's deck name (keeping the
+    // file's size).
     TCsvTable saved = CreateTableTVChNo(ProgramPath(tablePath));
+    int round = 0;
     const Comparison save = Compare(
-        rounds, [&] { saved.Open(); }, [&] { saved.Close(); },
+        rounds,
+        [&] {
+            saved.Open();
+            saved.GoToRecord(saved.RecordCount() - 1);
+            saved.Edit();
+            saved.FieldByName("VideoDeckName").SetAsString(++round % 2 == 0 ? "GigaPocketA" : "GigaPocketB");
+            saved.Post();
+        },
+        [&] { saved.Close(); },
         [&] {
             std::FILE* file = std::fopen(floorPath.c_str(), "wb");
             std::fwrite(bytes.data(), 1, bytes.size(), file);

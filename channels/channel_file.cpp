@@ -14,12 +14,11 @@ ChannelEntry ParseChannelEntry(std::string_view line) {
     if (equals != std::string_view::npos) {
         entry.TVChannelNo = Trim(line.substr(0, equals));
     }
-    if (comma != std::string_view::npos) {
-        if (equals == std::string_view::npos) {
-            entry.TVChannel = Trim(line.substr(0, comma));
-        } else if (equals < comma) {
-            entry.TVChannel = Trim(line.substr(equals + 1, comma - equals - 1));
-        }
+    if (equals < comma) {
+        // Without a comma (npos), all that follows the "=" names the station.
+        entry.TVChannel = Trim(line.substr(equals + 1, comma - equals - 1));
+    } else if (equals == std::string_view::npos && comma != std::string_view::npos) {
+        entry.TVChannel = Trim(line.substr(0, comma));
     }
     return entry;
 }

@@ -15,14 +15,14 @@ inline constexpr std::string_view kStationBlockClose = "[End_Station]";
 // What one entry line of a station block says.
 struct ChannelEntry {
     std::string TVChannelNo; // before the first "=", trimmed; empty without "="
-    std::string TVChannel;   // between the first "=" and the first ",", trimmed (see ParseChannelEntry)
+    std::string TVChannel;   // after the first "=", up to the first ",", trimmed (see ParseChannelEntry)
 
     friend bool operator==(const ChannelEntry&, const ChannelEntry&) = default;
 };
 
-// Splits one entry line. The station name is the text between the first "=" and the first ","
-// when the "=" comes first, the text before the first "," when there is no "=", and empty when
-// there is no "," or the first "," comes before the first "=". Both parts are trimmed.
+// Splits one entry line. The station name is the text after the first "=" up to the first ","
+// (all of it when there is no ","), the text before the first "," when there is no "=", and empty
+// when the first "," comes before the first "=" or there is neither. Both parts are trimmed.
 [[nodiscard]] ChannelEntry ParseChannelEntry(std::string_view line);
 
 // Follows the blocks of a channel file line by line.

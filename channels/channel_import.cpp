@@ -1,5 +1,6 @@
 #include "channels/channel_import.h"
 
+#include "channels/locale_compare.h"
 #include "support/text.h"
 
 #include <algorithm>
@@ -31,9 +32,16 @@ std::string SharedChannelsDir(const std::optional<std::string>& commonAppData) {
 std::vector<std::string> ChannelFileCandidates(std::string_view settingDir, const std::vector<std::string>& tunerDirs,
                                                std::string_view sharedChannelsDir, int areaNumber) {
     const std::string fileName = ChannelFileName(areaNumber);
-    std::vector<std::string> candidates{IncludeTrailingBackslash(settingDir) + fileName};
+    std::vector<std::string> candidates;
+    // An empty setting is no setting: it would name "\NN_ChFile.txt" or "\channels\NN_ChFile.txt"
+    // at the drive's root, where any local user may put a file.
+    if (!Trim(settingDir).empty()) {
+        candidates.push_back(IncludeTrailingBackslash(settingDir) + fileName);
+    }
     for (const std::string& tunerDir : tunerDirs) {
-        candidates.push_back(IncludeTrailingBackslash(tunerDir) + "channels\\" + fileName);
+        if (!Trim(tunerDir).empty()) {
+            candidates.push_back(IncludeTrailingBackslash(tunerDir) + "channels\\" + fileName);
+        }
     }
     candidates.push_back(IncludeTrailingBackslash(sharedChannelsDir) + fileName);
     return candidates;
@@ -187,10 +195,47 @@ void RepairCutNames(TCsvTable& chNo, std::string_view storedDeck,
     }
 }
 
+// After an area change the old area's stations keep their rows, and one of them may come before
+// the current station of the same channel number. Such a row, of this deck, taken by no station of
+// the file and named by none, gives the number up. Numbers are compared as the harvest compares
+// them.
+void ReleaseStaleNumbers(TCsvTable& chNo, std::string_view storedDeck, const std::vector<std::size_t>& stationRows,
+                         const std::vector<std::string_view>& numbers,
+                         const std::function<bool(std::string_view)>& isStoredName) {
+    const auto defs = chNo.FieldDefs();
+    const auto column = [&defs](std::string_view fieldName) {
+        return static_cast<std::size_t>(
+            std::find_if(defs.begin(), defs.end(), [&](const TFieldDef& d) { return d.name == fieldName; }) -
+            defs.begin());
+    };
+    const std::size_t deckColumn = column("VideoDeckName");
+    const std::size_t stationColumn = column("TVChannel");
+    const std::size_t numberColumn = column("TVChannelNo");
+    std::vector<bool> taken(chNo.RecordCount());
+    for (const std::size_t row : stationRows) {
+        taken[row] = true;
+    }
+    for (std::size_t row = 0; row < chNo.RecordCount(); ++row) {
+        const TableRecords& records = chNo.Records();
+        const std::optional<std::string_view> number = records.Get(row, numberColumn);
+        if (taken[row] || !number || number->empty() ||
+            !LocaleTextEquals(records.Get(row, deckColumn).value_or(std::string_view{}), storedDeck) ||
+            isStoredName(records.Get(row, stationColumn).value_or(std::string_view{})) ||
+            std::none_of(numbers.begin(), numbers.end(),
+                         [&](std::string_view given) { return LocaleTextEquals(*number, given); })) {
+            continue;
+        }
+        chNo.GoToRecord(row);
+        chNo.Edit();
+        chNo.FieldByName("TVChannelNo").Clear();
+        chNo.Post();
+    }
+}
+
 } // namespace
 
 void ApplyChannelEntries(std::string_view deckName, const std::vector<ChannelEntry>& entries,
-                         const ChannelTables& tables) {
+                         const ChannelTables& tables, bool wholeFile) {
     TCsvTable& chNo = tables.TableTVChNo;
     TField& deckField = chNo.FieldByName("VideoDeckName");
     TField& stationField = chNo.FieldByName("TVChannel");
@@ -216,6 +261,8 @@ void ApplyChannelEntries(std::string_view deckName, const std::vector<ChannelEnt
     // append a new row on every run.
     const std::string_view storedDeck = StoredText(deckName, deckField.Size());
     RepairCutNames(chNo, storedDeck, [&names](std::string_view name) { return names.contains(name); });
+    std::vector<std::size_t> stationRows;
+    std::vector<std::string_view> numbers; // the channel numbers given, as stored
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const std::string_view stored = StoredStationName(stations[i], stationField.Size());
         const std::string& number = entries[lastEntry.find(stations[i])->second].TVChannelNo;
@@ -233,6 +280,12 @@ void ApplyChannelEntries(std::string_view deckName, const std::vector<ChannelEnt
             numberField.SetAsString(number);
         }
         chNo.Post();
+        stationRows.push_back(chNo.RecordIndex());
+        numbers.push_back(StoredText(number, numberField.Size()));
+    }
+    if (wholeFile && !storedDeck.empty()) {
+        ReleaseStaleNumbers(chNo, storedDeck, stationRows, numbers,
+                            [&names](std::string_view name) { return names.contains(name); });
     }
 }
 
@@ -248,10 +301,10 @@ void ImportChannelLines(std::string_view deckName, ChannelLineSource& lines, con
             }
         }
     } catch (...) {
-        ApplyChannelEntries(deckName, entries, tables); // the lines read before the error count
+        ApplyChannelEntries(deckName, entries, tables, false); // the lines read before the error count
         throw;
     }
-    ApplyChannelEntries(deckName, entries, tables);
+    ApplyChannelEntries(deckName, entries, tables, lines.Eof());
 }
 
 void RunChannelImport(std::string_view deckName, ChannelLineSource* channelFile, const ChannelTables& tables,

@@ -27,8 +27,9 @@ namespace quellix {
 [[nodiscard]] std::string SharedChannelsDir(const std::optional<std::string>& commonAppData);
 
 // Where the channel file is looked for, in this order: the user's channel-file directory, the
-// "channels" folder of each tuner directory, the tuner's shared "channels" folder. A backslash is
-// added to a directory only when it does not end in one (a 0x5C trail byte is no backslash).
+// "channels" folder of each tuner directory, the tuner's shared "channels" folder. A directory that
+// is empty (or blank) is left out, as if not set. A backslash is added to a directory only when it
+// does not end in one (a 0x5C trail byte is no backslash).
 [[nodiscard]] std::vector<std::string> ChannelFileCandidates(std::string_view settingDir,
                                                              const std::vector<std::string>& tunerDirs,
                                                              std::string_view sharedChannelsDir, int areaNumber);
@@ -111,13 +112,17 @@ private:
 // (deckName, stored name) with its channel number, or appends one. When the stored name is shared
 // by differently named stations of these entries (long names cut alike), only a row that also
 // has the same channel number is that station's, so no two of them ever share a row.
+// When the entries are the whole file (`wholeFile`), a row of the deck that holds a channel number
+// given to a station of the file, for a station no longer in it (an area left behind), gives the
+// number up: its number becomes null and the row stays. The harvest takes the first row of a
+// channel number, which is then the current station's.
 void ApplyChannelEntries(std::string_view deckName, const std::vector<ChannelEntry>& entries,
-                         const ChannelTables& tables);
+                         const ChannelTables& tables, bool wholeFile = true);
 
 // The line loop over an open channel file with the tables open. Before each line it stops at the
 // end of the file, on a stop request, or when the deck name is empty. The entries read are then
-// applied (ApplyChannelEntries), also those read before a read error, which then goes on. Pumps
-// no messages.
+// applied (ApplyChannelEntries), also those read before a read error, which then goes on; only a
+// file read to its end takes channel numbers from stations no longer in it. Pumps no messages.
 void ImportChannelLines(std::string_view deckName, ChannelLineSource& lines, const ChannelTables& tables,
                         const TRunControl& run);
 

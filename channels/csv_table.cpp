@@ -39,10 +39,18 @@ bool TField::IsNull() const {
 }
 
 void TField::SetAsString(std::string_view text) {
+    Store(std::string{StoredText(text, Size())});
+}
+
+void TField::Clear() {
+    Store(std::nullopt);
+}
+
+void TField::Store(std::optional<std::string> value) {
     if (table_->state_ != TableState::Editing && table_->state_ != TableState::Inserting) {
         throw QuellixError{"データセットが編集モードでも挿入モードでもありません: " + FieldName()};
     }
-    table_->buffer_[index_] = std::string{StoredText(text, Size())};
+    table_->buffer_[index_] = std::move(value);
     table_->modified_ = true;
 }
 
@@ -62,18 +70,32 @@ void TCsvTable::Open() {
         return;
     }
     records_.Clear();
+    bool loaded = false;
     if (!filePath_.empty()) {
         // Read and parsed block by block; on a read error the partial records are dropped, and
         // the table stays closed.
         TableTextReader reader{defs_};
-        (void)LoadTableFile(filePath_, *fs_, reader, notice_);
-        records_ = reader.Finish();
+        TableTextNotes notes;
+        const bool found = LoadTableFile(filePath_, *fs_, reader, notice_);
+        records_ = reader.Finish(&notes);
+        // A file of nothing but line ends holds no table: Close writes it whole.
+        loaded = found && notes.header;
+        // Told once, not at every Open: the import and the harvest both open the table.
+        std::string lossText = TableLossText(filePath_, defs_, notes.loss);
+        if (lossText != lossTold_) {
+            if (notice_ && !lossText.empty()) {
+                notice_(lossText);
+            }
+            lossTold_ = std::move(lossText);
+        }
     }
     state_ = TableState::Browsing;
     current_ = 0;
     buffer_.clear();
     modified_ = false;
     writtenSinceOpen_ = false;
+    rowsChanged_ = false;
+    fileLoaded_ = loaded;
 }
 
 void TCsvTable::Close() {
@@ -90,7 +112,9 @@ void TCsvTable::Close() {
             table.current_ = 0;
         }
     } forget{*this};
-    if (!filePath_.empty() && !writtenSinceOpen_) {
+    // An unchanged table is not written: the file may hold what the table cannot keep (a
+    // spreadsheet's columns, longer values), and a new backup would push out the user's last one.
+    if (!filePath_.empty() && !writtenSinceOpen_ && (rowsChanged_ || !fileLoaded_)) {
         SaveTableFile(
             filePath_,
             [this](const std::function<bool(std::string_view)>& write) {
@@ -103,6 +127,7 @@ void TCsvTable::Close() {
 
 void TCsvTable::CloseWithoutSaving() {
     records_.Clear();
+    rowsChanged_ = false;
     buffer_.clear();
     modified_ = false;
     state_ = TableState::Closed;
@@ -113,6 +138,15 @@ void TCsvTable::First() {
     CheckActive();
     CheckBrowseMode();
     current_ = 0;
+}
+
+void TCsvTable::GoToRecord(std::size_t index) {
+    CheckActive();
+    CheckBrowseMode();
+    if (index >= records_.RecordCount()) {
+        throw QuellixError{"レコード番号が範囲外です: " + std::to_string(index)};
+    }
+    current_ = index;
 }
 
 bool TCsvTable::Locate(std::string_view keyFields, std::span<const std::string_view> keyValues) {
@@ -176,9 +210,14 @@ void TCsvTable::Post() {
     }
     if (state_ == TableState::Inserting) {
         current_ = records_.AddRecord();
+        rowsChanged_ = true;
     }
     for (std::size_t f = 0; f < defs_.size(); ++f) {
-        records_.Set(current_, f, buffer_[f] ? std::optional<std::string_view>{*buffer_[f]} : std::nullopt);
+        const auto value = buffer_[f] ? std::optional<std::string_view>{*buffer_[f]} : std::nullopt;
+        if (records_.Get(current_, f) != value) {
+            records_.Set(current_, f, value);
+            rowsChanged_ = true;
+        }
     }
     buffer_.clear();
     modified_ = false;

@@ -43,11 +43,14 @@ public:
     // Stores `text` cut at its first NUL byte and to the field's size in bytes. Only while the
     // table is editing or inserting a record.
     void SetAsString(std::string_view text);
+    // Makes the value null. Only while the table is editing or inserting a record.
+    void Clear();
     [[nodiscard]] bool IsNull() const;
 
 private:
     friend class TCsvTable;
     TField(TCsvTable& table, std::size_t index) : table_{&table}, index_{index} {}
+    void Store(std::optional<std::string> value);
 
     TCsvTable* table_;
     std::size_t index_;
@@ -68,17 +71,22 @@ public:
     // The table's file; empty keeps the table in memory only. Set before Open.
     void SetFilePath(std::string path) { filePath_ = std::move(path); }
     [[nodiscard]] const std::string& FilePath() const noexcept { return filePath_; }
-    // Where Open tells what it did to recover the file (a plain line for the log); none by default.
+    // Where Open tells what it did to recover the file, and what of the file the table cannot
+    // keep (plain lines for the log); none by default.
     void SetNotice(TableNotice notice) { notice_ = std::move(notice); }
 
     // Loads the file into an empty table and puts the cursor on the first record. A missing file
     // (or an empty path) gives an empty table. Raises IoError when the file exists but cannot be
     // opened or read; the table then stays closed, so nothing is written back over the file.
-    // Does nothing when the table is already open.
+    // A file holding what the table cannot keep (a column it lacks, a value longer than its
+    // field) is told to the notice, once for as long as the file holds the same. Does nothing when
+    // the table is already open.
     void Open();
-    // Discards an insert or edit not yet posted, writes the table to its file (unless it was
-    // written since it was opened) and forgets the records. The records are forgotten and the
-    // table closed also when the save raises IoError. Does nothing when the table is closed.
+    // Discards an insert or edit not yet posted, writes the table to its file and forgets the
+    // records. The file is written only when a posted record changed the rows, or when there was
+    // no file to load; a table the run did not change keeps its file as it is, and no backup
+    // is made. Never written twice between an Open and a Close. The records are forgotten and
+    // the table closed also when the save raises IoError. Does nothing when the table is closed.
     void Close();
     // Forgets the records and closes the table without writing its file (for a caller that read
     // nothing from the tables, so has nothing to save). Does nothing when the table is closed.
@@ -92,6 +100,9 @@ public:
 
     // Cursor to the first record in row order.
     void First();
+    // The current record's place in row order (0 for the first), and the cursor moved to one.
+    [[nodiscard]] std::size_t RecordIndex() const noexcept { return current_; }
+    void GoToRecord(std::size_t index);
     // Makes the first record in row order whose key fields all equal `keyValues` current and
     // returns true; returns false and leaves the cursor alone when none does. `keyFields` names
     // the fields, separated by ";". Values are compared whole with the user's collation (byte
@@ -110,7 +121,8 @@ public:
     void Append();
     // Starts changing the current record (on an empty table: starts a new record).
     void Edit();
-    // Stores the record being inserted or edited; it becomes the current record.
+    // Stores the record being inserted or edited; it becomes the current record. A new record, or
+    // an edited one whose values differ from those stored, changes the rows.
     void Post();
     // Drops the record being inserted or edited.
     void Cancel();
@@ -137,8 +149,11 @@ private:
     std::vector<std::optional<std::string>> buffer_;
     bool modified_{};
     bool writtenSinceOpen_{};
+    bool rowsChanged_{};
+    bool fileLoaded_{};
     TableFileSystem* fs_{&TableFileSystem::Real()};
     TableNotice notice_;
+    std::string lossTold_; // the last loss told to the notice
 };
 
 } // namespace quellix

@@ -71,38 +71,62 @@ ValueKind UnquoteDoubled(char* line, std::size_t size, std::size_t& position, st
     }
 }
 
-// Reads the value at `position` of the line and moves past it. Bytes outside double quotes are
-// skipped, so an unquoted value reads as null. A quoted value is unquoted in place ("" inside
-// stands for ") and given as the span of the line that now holds it; a quote left open runs to
-// the end of the line. Unquoting only ever shortens a value, so the bytes still to be read are
-// never touched.
-inline ValueKind NextValue(char* line, std::size_t size, std::size_t& position, std::size_t& start,
-                           std::size_t& length) {
-    while (position < size && line[position] != '"' && line[position] != ',') {
-        ++position;
-    }
-    if (position >= size) {
-        return ValueKind::None;
-    }
-    if (line[position] == ',') {
-        ++position;
-        return ValueKind::Null;
-    }
-    start = ++position;
+// The quoted value whose opening quote is at `quote`: unquoted in place ("" inside stands for ")
+// and given as the span of the line that now holds it. A quote left open runs to the end of the
+// line; after the closing quote one byte, normally the delimiting comma, is passed over.
+inline ValueKind QuotedValue(char* line, std::size_t size, std::size_t quote, std::size_t& position, std::size_t& start,
+                             std::size_t& length) {
+    start = position = quote + 1;
     const auto* found = static_cast<const char*>(std::memchr(line + position, '"', size - position));
     const std::size_t close = found == nullptr ? size : static_cast<std::size_t>(found - line);
     if (close + 1 < size && line[close + 1] == '"') {
         return UnquoteDoubled(line, size, position, start, length, close);
     }
     length = close - start;
-    // The closing quote and the one byte after it, normally the delimiting comma.
     position = close + 2 < size ? close + 2 : size;
+    return ValueKind::Text;
+}
+
+// Reads the value at `position` of the line and moves past it. A value in double quotes (blanks
+// before the opening quote skipped) is read as QuotedValue does. Any other value, as a spreadsheet
+// writes one that holds no comma, quote or line break, is its text up to the next comma; an empty
+// one is null, as the writer puts a null value. Unquoting only ever shortens a value, so the bytes
+// still to be read are never touched.
+inline ValueKind NextValue(char* line, std::size_t size, std::size_t& position, std::size_t& start,
+                           std::size_t& length) {
+    if (position >= size) {
+        return ValueKind::None;
+    }
+    if (line[position] == '"') { // the writer's form first: it is what the program reads most
+        return QuotedValue(line, size, position, position, start, length);
+    }
+    if (line[position] == ',') {
+        ++position;
+        return ValueKind::Null;
+    }
+    std::size_t at = position;
+    while (at < size && (line[at] == ' ' || line[at] == '\t')) {
+        ++at;
+    }
+    if (at >= size) {
+        position = size;
+        return ValueKind::None;
+    }
+    if (line[at] == '"') {
+        return QuotedValue(line, size, at, position, start, length);
+    }
+    start = position;
+    const auto* comma = static_cast<const char*>(std::memchr(line + position, ',', size - position));
+    const std::size_t end = comma == nullptr ? size : static_cast<std::size_t>(comma - line);
+    length = end - start;
+    position = end < size ? end + 1 : size;
     return ValueKind::Text;
 }
 
 // Undoes the "%" coding in place and returns the new length. A "%" before any other byte, or at
 // the very end, is taken literally: the writer never produces either, and keeping the bytes loses
-// nothing.
+// nothing. So is "%0": it would stand for a NUL byte, which no value holds (a field keeps its
+// text up to the first one), so the writer never produces it either, and a URL's "%0A" stays whole.
 std::size_t DecodeInPlace(char* text, std::size_t size) {
     std::size_t out = 0;
     for (std::size_t in = 0; in < size; ++in) {
@@ -110,10 +134,6 @@ std::size_t DecodeInPlace(char* text, std::size_t size) {
         if (c == '%' && in + 1 < size) {
             switch (text[in + 1]) {
             case '%':
-                ++in;
-                break;
-            case '0':
-                c = '\0';
                 ++in;
                 break;
             case 'c':
@@ -143,7 +163,39 @@ std::string_view StoredText(std::string_view text, std::size_t size) {
     return text.substr(0, size);
 }
 
-TableTextReader::TableTextReader(std::span<const TFieldDef> fields) : fields_{fields}, records_{fields.size()} {}
+bool TableLoss::Any() const noexcept {
+    return !unknownColumns.empty() || droppedValues > 0 ||
+           std::any_of(longValues.begin(), longValues.end(), [](std::size_t n) { return n > 0; });
+}
+
+std::string TableLossText(const std::string& path, std::span<const TFieldDef> fields, const TableLoss& loss) {
+    if (!loss.Any()) {
+        return {};
+    }
+    std::string parts;
+    const auto part = [&parts](const std::string& text) { parts += (parts.empty() ? "" : "; ") + text; };
+    if (!loss.unknownColumns.empty()) {
+        std::string columns = "表にない列";
+        for (const std::string& label : loss.unknownColumns) {
+            columns += " \"" + label + "\"";
+        }
+        part(columns);
+    }
+    if (loss.droppedValues > 0) {
+        part("表にない列の値 " + std::to_string(loss.droppedValues) + "個");
+    }
+    for (std::size_t f = 0; f < loss.longValues.size() && f < fields.size(); ++f) {
+        if (loss.longValues[f] > 0) {
+            part(std::to_string(fields[f].size) + "バイトを超える" + fields[f].name + "の値 " +
+                 std::to_string(loss.longValues[f]) + "個");
+        }
+    }
+    return "テーブルファイル[" + path + "]には表に入らない内容があり、表を書き換えると失われます: " + parts;
+}
+
+TableTextReader::TableTextReader(std::span<const TFieldDef> fields) : fields_{fields}, records_{fields.size()} {
+    loss_.longValues.assign(fields.size(), 0);
+}
 
 void TableTextReader::Expect(std::size_t bytes) {
     // The file's bytes are kept whole; a record takes a line of 16 bytes or more in files this
@@ -161,10 +213,16 @@ void TableTextReader::Feed(std::string_view bytes) {
     ReadLines(false);
 }
 
-TableRecords TableTextReader::Finish() {
+TableRecords TableTextReader::Finish(TableTextNotes* notes) {
     ReadLines(true); // the last line needs no line end
     TableRecords records{std::move(records_)};
     records_ = TableRecords{fields_.size()};
+    if (notes != nullptr) {
+        notes->header = headerRead_;
+        notes->loss = std::move(loss_);
+    }
+    loss_ = TableLoss{};
+    loss_.longValues.assign(fields_.size(), 0);
     binding_.clear();
     headerRead_ = false;
     unread_ = 0;
@@ -207,22 +265,27 @@ void TableTextReader::Line(std::size_t offset, std::size_t size) {
     std::size_t position = 0;
     std::size_t start = 0;
     std::size_t length = 0;
-    for (const std::size_t field : binding_) {
+    // To the end of the line: values beyond the header's columns are bound to nothing (the
+    // program's lines end with their last column's closing comma).
+    for (std::size_t column = 0; position < size; ++column) {
         const ValueKind kind = NextValue(line, size, position, start, length);
-        if (kind == ValueKind::None) {
-            break;
-        }
-        if (kind != ValueKind::Text || field == kUnbound) {
+        if (kind != ValueKind::Text) {
             continue;
         }
-        // Inside a line there is no NUL byte; only the "%0" code makes one, and the stored text
-        // ends there.
+        const std::size_t field = column < binding_.size() ? binding_[column] : kUnbound;
+        if (field == kUnbound) {
+            ++loss_.droppedValues;
+            continue;
+        }
+        // A line holds no NUL byte (it ends a line) and decoding makes none.
         if (coded && std::memchr(line + start, '%', length) != nullptr) {
             length = DecodeInPlace(line + start, length);
-            const auto* nul = static_cast<const char*>(std::memchr(line + start, '\0', length));
-            length = nul == nullptr ? length : static_cast<std::size_t>(nul - (line + start));
         }
-        records_.SetSpan(record, field, offset + start, std::min(length, fields_[field].size));
+        if (length > fields_[field].size) {
+            ++loss_.longValues[field];
+            length = fields_[field].size;
+        }
+        records_.SetSpan(record, field, offset + start, length);
     }
 }
 
@@ -254,6 +317,13 @@ void TableTextReader::BindColumns(char* header, std::size_t size) {
                     break;
                 }
             }
+        }
+        // A field takes the first column that names it; a later one would overwrite its value.
+        if (field != kUnbound && std::find(binding_.begin(), binding_.end(), field) != binding_.end()) {
+            field = kUnbound;
+        }
+        if (field == kUnbound && kind == ValueKind::Text) {
+            loss_.unknownColumns.emplace_back(header + start, length);
         }
         binding_.push_back(field);
     }

@@ -26,6 +26,30 @@ struct TFieldDef {
 // middle of a double-byte character).
 [[nodiscard]] std::string_view StoredText(std::string_view text, std::size_t size);
 
+// What a file held that its table cannot keep, so that saving the table would drop it.
+struct TableLoss {
+    // The header texts of the columns bound to no field (a label the table lacks, or one whose
+    // field an earlier column took).
+    std::vector<std::string> unknownColumns;
+    // Values in those columns or beyond the header's columns, null ones left out.
+    std::size_t droppedValues{};
+    // Per field, the values longer than the field's size (they are cut).
+    std::vector<std::size_t> longValues;
+
+    [[nodiscard]] bool Any() const noexcept;
+};
+
+// What reading a table's text found besides its records.
+struct TableTextNotes {
+    bool header{}; // there was a header line: the text holds a table, not only line ends
+    TableLoss loss;
+};
+
+// The log's line naming what of the table file at `path` the table cannot keep; empty when
+// nothing is lost.
+[[nodiscard]] std::string TableLossText(const std::string& path, std::span<const TFieldDef> fields,
+                                        const TableLoss& loss);
+
 // Reads a table file's bytes as they come, block by block (a line may span blocks): the first
 // line is the header, which binds columns to fields by label; every further line becomes one
 // record.
@@ -36,8 +60,9 @@ public:
     // The whole text will be about `bytes` long (a hint).
     void Expect(std::size_t bytes);
     void Feed(std::string_view bytes);
-    // The records read; the reader is then ready for another file.
-    [[nodiscard]] TableRecords Finish();
+    // The records read; the reader is then ready for another file. `notes`, when given, receive
+    // whether there was a header and what the text held that the records do not.
+    [[nodiscard]] TableRecords Finish(TableTextNotes* notes = nullptr);
 
 private:
     void ReadLines(bool all);
@@ -49,6 +74,7 @@ private:
     bool headerRead_{};
     std::vector<std::size_t> binding_;
     std::size_t unread_{}; // where the first line not yet read starts in the pool
+    TableLoss loss_;
 };
 
 // All of a table file's bytes at once.

@@ -40,7 +40,8 @@ TunerSettings ReadTunerSettings() {
         // drive, it does not lie under C:\Program Files.
         settings.tunerDirs = DefaultTunerDirs(ProgramFilesX86Folder());
     } else if (!program->ValueType("Dir")) {
-        settings.tunerDirs = {std::string{}}; // the key is there, the value is not
+        // The key is there, the value is not: no tuner directory (an empty one would be the
+        // drive's root).
     } else if (const std::optional<std::wstring> dir = program->ReadWideString("Dir")) {
         // A name that code page 932 cannot hold is told in the log and not used: a look-alike
         // name would be another directory.
@@ -94,12 +95,10 @@ void TFormPdigi::ImportChannelFileSteps() {
     if (!settingDir) {
         LogFile1.WriteLog(UnusableDirectoryText(SjisFromWide(settingText)), true);
     }
-    std::vector<std::string> candidates =
+    // An unusable setting is passed over as an empty one is.
+    const std::vector<std::string> candidates =
         ChannelFileCandidates(settingDir.value_or(std::string{}), tuner.tunerDirs,
                               SharedChannelsDir(CommonAppDataFolder()), tuner.areaNumber);
-    if (!settingDir) {
-        candidates.erase(candidates.begin());
-    }
     std::optional<TTextFile> channelFile = OpenFirstChannelFile(candidates);
 
     std::optional<FileLineSource> lines;

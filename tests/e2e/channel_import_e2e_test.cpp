@@ -162,31 +162,56 @@ TEST_F(ChannelImportE2E, CandidatesWinInTurnAndNoneLeavesRowsAndPdigiDirAlone) {
         ASSERT_TRUE(::DeleteFileW(files[i].c_str()));
     }
 
-    // None left: no row changes, PdigiDir keeps its text, and the three tables are still written
-    // back (a table file in another form comes back in the program's own form).
+    // None left: no row changes, PdigiDir keeps its text, a table file in another form stays as it
+    // is, and only the missing tables are written.
     SetPdigiDir("D:\\nowhere\\");
-    WriteFileBytes(root / L"pexTVCHNo.csv", "\"ToolName\",\"TVChannel\",\"TVChannelNo\"\n\"Deck1\",\"表示\",\"3\"\n");
+    const std::string otherForm = "\"ToolName\",\"TVChannel\",\"TVChannelNo\"\n\"Deck1\",\"表示\",\"3\"\n";
+    WriteFileBytes(root / L"pexTVCHNo.csv", otherForm);
     ::DeleteFileW((root / L"tvconvert.csv").c_str());
     ::DeleteFileW((root / L"tvchdata.csv").c_str());
     RunImport();
     EXPECT_EQ(PdigiDir(), "D:\\nowhere\\");
-    EXPECT_EQ(ChNoLines(), (std::vector<std::string>{kChNoHeader, Row("Deck1", "表示", "3")}));
+    EXPECT_EQ(ReadFileBytes(root / L"pexTVCHNo.csv"), otherForm);
     EXPECT_EQ(ReadFileBytes(root / L"tvconvert.csv"), "\"元のTV局名\",\"新しいTV局名\",\r\n");
     EXPECT_EQ(ReadFileBytes(root / L"tvchdata.csv"), "\"TVChannel\",\"TVChannelNo\",\"TVURL\",\r\n");
 }
 
+// An empty channel-file setting and an empty or missing "Dir" are no settings: the drive's root
+// ("\NN_ChFile.txt", "\channels\NN_ChFile.txt"), where any local user may put a file, is never read.
+TEST_F(ChannelImportE2E, AnEmptyDirectorySettingIsPassedOver) {
+    const CreatedFolder rootChannels{kDriveRootChannels};
+    const CreatedFolder shared{kSharedChannels};
+    WriteFileBytes(rootChannels.File(L"00_ChFile.txt"), ChannelFile("Planted", "1"));
+    WriteFileBytes(L"C:\\00_ChFile.txt", ChannelFile("Planted", "1"));
+    WriteFileBytes(shared.File(L"00_ChFile.txt"), ChannelFile("Shared", "2"));
+    const struct {
+        const char* name;
+        std::function<void()> setUp;
+    } cases[] = {
+        {"key without Dir", [] { SetRegistryString(kProgramKey, L"Other", L"x"); }},
+        {"empty Dir", [] { SetRegistryString(kProgramKey, L"Dir", L""); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteRegistryTree(kTunerKey);
+        c.setUp();
+        SetPdigiDir("");
+        WriteChNo({});
+        RunImport();
+        EXPECT_EQ(PdigiDir(), "C:\\ProgramData\\BUFFALO INC\\PCastDigi\\channels\\");
+        EXPECT_EQ(ChNoLines(), (std::vector<std::string>{kChNoHeader, Row("Deck1", "Shared", "2")}));
+    }
+    ::DeleteFileW(L"C:\\00_ChFile.txt");
+    ::DeleteFileW(rootChannels.File(L"00_ChFile.txt").c_str());
+}
+
 TEST_F(ChannelImportE2E, TunerDirectoryFallsBackWhenTheRegistryLacksIt) {
-    // Candidate 1 is "\00_ChFile.txt" while PdigiDir is empty: it must not be there.
-    ASSERT_FALSE(FileExists(L"C:\\00_ChFile.txt"));
     const struct {
         const char* name;
         std::function<void()> setUp;
         std::wstring channels;
         std::string pdigiDir;
     } cases[] = {
-        // The key is there without "Dir": the tuner directory is empty, so "\channels\" on the
-        // working directory's drive.
-        {"key without Dir", [] { SetRegistryString(kProgramKey, L"Other", L"x"); }, kDriveRootChannels, "\\channels\\"},
         {"no key", [] {}, kDefaultTunerChannels, "C:\\Program Files\\BUFFALO\\PCastDigi\\channels\\"},
         // The tuner is a 32-bit program: on 64-bit Windows (Wine's prefix here) it is installed in
         // the system's folder for 32-bit programs.

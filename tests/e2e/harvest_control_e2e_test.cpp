@@ -93,7 +93,7 @@ protected:
     HWND window = nullptr;
 };
 
-TEST_F(HarvestControlTest, StopEndsTheLineLoopAndTheTablesAreStillSaved) {
+TEST_F(HarvestControlTest, StopEndsTheLineLoopAndTheRunEndsAsUsual) {
     Click(kIdButtonStop);
     const RunResult result = WaitAndClose(process, 30000);
     ASSERT_TRUE(result.finished);
@@ -102,7 +102,7 @@ TEST_F(HarvestControlTest, StopEndsTheLineLoopAndTheTablesAreStillSaved) {
     EXPECT_GT(written, 0U);
     EXPECT_LT(written, static_cast<std::size_t>(kTasks));
     EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", "停止ボタン押下", "Quellix終了"}));
-    EXPECT_TRUE(FileExists(root / L"pexTVCHNo.old"));
+    EXPECT_FALSE(FileExists(root / L"pexTVCHNo.old")); // read, not changed: not written
 }
 
 TEST_F(HarvestControlTest, PauseHoldsTheLineLoopAndResumeLetsItFinish) {

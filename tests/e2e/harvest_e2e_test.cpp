@@ -62,13 +62,14 @@ TEST_F(StandInHarvestTest, WritesExactlyTheExpectedFilesAndLogLines) {
                                                       "チャンネルエラー: \"GigaPocket\" , \"5\"", "Quellix終了"}));
     // The listing came through the work file, byte for byte.
     EXPECT_EQ(ReadFileBytes(temp + L"\\task.csv"), listing);
-    // The tables were read and written back in their own form, each keeping its previous file.
+    // The tables were read; no row changed, so each file is as it was (in another program's form
+    // too), with no backup.
     const auto files = Files(root.Path());
     for (const char* name : {"tvconvert", "pexTVCHNo", "tvchdata"}) {
-        EXPECT_EQ(files.count(std::string{name} + ".old"), 1U) << name;
+        EXPECT_EQ(files.count(std::string{name} + ".old"), 0U) << name;
     }
-    EXPECT_EQ(files.at("tvconvert.csv"), "\"元のTV局名\",\"新しいTV局名\",\r\n\"局A\",\"局B\",\r\n");
-    EXPECT_EQ(files.at("tvchdata.csv"), "\"TVChannel\",\"TVChannelNo\",\"TVURL\",\r\n\"局A\",\"21\",\"\",\r\n");
+    EXPECT_EQ(files.at("tvconvert.csv"), "\"元のTV局名\",\"新しいTV局名\"\n\"局A\",\"局B\"\n");
+    EXPECT_EQ(files.at("tvchdata.csv"), "\"TVChannel\",\"TVChannelNo\",\"TVURL\"\n\"局A\",\"21\",\"\"\n");
     EXPECT_NE(files.at("pexTVCHNo.csv").find("\"録画ソ\",\"Deck Station\",\"21\",\r\n"), std::string::npos);
 }
 

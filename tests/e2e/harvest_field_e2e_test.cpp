@@ -273,8 +273,13 @@ TEST_F(StandInHarvestTest, ALogTheHostHoldsOpenForAppendingReceivesEveryLine) {
 // A scanner or an indexer opens a table file the moment it is written and lets go a moment later:
 // the save that meets it waits it out. Here the file is held, others allowed to read it but not to
 // replace it, from before the start until 300 ms after the first table of the channel import was
-// saved, so the save of this one meets it.
+// saved (tvconvert.csv, missing), so the save of this one (a row added) meets it.
 TEST_F(StandInHarvestTest, ATableFileHeldForAMomentDuringASaveIsSavedOnceReleased) {
+    DeleteRegistryTree(L"Software\\BUFFALO INC.");
+    WriteFileBytes(root / L"pex.ini", "[TFormPdigi]\r\nPdigiDir_Text=" + SjisFromWide(root.Path()) + "\\\r\n");
+    WriteFileBytes(root / L"00_ChFile.txt", "[Station]\r\n9=New,0x7FE0,1\r\n[End_Station]\r\n");
+    ASSERT_TRUE(::DeleteFileW((root / L"tvconvert.csv").c_str()));
+    const std::string table = ReadFileBytes(root / L"pexTVCHNo.csv");
     UniqueFileHandle held{::CreateFileW((root / L"pexTVCHNo.csv").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, 0, nullptr)};
     ASSERT_TRUE(held);
@@ -283,7 +288,7 @@ TEST_F(StandInHarvestTest, ATableFileHeldForAMomentDuringASaveIsSavedOnceRelease
     const ScopedEnvironment listingFile{L"QUELLIX_SCHTASKS_LISTING", root / L"listing.csv"};
     PROCESS_INFORMATION process = StartQuellix({reserve});
     const DWORD start = ::GetTickCount();
-    while (!FileExists(root / L"tvconvert.old") && ::GetTickCount() - start < 30000) {
+    while (!FileExists(root / L"tvconvert.csv") && ::GetTickCount() - start < 30000) {
         ::Sleep(1);
     }
     ::Sleep(300);
@@ -295,7 +300,8 @@ TEST_F(StandInHarvestTest, ATableFileHeldForAMomentDuringASaveIsSavedOnceRelease
         std::any_of(lines.begin(), lines.end(), [](const std::string& line) { return line.ends_with("(C.ERROR)"); }));
     EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
     EXPECT_EQ(ListDir(reserve), std::vector<std::wstring>{L"20090301210121.tvpi"});
-    EXPECT_EQ(ReadFileBytes(root / L"pexTVCHNo.old"), ReadFileBytes(root / L"pexTVCHNo.csv")); // saved twice
+    EXPECT_EQ(ReadFileBytes(root / L"pexTVCHNo.csv"), table + "\"GigaPocket\",\"New\",\"9\",\r\n");
+    EXPECT_EQ(ReadFileBytes(root / L"pexTVCHNo.old"), table); // saved once
 }
 
 // An empty table file whose backup another program holds all along: the table opens empty, a

@@ -39,6 +39,20 @@ HANDMADE_ROWS = [
     ["表示".encode("cp932"), b"x", b"24"],
 ]
 
+# Written by Python's csv module as a spreadsheet saves: quotes only where a value holds a comma,
+# a quote or a line end, no closing comma; empty values load as null, "%%" as "%".
+SPREADSHEET = [
+    [b"ToolName", b"TVChannel", b"TVChannelNo"],
+    [b"GigaPocket", "ＮＨＫ総合・東京".encode("cp932"), b"27"],
+    [b'quote " and 100%%', b"comma, inside", b""],
+    [" 表示ソ\\ ".encode("cp932"), b'a"b', b"x"],
+]
+SPREADSHEET_ROWS = [
+    [b"GigaPocket", "ＮＨＫ総合・東京".encode("cp932"), b"27"],
+    [b'quote " and 100%', b"comma, inside", None],
+    [" 表示ソ\\ ".encode("cp932"), b'a"b', b"x"],
+]
+
 
 def encode_rows(rows):
     lines = []
@@ -75,6 +89,11 @@ class CsvTableInterop(unittest.TestCase):
             f.write(encode_rows(ROWS))
         with open(os.path.join(base, "handmade.csv"), "wb") as f:
             f.write(HANDMADE)
+        text = io.StringIO(newline="")
+        csv.writer(text, lineterminator="\r\n").writerows([[v.decode("latin-1") for v in row] for row in SPREADSHEET])
+        self.spreadsheet = text.getvalue().encode("latin-1")
+        with open(os.path.join(base, "spreadsheet.csv"), "wb") as f:
+            f.write(self.spreadsheet)
         env = dict(os.environ, QUELLIX_TABLE_INTEROP_DIR=base)
         subprocess.run(
             [os.path.join(BIN, "quellix_unit_tests"), "--gtest_filter=CsvTableInterop.*"],
@@ -106,6 +125,13 @@ class CsvTableInterop(unittest.TestCase):
         self.assertTrue(lines[2].endswith(b'"comma, inside","",'))
         self.assertTrue(lines[3].endswith(b'",,'))
         self.assertEqual(lines[5], b",,,")
+
+    def test_a_spreadsheets_file_loads_its_values_and_stays_as_it_was(self):
+        self.assertIn(b'GigaPocket,', self.spreadsheet)  # unquoted where nothing needs quotes
+        with open(os.path.join(self.dir.name, "spreadsheet.loaded.txt"), "rb") as f:
+            self.assertEqual(decode_rows(f.read()), SPREADSHEET_ROWS)
+        with open(os.path.join(self.dir.name, "spreadsheet.csv"), "rb") as f:
+            self.assertEqual(f.read(), self.spreadsheet)
 
     def test_hand_written_file_loads_as_documented(self):
         with open(os.path.join(self.dir.name, "handmade.loaded.txt"), "rb") as f:

@@ -16,7 +16,9 @@ TEST(ParseChannelEntry, CutsAtTheFirstEqualsSignAndTheFirstComma) {
     };
     const std::vector<Case> cases{
         {"12 = ABC , x, y", "12", "ABC"},
-        {"12=ABC", "12", ""},   // no comma: no station name
+        {"12=ABC", "12", "ABC"}, // no comma: all after the equals sign
+        {"12= 局名 ", "12", "局名"},
+        {"ABC", "", ""},        // neither
         {"ABC,1", "", "ABC"},   // no equals sign: the text before the comma
         {"1,2=ABC", "1,2", ""}, // the comma comes first
         {"", "", ""},           // a blank line inside a block

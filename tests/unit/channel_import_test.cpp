@@ -15,6 +15,7 @@
 namespace quellix {
 namespace {
 
+using table_test::Row;
 using table_test::Rows;
 using table_test::RowsOf;
 using table_test::ScratchDir;
@@ -92,9 +93,9 @@ TEST_F(ChannelImportTest, RenamesOnceAndUpdatesTheRowsOfTheDeckOnly) {
 
 TEST_F(ChannelImportTest, EntryLinesWithoutAStationOrNumberStillMakeRows) {
     Import("D", "[Station]\n12=ABC\nABC,1\n1,2=ABC\n\n");
-    // "12=ABC" and "1,2=ABC" both give the empty station name, so the later one updates that row;
-    // the blank line updates it once more.
-    EXPECT_EQ(ChNoRows(), R({{"D", "", ""}, {"D", "ABC", ""}}));
+    // "12=ABC" names ABC, which "ABC,1" lists again without a number; "1,2=ABC" and the blank line
+    // both give the empty station name, so the later one updates that row.
+    EXPECT_EQ(ChNoRows(), R({{"D", "ABC", ""}, {"D", "", ""}}));
 }
 
 TEST_F(ChannelImportTest, DeckNameComesFromTheLastComponentOfTheArgument) {
@@ -176,6 +177,9 @@ TEST_F(ChannelImportTest, RowsOfNamesCutInsideACharacterByEarlierVersionsBecomeT
     Import("Deck1", "[Station]\n3=" + a29 + "表,\n4=" + a29 + "示,\n");
     EXPECT_EQ(ChNoRows(),
               R({{"Deck1", a29, "3"}, {"Other", a29 + "\x95", "3"}, {"Deck1", "B", "5"}, {"Deck1", a29, "4"}}));
+    WriteChNo({{"Deck1", a29 + "\x95", "3"}}); // without a row of another deck cut alike
+    Import("Deck1", "[Station]\n3=" + a29 + "表,\n");
+    EXPECT_EQ(ChNoRows(), R({{"Deck1", a29, "3"}}));
 
     // A name that ends in a lone lead byte and is itself a station's whole name is that station's
     // row, whether or not the shorter name has a row of its own.
@@ -188,13 +192,16 @@ TEST_F(ChannelImportTest, RowsOfNamesCutInsideACharacterByEarlierVersionsBecomeT
     EXPECT_EQ(ChNoRows(), R({{"Deck1", a29, "1"}, {"Deck1", a29 + "\x95", "2"}}));
 }
 
-TEST_F(ChannelImportTest, WithoutAChannelFileTheTablesAreStillRewritten) {
-    dir.Write("pexTVCHNo.csv", "\"ToolName\",\"TVChannel\",\"TVChannelNo\"\n\"Deck1\",\"A\",\"1\"\n");
+TEST_F(ChannelImportTest, WithoutAChannelFileOnlyTheMissingTablesAreWritten) {
+    // Another program's form: the table did not change, so the file stays as it is, unbacked.
+    const std::string chNo = "\"ToolName\",\"TVChannel\",\"TVChannelNo\"\n\"Deck1\",\"A\",\"1\"\n";
+    dir.Write("pexTVCHNo.csv", chNo);
     bool found = false;
     RunChannelImport("Deck1", nullptr, tables, {}, [&] { found = true; });
     EXPECT_FALSE(found);
     EXPECT_EQ(dir.Read("tvconvert.csv"), kTVHeader);
-    EXPECT_EQ(dir.Read("pexTVCHNo.csv"), kChNoHeader + CsvLines({{"Deck1", "A", "1"}}));
+    EXPECT_EQ(dir.Read("pexTVCHNo.csv"), chNo);
+    EXPECT_FALSE(dir.Exists("pexTVCHNo.old"));
     EXPECT_EQ(dir.Read("tvchdata.csv"), kChDataHeader);
     EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
 }
@@ -217,6 +224,37 @@ private:
     std::size_t next_ = 0;
 };
 
+// After an area change the old stations' rows stay, but a number that the file gives to one of its
+// stations is given up by the rows of this deck whose station the file no longer lists: the
+// harvest takes the first row of a number. Only a file read to its end tells which are gone.
+TEST_F(ChannelImportTest, StationsNoLongerInTheFileGiveUpTheNumbersItGives) {
+    constexpr std::nullopt_t N = std::nullopt;
+    const std::vector<std::vector<std::string>> before{
+        {"Deck1", "Old21", "21"}, // gone, its number given to New21
+        {"Other", "Else", "21"},  // another deck
+        {"Deck1", "Old9", "9"},   // gone, its number given to nobody
+        {"Deck1", "Cur", "3"},    // in the file
+        {"Deck1", "Cur", "21"},   // a second row of a station in the file
+        {"Deck1", "Blank", ""},
+    };
+    WriteChNo(before);
+    Import("Deck1", "[Station]\n21=New21,\n3=Cur,\n21=Twin,\n");
+    EXPECT_EQ(ChNoRows(), (Rows{{"Deck1", "Old21", N},
+                                {"Other", "Else", "21"},
+                                {"Deck1", "Old9", "9"},
+                                {"Deck1", "Cur", "3"},
+                                {"Deck1", "Cur", "21"},
+                                {"Deck1", "Blank", ""},
+                                {"Deck1", "New21", "21"},
+                                {"Deck1", "Twin", "21"}}));
+
+    WriteChNo(before);
+    FailingLines lines{{"[Station]", "21=New21,", "3=Cur,"}, 2};
+    EXPECT_THROW(RunChannelImport("Deck1", &lines, tables, {}), IoError);
+    EXPECT_EQ(RowsOf(ParseTableText(dir.Read("pexTVCHNo.csv"), tableTVChNo.FieldDefs())).front(),
+              (Row{"Deck1", "Old21", "21"}));
+}
+
 TEST_F(ChannelImportTest, AFailingLineKeepsTheRowsPostedSoFarAndGoesOn) {
     FailingLines lines{{"[Station]", "1=A,", "2=B,", "3=C,"}, 3};
     EXPECT_THROW(RunChannelImport("Deck1", &lines, tables, {}), IoError);
@@ -231,7 +269,8 @@ public:
     os::File OpenFile(const std::string& path, os::OpenMode mode, os::Share share) override {
         const std::string name = ExtractFileName(path);
         const std::string stem = name.substr(0, name.find('.'));
-        if (mode == os::OpenMode::ReadExisting && name == failRead) {
+        if ((mode == os::OpenMode::ReadExisting && name == failRead) ||
+            (mode == os::OpenMode::CreateNew && failCreate)) {
             return {};
         }
         if (mode == os::OpenMode::ReadExisting || mode == os::OpenMode::CreateNew) {
@@ -245,6 +284,7 @@ public:
 
     std::vector<std::string> events;
     std::string failRead;
+    bool failCreate = false;
 };
 
 TEST_F(ChannelImportTest, TablesAreOpenedAndClosedInTheirOrder) {
@@ -256,24 +296,45 @@ TEST_F(ChannelImportTest, TablesAreOpenedAndClosedInTheirOrder) {
         table->SetFileSystemForTesting(fs);
     }
     Import("Deck1", "[Station]\n1=A,\n");
+    // Empty files hold no table, so all three are written, in the same order.
     EXPECT_EQ(fs.events, (std::vector<std::string>{"open tvconvert", "open pexTVCHNo", "open tvchdata",
                                                    "close tvconvert", "close pexTVCHNo", "close tvchdata"}));
 
-    // A table that cannot be opened: the ones opened before it are closed again, the error goes on.
+    // A table that cannot be opened: the ones opened before it are closed again (unchanged, so
+    // not written), the error goes on.
     fs.events.clear();
     fs.failRead = "pexTVCHNo.csv";
     EXPECT_THROW(Import("Deck1", "[Station]\n2=B,\n"), IoError);
-    EXPECT_EQ(fs.events, (std::vector<std::string>{"open tvconvert", "close tvconvert"}));
+    EXPECT_EQ(fs.events, (std::vector<std::string>{"open tvconvert"}));
+    EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
+}
+
+// Every table is closed also when one cannot be written; the first failure is the one that goes on.
+TEST_F(ChannelImportTest, TheFirstTableThatCannotBeWrittenIsTheErrorThatGoesOn) {
+    RecordingFileSystem fs;
+    fs.failCreate = true; // tvconvert.csv and tvchdata.csv are missing, so both are written
+    for (TCsvTable* table : {&tableTV, &tableTVChNo, &tableTVChData}) {
+        table->SetFileSystemForTesting(fs);
+    }
+    try {
+        RunChannelImport("Deck1", nullptr, tables, {});
+        ADD_FAILURE() << "no error";
+    } catch (const IoError& error) {
+        EXPECT_NE(std::string{error.what()}.find("tvconvert.$$$"), std::string::npos) << error.what();
+    }
     EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
 }
 
 TEST(ChannelFileCandidates, AddABackslashOnlyWhereOneIsMissing) {
+    // An empty or blank directory is no setting: never "\channels\NN_ChFile.txt" or "\NN_ChFile.txt",
+    // which lie at the drive's root.
     EXPECT_EQ(ChannelFileCandidates("C:\\ソ", {""}, "C:\\ProgramData\\BUFFALO INC\\PCastDigi\\channels\\", 7),
-              (std::vector<std::string>{"C:\\ソ\\07_ChFile.txt", "\\channels\\07_ChFile.txt",
+              (std::vector<std::string>{"C:\\ソ\\07_ChFile.txt",
                                         "C:\\ProgramData\\BUFFALO INC\\PCastDigi\\channels\\07_ChFile.txt"}));
     EXPECT_EQ(ChannelFileCandidates("", {"D:\\Tuner\\"}, "D:\\表", 123),
-              (std::vector<std::string>{"\\123_ChFile.txt", "D:\\Tuner\\channels\\123_ChFile.txt",
-                                        "D:\\表\\123_ChFile.txt"}));
+              (std::vector<std::string>{"D:\\Tuner\\channels\\123_ChFile.txt", "D:\\表\\123_ChFile.txt"}));
+    EXPECT_EQ(ChannelFileCandidates(" \t", {" ", "T"}, "P", 1),
+              (std::vector<std::string>{"T\\channels\\01_ChFile.txt", "P\\01_ChFile.txt"}));
     // Without the tuner's registry key, each of its default directories in turn.
     EXPECT_EQ(ChannelFileCandidates("S", {"A", "B"}, "P\\", 0),
               (std::vector<std::string>{"S\\00_ChFile.txt", "A\\channels\\00_ChFile.txt", "B\\channels\\00_ChFile.txt",

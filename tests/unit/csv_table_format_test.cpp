@@ -60,12 +60,17 @@ TEST(TableFormat, ReadsTableTVChNoFiles) {
         {"short line leaves the rest null", kChNoHeader + "\"d\",\r\n", {{"d", N, N}}},
         {"long line ignores the rest", kChNoHeader + "\"d\",\"A\",\"1\",\"x\",\"y\",\r\n", {{"d", "A", "1"}}},
         {"line of commas is an all-null record", kChNoHeader + ",,,\r\n", {{N, N, N}}},
-        {"unquoted values read as null", kChNoHeader + "deck,A,\"27\",\r\n", {{N, N, "27"}}},
+        // As a spreadsheet saves a table: quotes only around a value holding a comma, a quote or
+        // a line break, doubled inside; labels unquoted too; an empty value is null.
+        {"unquoted values and labels read as their text",
+         "ToolName,TVChannel,TVChannelNo\r\ndeck,A B,27\r\n\"d,1\",\"say \"\"hi\"\"\",7\r\n,x\"y,%%5\r\n\"d\",7\r\n",
+         {{"deck", "A B", "27"}, {"d,1", "say \"hi\"", "7"}, {N, "x\"y", "%5"}, {"d", "7", N}}},
+        {"blanks before a quote skipped, kept before other text", kChNoHeader + " \"d\", A,\t\r\n", {{"d", " A", N}}},
         {"one byte after a closing quote is consumed", kChNoHeader + "\"deck\"x,\"A\",\r\n", {{"deck", N, "A"}}},
         {"open quote runs to the line end", kChNoHeader + "\"deck\",\"A,B\r\n", {{"deck", "A,B", N}}},
         {"quotes and percent codes decoded",
          kChNoHeader + "\"a\"\"b%%c\",\"x%cy%nz\",\"12%03\",\r\n",
-         {{"a\"b%c", "x\ry\nz", "12"}}},
+         {{"a\"b%c", "x\ry\nz", "12%03"}}}, // no value holds a NUL, so "%0" is never written: kept
         {"unknown percent codes kept", kChNoHeader + "\"%x%\",\"%%%\",\"%C\",\r\n", {{"%x%", "%%", "%C"}}},
         {"value cut to the field size inside a double-byte character",
          kChNoHeader + "\"d\",\"12345678901234567890123456789表\",\"1\",\r\n",
@@ -77,6 +82,74 @@ TEST(TableFormat, ReadsTableTVChNoFiles) {
     };
     for (const ReadCase& c : cases) {
         EXPECT_EQ(RowsOf(ParseTableText(c.text, table.FieldDefs())), c.expected) << c.name;
+    }
+}
+
+// A file comes in blocks, and a line may span two: any split reads the same, and a reader is
+// ready for the next file once it has finished one.
+TEST(TableFormat, ReadsTheSameWhereverTheBlocksSplitTheText) {
+    const TCsvTable table = CreateTableTVChNo();
+    const std::string text = kChNoHeader + "\"deck\",\"表示\",\"27\",\r\nd,\"x\"\"y\",\r\n\r\n\"e\",,\"1\"";
+    const Rows expected = {{"deck", "表示", "27"}, {"d", "x\"y", N}, {"e", N, "1"}};
+    TableTextReader reader{table.FieldDefs()};
+    for (std::size_t split = 0; split <= text.size(); ++split) {
+        reader.Feed(std::string_view{text}.substr(0, split));
+        reader.Feed(std::string_view{text}.substr(split));
+        EXPECT_EQ(RowsOf(reader.Finish()), expected) << split;
+    }
+}
+
+// What a file holds that the table cannot keep, so that a save would drop it.
+TEST(TableFormat, NotesWhatTheTableCannotKeep) {
+    const TCsvTable table = CreateTableTVChNo();
+    const std::string long31(31, 'x');
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<std::string> columns;
+        std::size_t dropped;
+        std::vector<std::size_t> longValues;
+        bool header;
+    } cases[] = {
+        {"the program's own file", kChNoHeader + "\"d\",\"A\",,\r\n", {}, 0, {0, 0, 0}, true},
+        {"a column the table lacks; null values are no loss",
+         "\"ToolName\",\"Memo\",\"TVChannel\",\r\n\"d\",\"m\",\"A\",\r\n\"d\",,\"B\",\r\n",
+         {"Memo"},
+         1,
+         {0, 0, 0},
+         true},
+        {"a second column for a field", "ToolName,toolname,TVChannel\r\nd,e,A\r\n", {"toolname"}, 1, {0, 0, 0}, true},
+        {"values past the header's columns", kChNoHeader + "\"d\",\"A\",\"1\",\"x\",,y\r\n", {}, 2, {0, 0, 0}, true},
+        {"a null header value past the last field",
+         kChNoHeader.substr(0, 37) + ",\r\n\"d\",\"A\",\"1\",\"x\",\r\n",
+         {},
+         1,
+         {0, 0, 0},
+         true},
+        {"values longer than their field",
+         kChNoHeader + "\"d\",\"" + long31 + "\",\"1\",\r\nd," + long31 + ",\r\n\"d\",\"" + long31.substr(1) +
+             "\",,\r\n",
+         {},
+         0,
+         {0, 2, 0},
+         true},
+        {"nothing but line ends", "\r\n\r\n", {}, 0, {0, 0, 0}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TableTextReader reader{table.FieldDefs()};
+        reader.Feed(c.text);
+        TableTextNotes notes;
+        const TableRecords records = reader.Finish(&notes);
+        EXPECT_EQ(notes.loss.unknownColumns, c.columns);
+        EXPECT_EQ(notes.loss.droppedValues, c.dropped);
+        EXPECT_EQ(notes.loss.longValues, c.longValues);
+        EXPECT_EQ(notes.header, c.header);
+        const bool lost = !c.columns.empty() || c.dropped > 0 || c.longValues != std::vector<std::size_t>{0, 0, 0};
+        EXPECT_EQ(TableLossText("t.csv", table.FieldDefs(), notes.loss).empty(), !lost);
+        if (!records.Empty()) { // the first column that names a field keeps its value
+            EXPECT_EQ(records.Get(0, 0), std::optional<std::string_view>{"d"});
+        }
     }
 }
 

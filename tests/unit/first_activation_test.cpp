@@ -222,7 +222,7 @@ TEST(RunFirstActivation, TheRealHarvestWithTheLogFailingAtEachWriteEndsAndCloses
     struct Case {
         BreakLog at;
         std::vector<std::string> logged;
-        bool harvested; // the reservation file written, the tables saved with their backups
+        bool harvested; // the reservation file written, the tables closed (the missing one written)
     };
     const Case cases[] = {
         {BreakLog::Never, {"Quellix", "Quellix開始", channelError, "Quellix終了"}, true},
@@ -239,7 +239,7 @@ TEST(RunFirstActivation, TheRealHarvestWithTheLogFailingAtEachWriteEndsAndCloses
         EXPECT_EQ(run.hooked, c.at == BreakLog::Never ? 0 : 1);
         EXPECT_EQ(run.closed, 1);
         EXPECT_EQ(run.Exists("reserve/GigaPocket/20090301210121.tvpi"), c.harvested);
-        EXPECT_EQ(run.Exists("pexTVCHNo.old"), c.harvested);
+        EXPECT_EQ(run.Exists("tvconvert.csv"), c.harvested);
     }
 }
 
