@@ -3,10 +3,10 @@
 #include "app/command_line.h"
 #include "support/cp932_win.h"
 #include "support/errors.h"
+#include "support/message_pump_win.h"
 #include "support/registry_win.h"
 #include "support/text.h"
 #include "ui/main_window_layout.h"
-#include "app/message_pump_win.h"
 #include "ui/progress_bar_win.h"
 
 #include <commctrl.h>

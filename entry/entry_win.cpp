@@ -1,7 +1,8 @@
-// Program entry: single instance, the main window, the message loop; exit code 0 in every case.
+// Program entry, the one place that puts the layers together: single instance, the application
+// window and the main window, the message loop; exit code 0 in every case.
 #include "app/command_line_win.h"
-#include "app/single_instance_win.h"
 #include "support/message_queue_win.h"
+#include "support/single_instance_win.h"
 #include "ui/application_window_win.h"
 #include "ui/main_window_layout.h"
 #include "ui/main_window_win.h"
