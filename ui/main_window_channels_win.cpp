@@ -68,11 +68,7 @@ void TFormPdigi::ImportChannelFile() {
     // An error here (a table file that cannot be read or written, a read error in the channel
     // file) reaches the log through the error hook once the tables are closed. It must not leave
     // the first activation early: an import run would then never run nor close its window.
-    try {
-        ImportChannelFileSteps();
-    } catch (const std::exception& error) {
-        AppException(error);
-    }
+    ReportingErrors([this] { ImportChannelFileSteps(); });
 }
 
 void TFormPdigi::ImportChannelFileSteps() {

@@ -17,30 +17,18 @@ void TFormPdigi::SetupSettingsStore() {
 
 // The store's errors go to the error hook here, so that the close and the show go on as usual.
 void TFormPdigi::SaveSettingsOnAcceptedClose() {
-    try {
-        FormStorage1.CloseAccepted();
-    } catch (const std::exception& error) {
-        AppException(error);
-    }
+    ReportingErrors([this] { FormStorage1.CloseAccepted(); });
 }
 
 void TFormPdigi::SaveSettingsOnDestroy() {
-    try {
-        FormStorage1.WindowDestroying();
-    } catch (const std::exception& error) {
-        AppException(error);
-    }
+    ReportingErrors([this] { FormStorage1.WindowDestroying(); });
 }
 
 void TFormPdigi::WMShowWindow(WPARAM shown, LPARAM status) {
     if (shown == FALSE || status != 0) {
         return; // hidden, or shown again with its owner: not a show of the window itself
     }
-    try {
-        FormStorage1.WindowShown();
-    } catch (const std::exception& error) {
-        AppException(error);
-    }
+    ReportingErrors([this] { FormStorage1.WindowShown(); });
 }
 
 } // namespace quellix
