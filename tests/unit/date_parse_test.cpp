@@ -112,6 +112,21 @@ TEST(TextToTime, GivesZeroForImpossibleTimes) {
     }
 }
 
+TEST(TryEncodeTime, RefusesEachPartPastItsRange) {
+    const struct {
+        int hour, minute, second, millisecond;
+        bool valid;
+    } cases[] = {
+        {23, 59, 59, 999, true}, {24, 0, 0, 0, false},   {0, 60, 0, 0, false},
+        {0, 0, 60, 0, false},    {0, 0, 0, 1000, false}, {-1, 0, 0, 0, false},
+        {0, -1, 0, 0, false},    {0, 0, -1, 0, false},   {0, 0, 0, -1, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TryEncodeTime(c.hour, c.minute, c.second, c.millisecond).has_value(), c.valid)
+            << c.hour << ":" << c.minute << ":" << c.second << "." << c.millisecond;
+    }
+}
+
 TEST(ParseTaskDateTime, AddsDateAndTime) {
     const int year = os::Now().year;
     const DateCase cases[] = {

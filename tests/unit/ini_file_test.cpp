@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quellix::ini {
@@ -122,6 +125,31 @@ TEST_F(IniFileOnDisk, FailedWriteLeavesTheFileAsItWas) {
     EXPECT_FALSE(WriteString(path_, "S", "A", "2"));
     ::rmdir((path_ + ".$$$").c_str());
     EXPECT_EQ(Get(), "[Host]\r\nA=1\r\n");
+}
+
+TEST_F(IniFileOnDisk, AWriteOrAReplaceThatFailsIsReportedAndLeavesNoTemporary) {
+    // The write: no file may grow past a few bytes.
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = WriteString(path_, "S", "A", "a value longer than the limit");
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(os::FileExists(path_));
+
+    // The replace: a directory that is not empty holds the file's name.
+    ASSERT_EQ(::mkdir(path_.c_str(), 0700), 0);
+    const std::string inside = path_ + "/kept";
+    std::ofstream{inside} << "x";
+    const bool replaced = WriteString(path_, "S", "A", "1");
+    std::remove(inside.c_str());
+    EXPECT_FALSE(replaced);
+
+    EXPECT_FALSE(os::FileExists(path_ + ".$$$"));
 }
 
 TEST_F(IniFileOnDisk, AValueAlreadyInPlaceIsNotWrittenAgain) {

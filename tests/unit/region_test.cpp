@@ -207,8 +207,13 @@ TEST(ReadBitmapFile, RejectsWhatItCannotRead) {
     const std::string window = ReadAsset("window.bmp");
     std::string rle = ReadAsset("pause.bmp");
     rle[14 + 16] = 1; // run-length compressed
-    for (const std::string& bytes :
-         {std::string{}, std::string{"BM"}, window.substr(0, 1000), rle, std::string{"XX"} + window.substr(2)}) {
+    std::string intoHeader = ReadAsset("pause.bmp");
+    intoHeader[10] = 14 + 20; // the pixels would start inside the info header
+    intoHeader[11] = intoHeader[12] = intoHeader[13] = 0;
+    std::string intoFileHeader = intoHeader;
+    intoFileHeader[10] = 4;
+    for (const std::string& bytes : {std::string{}, std::string{"BM"}, window.substr(0, 1000), rle,
+                                     std::string{"XX"} + window.substr(2), intoHeader, intoFileHeader}) {
         EXPECT_THROW((void)ReadBitmapFile(bytes), QuellixError);
     }
     std::string noWidth = ReadAsset("pause.bmp");

@@ -220,6 +220,16 @@ TEST_F(SettingsStore, RestoresStateAndField) {
     }
 }
 
+TEST_F(SettingsStore, AnExplicitSectionIsUsedInsteadOfTheClassName) {
+    store.IniSection = "Other";
+    Put("[TFormPdigi]\r\nPdigiDir_Text=class\r\n[Other]\r\nPdigiDir_Text=own\r\n");
+    store.RestoreSettings();
+    EXPECT_EQ(window.properties["PdigiDir.Text"], "own");
+    store.SaveSettings();
+    EXPECT_TRUE(Get().starts_with("[TFormPdigi]\r\nPdigiDir_Text=class\r\n[Other]\r\nPdigiDir_Text=own\r\n"));
+    EXPECT_NE(Get().find("[Other]\r\nPdigiDir_Text=own\r\nFormVersion=0\r\n"), std::string::npos);
+}
+
 TEST_F(SettingsStore, APropertyThatFailsDoesNotStopTheOthers) {
     store.StoredProps = {"Gone.Text", "PdigiDir.Text"};
     Put("[TFormPdigi]\r\nPdigiDir_Text=C:\\x\\\r\n");
