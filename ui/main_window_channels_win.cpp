@@ -3,7 +3,6 @@
 // opens, and the directory where it was found shown in PdigiDir.
 #include "ui/main_window_win.h"
 
-#include "app/runtime_helpers.h"
 #include "channels/channel_import.h"
 #include "support/cp932_win.h"
 #include "support/errors.h"
@@ -11,6 +10,7 @@
 #include "support/system_folders_win.h"
 #include "support/text.h"
 #include "ui/main_window_layout.h"
+#include "support/text_file.h"
 
 namespace quellix {
 

@@ -4,6 +4,7 @@
 #include "channels/table_file.h"
 #include "support/errors.h"
 #include "table_test_support.h"
+#include "tests/unit/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ namespace {
 using namespace std::string_literals;
 using table_test::Rows;
 using table_test::RowsOf;
-using table_test::ScratchDir;
+using testing_support::TempDir;
 
 constexpr std::nullopt_t N = std::nullopt;
 const std::string kChNoHeader = "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n";
@@ -27,7 +28,7 @@ void AppendChNo(TCsvTable& table, std::string_view deck, std::string_view channe
 }
 
 TEST(CsvTable, LocateFindsTheFirstMatchInRowOrder) {
-    ScratchDir dir;
+    TempDir dir;
     dir.Write("pexTVCHNo.csv", kChNoHeader + "\"deck\",\"A\",\"21\",\r\n\"other\",\"B\",\"22\",\r\n"
                                              "\"deck\",\"C\",\"22\",\r\n\"deck\",\"D\",\"22\",\r\n\"deck\",,,\r\n");
     TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
@@ -114,7 +115,7 @@ TEST(CsvTable, MovingOnPostsChangedRecordsAndDropsUntouchedOnes) {
 }
 
 TEST(CsvTable, CloseWritesTheFileKeepingTheOldOneAsBackup) {
-    ScratchDir dir;
+    TempDir dir;
     const std::string first = kChNoHeader + "\"deck\",\"Station A\",\"27\",\r\n";
     dir.Write("pexTVCHNo.csv", first);
     TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
@@ -146,7 +147,7 @@ TEST(CsvTable, CloseWritesTheFileKeepingTheOldOneAsBackup) {
 }
 
 TEST(CsvTable, UnchangedTableTwiceOpenedAndClosedLeavesFileAndBackupEqual) {
-    ScratchDir dir;
+    TempDir dir;
     // Read leniently, written exactly: the first close already normalises the file.
     dir.Write("tvconvert.csv", "\"元のTV局名\",\"新しいTV局名\"\n\"Ａ局\",\"A局\"\n\n\"B\",\n");
     TCsvTable table = CreateTableTV(dir.File("tvconvert.csv"));
@@ -160,7 +161,7 @@ TEST(CsvTable, UnchangedTableTwiceOpenedAndClosedLeavesFileAndBackupEqual) {
 }
 
 TEST(CsvTable, MissingFileBecomesAHeaderOnlyFileWithoutBackup) {
-    ScratchDir dir;
+    TempDir dir;
     const std::string cut = "\"TVChannel\",\"TVChannelNo\",\"TVURL\",\r\n\"cut off"; // not a whole table
     dir.Write("tvchdata.$$$", cut);
     TCsvTable table = CreateTableTVChData(dir.File("tvchdata.csv"));
@@ -176,7 +177,7 @@ TEST(CsvTable, MissingFileBecomesAHeaderOnlyFileWithoutBackup) {
 }
 
 TEST(CsvTable, ASaveAfterTheFileVanishedLeavesNoStaleBackup) {
-    ScratchDir dir;
+    TempDir dir;
     dir.Write("pexTVCHNo.csv", kChNoHeader + "\"deck\",\"A\",\"1\",\r\n");
     dir.Write("pexTVCHNo.old", kChNoHeader);
     TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));

@@ -1,6 +1,7 @@
 #include "support/ini_file.h"
 
 #include "support/os.h"
+#include "tests/unit/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -86,17 +87,6 @@ TEST(IniFile, SetValueChangesOnlyItsOwnKey) {
 
 class IniFileOnDisk : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/quellix-ini-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        path_ = dir_ + "/pex.ini";
-    }
-    void TearDown() override {
-        std::remove(path_.c_str());
-        std::remove((path_ + ".$$$").c_str());
-        ::rmdir(dir_.c_str());
-    }
     void Put(const std::string& bytes) const { std::ofstream{path_, std::ios::binary} << bytes; }
     [[nodiscard]] std::string Get() const {
         std::ostringstream out;
@@ -104,8 +94,8 @@ protected:
         return out.str();
     }
 
-    std::string dir_;
-    std::string path_;
+    testing_support::TempDir dir_;
+    std::string path_ = dir_.Native("pex.ini");
 };
 
 TEST_F(IniFileOnDisk, WritesAndReadsOneKeyAtATime) {
@@ -154,10 +144,10 @@ TEST_F(IniFileOnDisk, AWriteOrAReplaceThatFailsIsReportedAndLeavesNoTemporary) {
 
 TEST_F(IniFileOnDisk, AValueAlreadyInPlaceIsNotWrittenAgain) {
     Put("[S]\r\nA=1\r\n");
-    ASSERT_EQ(::chmod(dir_.c_str(), 0500), 0); // no new entries in the directory
+    ASSERT_EQ(::chmod(dir_.Native().c_str(), 0500), 0); // no new entries in the directory
     const bool unchanged = WriteString(path_, "S", "A", "1");
     const bool changed = WriteString(path_, "S", "A", "2");
-    ::chmod(dir_.c_str(), 0700);
+    ::chmod(dir_.Native().c_str(), 0700);
     EXPECT_TRUE(unchanged);
     if (::geteuid() != 0) { // root writes anyway
         EXPECT_FALSE(changed);

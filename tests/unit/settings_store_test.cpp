@@ -1,6 +1,7 @@
 #include "support/settings_store.h"
 
 #include "support/errors.h"
+#include "tests/unit/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,6 @@
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <unistd.h>
 
 namespace quellix {
 namespace {
@@ -66,16 +66,9 @@ struct FakeWindow : TSettingsTarget {
 class SettingsStore : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/quellix-store-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        store.IniFileName = dir_ + "/pex.ini";
+        store.IniFileName = dir_.Native("pex.ini");
         store.StoredProps = {"PdigiDir.Text"};
         store.SetTarget(std::make_unique<FakeWindow>(window));
-    }
-    void TearDown() override {
-        std::remove(store.IniFileName.c_str());
-        ::rmdir(dir_.c_str());
     }
     void Put(const std::string& bytes) const { std::ofstream{store.IniFileName, std::ios::binary} << bytes; }
     [[nodiscard]] std::string Get() const {
@@ -84,7 +77,7 @@ protected:
         return out.str();
     }
 
-    std::string dir_;
+    testing_support::TempDir dir_;
     FakeWindow::State window;
     TSettingsStore store;
 };
@@ -239,7 +232,7 @@ TEST_F(SettingsStore, APropertyThatFailsDoesNotStopTheOthers) {
 
 TEST_F(SettingsStore, AWriteFailureNamesTheFile) {
     store.RestoreSettings();
-    store.IniFileName = dir_ + "/missing/pex.ini";
+    store.IniFileName = dir_.Native("missing/pex.ini");
     try {
         store.SaveSettings();
         FAIL() << "no error";
