@@ -131,9 +131,6 @@ LRESULT TFormPdigi::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_ERASEBKGND:
         return 1; // WMPaint draws everything
-    case WM_SHOWWINDOW:
-        WMShowWindow(wParam, lParam);
-        break;
     case WM_CLOSE:
         Close();
         return 0;

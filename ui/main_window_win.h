@@ -82,7 +82,6 @@ private:
     void SetupSettingsStore();                         // main_window_settings_win.cpp
     void SaveSettingsOnAcceptedClose();                // main_window_settings_win.cpp
     void SaveSettingsOnDestroy();                      // main_window_settings_win.cpp
-    void WMShowWindow(WPARAM shown, LPARAM status);    // main_window_settings_win.cpp
     void ApplyWindowRegion();                          // main_window_skin_win.cpp
     void PaintBackground(HDC dc);                      // main_window_skin_win.cpp
     void ButtonHomeClick();                            // main_window_skin_win.cpp

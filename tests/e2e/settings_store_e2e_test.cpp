@@ -106,6 +106,17 @@ public:
         return result.finished ? static_cast<long long>(result.exitCode) : -1;
     }
 
+    // Ends the program's message loop without a close: a WM_QUIT posted to its thread from outside.
+    // The exit code, or -1 when the program did not end in time.
+    long long Quit() {
+        if (process_.hProcess == nullptr || !::PostThreadMessageW(process_.dwThreadId, WM_QUIT, 0, 0)) {
+            return -1;
+        }
+        window_ = nullptr;
+        const RunResult result = WaitAndClose(process_);
+        return result.finished ? static_cast<long long>(result.exitCode) : -1;
+    }
+
 private:
     PROCESS_INFORMATION process_;
     HWND window_ = nullptr;
@@ -265,6 +276,18 @@ TEST(SettingsStoreE2E, MinimizedStateMinimizesTheApplication) {
     EXPECT_TRUE(minimized);
     EXPECT_EQ(opened.Close(), 0);
     EXPECT_NE(ReadFileBytes(root.File(L"pex.ini")).find("\r\nShowCmd=2\r\n"), std::string::npos);
+}
+
+// A window that goes away without a close accepted first still saves its settings on the way,
+// and marks them as saved while the window was still there.
+TEST(SettingsStoreE2E, AWindowDestroyedWithoutACloseSavesToo) {
+    const RootDirectory root;
+    SettingsWindow opened{root};
+    ASSERT_NE(opened.Handle(), nullptr);
+    EXPECT_EQ(opened.Quit(), 0);
+    const std::string ini = ReadFileBytes(root.File(L"pex.ini"));
+    EXPECT_NE(ini.find(Cat({"[TFormPdigi]\r\nFormVersion=0\r\nFlags=0\r\nShowCmd=1\r\n"})), std::string::npos) << ini;
+    EXPECT_NE(ini.find("\r\nVisible=1\r\nPdigiDir_Text="), std::string::npos) << ini;
 }
 
 TEST(SettingsStoreE2E, UnwritableFileIsLoggedAsAnErrorAndTheProgramStillEnds) {
