@@ -89,6 +89,7 @@ TEST(CsvTable, FieldsStoreCutTextOnlyWhileEditing) {
     table.Edit();
     table.FieldByName("TVChannelNo").SetAsString("28");
     table.Cancel();
+    EXPECT_EQ(table.FieldByName("TVChannelNo").AsString(), "27");
     table.Edit();
     table.FieldByName("TVChannelNo").SetAsString("29");
     table.Post();

@@ -191,10 +191,11 @@ TEST(ColourAt, ReadsEachPixelFormat) {
     EXPECT_EQ(ColourAt(nibbles, 0, 0).Red, 10);
     EXPECT_EQ(ColourAt(nibbles, 1, 0).Red, 20);
 
-    TBitmapImage indexed = MakeBitmapImage(1, 1, 8);
+    TBitmapImage indexed = MakeBitmapImage(2, 1, 8);
     indexed.Bits[0] = 7; // beyond a palette of one entry
     indexed.Palette = {{9, 9, 9}};
     EXPECT_EQ(ColourAt(indexed, 0, 0).Red, 0);
+    EXPECT_EQ(ColourAt(indexed, 1, 0).Red, 9);
 
     TBitmapImage rgb = MakeBitmapImage(1, 2, 24);
     rgb.Bits[rgb.Stride()] = 30; // second row: blue, green, red

@@ -118,7 +118,7 @@ TEST_F(SettingsStore, DestructionWritesOnlyWhenNothingWasWrittenSinceTheRead) {
     EXPECT_NE(Get().find("\r\nVisible=1\r\n"), std::string::npos);
 
     std::remove(store.IniFileName.c_str());
-    store.WindowShown(); // a new read
+    store.RestoreSettings(); // a new read
     store.CloseAccepted();
     EXPECT_NE(Get().find("\r\nVisible=0\r\n"), std::string::npos);
     std::remove(store.IniFileName.c_str());
