@@ -184,6 +184,7 @@ TEST(SettingsStoreE2E, FieldValuesRoundTrip) {
         {"  D:\\ソ表\\  ", "D:\\ソ表\\", "D:\\ソ表\\"},
         {"\"\"E:\\引用\\\"\"", "\"E:\\引用\\\"", "\"\"E:\\引用\\\"\""},
         {"\"'F:\\x'\"", "'F:\\x'", "\"'F:\\x'\""},
+        {"G", "G", "G"}, // one character
         {"", "", ""},
     };
     for (const Case& c : cases) {
@@ -263,19 +264,27 @@ TEST(SettingsStoreE2E, PositionNeedsTheSameDensityAndTheFieldComesBackRegardless
     }
 }
 
-TEST(SettingsStoreE2E, MinimizedStateMinimizesTheApplication) {
-    const RootDirectory root;
-    WriteFileBytes(root.File(L"pex.ini"), "[TFormPdigi]\r\nShowCmd=2\r\n");
-    SettingsWindow opened{root};
-    ASSERT_NE(opened.Handle(), nullptr);
-    bool minimized = false;
-    for (int i = 0; i < 250 && !minimized; ++i) {
-        minimized = ::IsIconic(opened.Handle()) != FALSE;
-        ::Sleep(20);
+TEST(SettingsStoreE2E, MinimizedOrMaximizedStateIsApplied) {
+    const struct {
+        const char* showCmd;
+        BOOL(WINAPI* state)(HWND);
+    } cases[] = {{"2", ::IsIconic}, {"3", ::IsZoomed}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.showCmd);
+        const RootDirectory root;
+        WriteFileBytes(root.File(L"pex.ini"), Cat({"[TFormPdigi]\r\nShowCmd=", c.showCmd, "\r\n"}));
+        SettingsWindow opened{root};
+        ASSERT_NE(opened.Handle(), nullptr);
+        bool applied = false;
+        for (int i = 0; i < 250 && !applied; ++i) {
+            applied = c.state(opened.Handle()) != FALSE;
+            ::Sleep(20);
+        }
+        EXPECT_TRUE(applied);
+        EXPECT_EQ(opened.Close(), 0);
+        EXPECT_NE(ReadFileBytes(root.File(L"pex.ini")).find(Cat({"\r\nShowCmd=", c.showCmd, "\r\n"})),
+                  std::string::npos);
     }
-    EXPECT_TRUE(minimized);
-    EXPECT_EQ(opened.Close(), 0);
-    EXPECT_NE(ReadFileBytes(root.File(L"pex.ini")).find("\r\nShowCmd=2\r\n"), std::string::npos);
 }
 
 // A window that goes away without a close accepted first still saves its settings on the way,
