@@ -3,7 +3,7 @@
 #include "app/listing_failure.h"
 #include "app/reservation.h"
 #include "app/reserve_cleanup.h"
-#include "app/runtime_helpers.h"
+#include "support/text_file.h"
 #include "app/station_lookup.h"
 #include "app/task_listing.h"
 #include "app/tuner_task.h"

@@ -7,10 +7,10 @@
 // Usage: harvest_bench [repetitions, default 7]
 #include "app/harvest.h"
 #include "app/reservation.h"
-#include "app/runtime_helpers.h"
 #include "channels/channel_tables.h"
 #include "support/line_reader.h"
 #include "tests/shared/task_listing_rows.h"
+#include "support/text_file.h"
 
 #include <algorithm>
 #include <cstdio>

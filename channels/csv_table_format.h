@@ -80,8 +80,8 @@ private:
 // All of a table file's bytes at once.
 [[nodiscard]] TableRecords ParseTableText(std::string_view bytes, std::span<const TFieldDef> fields);
 
-// Writes the whole table in the file format, handing the bytes to `write` in pieces of up to
-// 64 KiB; stops and returns false as soon as `write` returns false.
+// Writes the whole table in the file format, handing the bytes to `write` in pieces of 64 KiB, or
+// of a line's size where a line is longer; stops and returns false as soon as `write` returns false.
 [[nodiscard]] bool WriteTableText(std::span<const TFieldDef> fields, const TableRecords& records,
                                   const std::function<bool(std::string_view)>& write);
 // The same, all in one string.

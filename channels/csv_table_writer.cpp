@@ -24,23 +24,24 @@ constexpr std::array<bool, 256> kSpecialBytes = [] {
     return special;
 }();
 
-// Collects output bytes in 64 KiB pieces for `write`; after a failed write it writes no more.
+// Collects output bytes in 64 KiB pieces for `write` (a longer line makes them as long as it);
+// after a failed write it writes no more.
 class ChunkWriter {
 public:
     explicit ChunkWriter(const std::function<bool(std::string_view)>& write) : write_{write} {}
 
     void Put(char c) {
-        if (used_ == kChunk) {
+        if (used_ == chunk_.size()) {
             Flush();
         }
         chunk_[used_++] = c;
     }
     void Put(std::string_view bytes) {
         while (!bytes.empty()) {
-            if (used_ == kChunk) {
+            if (used_ == chunk_.size()) {
                 Flush();
             }
-            const std::size_t n = std::min(bytes.size(), kChunk - used_);
+            const std::size_t n = std::min(bytes.size(), chunk_.size() - used_);
             std::memcpy(chunk_.data() + used_, bytes.data(), n);
             used_ += n;
             bytes.remove_prefix(n);
@@ -54,14 +55,12 @@ public:
         return ok_;
     }
     [[nodiscard]] bool Ok() const noexcept { return ok_; }
-    // Room for `size` bytes written straight into the chunk and handed back with Commit; null
-    // when `size` is more than a chunk holds.
+    // Room for `size` bytes written straight into the chunk and handed back with Commit. A line
+    // longer than a piece gets a piece of its own size.
     [[nodiscard]] char* Room(std::size_t size) {
-        if (size > kChunk) {
-            return nullptr;
-        }
-        if (kChunk - used_ < size) {
+        if (chunk_.size() - used_ < size) {
             Flush();
+            chunk_.resize(std::max(size, kChunk));
         }
         return chunk_.data() + used_;
     }
@@ -140,39 +139,6 @@ char* WriteQuotedValue(char* out, std::string_view value) {
     return out;
 }
 
-// The same through the writer's pieces, for a value longer than one piece.
-void PutQuotedValue(ChunkWriter& out, std::string_view value) {
-    out.Put('"');
-    std::size_t runStart = 0;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        if (!kSpecialBytes[static_cast<unsigned char>(c)]) {
-            continue;
-        }
-        out.Put(value.substr(runStart, i - runStart));
-        runStart = i + 1;
-        switch (c) {
-        case '%':
-            out.Put("%%");
-            break;
-        case '\0':
-            out.Put("%0");
-            break;
-        case '\r':
-            out.Put("%c");
-            break;
-        case '\n':
-            out.Put("%n");
-            break;
-        default:
-            out.Put("\"\"");
-            break;
-        }
-    }
-    out.Put(value.substr(runStart));
-    out.Put('"');
-}
-
 void PutQuotedLabel(ChunkWriter& out, std::string_view label) {
     out.Put('"');
     for (const char c : label) {
@@ -205,28 +171,17 @@ bool WriteTableText(std::span<const TFieldDef> fields, const TableRecords& recor
             values[f] = records.Get(r, f);
             lineSize += 1 + (values[f] ? 2 + 2 * values[f]->size() : 0);
         }
-        if (char* at = out.Room(lineSize)) {
-            for (std::size_t f = 0; f < fields.size(); ++f) {
-                if (f > 0) {
-                    *at++ = ',';
-                }
-                if (values[f]) {
-                    at = WriteQuotedValue(at, *values[f]);
-                }
-            }
-            std::memcpy(at, kRecordEnd.data(), kRecordEnd.size());
-            out.Commit(at + kRecordEnd.size());
-            continue;
-        }
-        for (std::size_t f = 0; f < fields.size(); ++f) { // a line longer than a piece
+        char* at = out.Room(lineSize);
+        for (std::size_t f = 0; f < fields.size(); ++f) {
             if (f > 0) {
-                out.Put(',');
+                *at++ = ',';
             }
             if (values[f]) {
-                PutQuotedValue(out, *values[f]);
+                at = WriteQuotedValue(at, *values[f]);
             }
         }
-        out.Put(kRecordEnd);
+        std::memcpy(at, kRecordEnd.data(), kRecordEnd.size());
+        out.Commit(at + kRecordEnd.size());
     }
     return out.Flush();
 }

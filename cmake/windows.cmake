@@ -17,12 +17,13 @@ target_sources(quellix_core PRIVATE ${QUELLIX_WIN_SOURCES})
 target_link_libraries(quellix_core PUBLIC shell32 gdi32 user32 advapi32)
 add_library(quellix_shell ALIAS quellix_core)
 
-add_executable(quellix WIN32 ${CMAKE_SOURCE_DIR}/app/entry_win.cpp ${CMAKE_SOURCE_DIR}/app/quellix.rc)
+# The program: its entry (entry/, the one place that puts the layers together) and its resources.
+add_executable(quellix WIN32 ${CMAKE_SOURCE_DIR}/entry/entry_win.cpp ${CMAKE_SOURCE_DIR}/entry/quellix.rc)
 target_link_libraries(quellix PRIVATE quellix_shell)
 target_link_options(quellix PRIVATE -municode)
 file(GLOB QUELLIX_ASSETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/*)
-set_source_files_properties(${CMAKE_SOURCE_DIR}/app/quellix.rc PROPERTIES
-    OBJECT_DEPENDS "${QUELLIX_ASSETS};${QUELLIX_GENERATED_DIR}/app/quellix.manifest;${QUELLIX_GENERATED_DIR}/app/configured.h")
+set_source_files_properties(${CMAKE_SOURCE_DIR}/entry/quellix.rc PROPERTIES
+    OBJECT_DEPENDS "${QUELLIX_ASSETS};${QUELLIX_GENERATED_DIR}/entry/quellix.manifest;${QUELLIX_GENERATED_DIR}/app/configured.h")
 target_include_directories(quellix PRIVATE ${CMAKE_SOURCE_DIR})
 
 # GoogleTest built by the cross compiler from Debian's sources.

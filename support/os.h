@@ -69,7 +69,6 @@ private:
 [[nodiscard]] bool FileExists(const std::string& path);
 [[nodiscard]] bool DirectoryExists(const std::string& path);
 bool RemoveFile(const std::string& path);
-bool RenameFile(const std::string& from, const std::string& to);
 // Moves `from` over `to` in one step, replacing `to` when it exists; the entry `to` never goes
 // missing on the way. Flushed through to the disk before returning.
 bool ReplaceFileAtomically(const std::string& from, const std::string& to);

@@ -200,15 +200,6 @@ bool RemoveFile(const std::string& path) {
     return ::unlink(ToPosixPath(path).c_str()) == 0 || Fail();
 }
 
-bool RenameFile(const std::string& from, const std::string& to) {
-    // Like the Windows call: renaming onto an existing file fails.
-    if (FileExists(to) || DirectoryExists(to)) {
-        g_lastError = EEXIST;
-        return false;
-    }
-    return ::rename(ToPosixPath(from).c_str(), ToPosixPath(to).c_str()) == 0 || Fail();
-}
-
 bool ReplaceFileAtomically(const std::string& from, const std::string& to) {
     const std::string target = ToPosixPath(to);
     if (::rename(ToPosixPath(from).c_str(), target.c_str()) != 0) {

@@ -203,10 +203,6 @@ bool RemoveFile(const std::string& path) {
     return ::DeleteFileW(WideFromSjis(path).c_str()) || Fail();
 }
 
-bool RenameFile(const std::string& from, const std::string& to) {
-    return ::MoveFileW(WideFromSjis(from).c_str(), WideFromSjis(to).c_str()) || Fail();
-}
-
 bool ReplaceFileAtomically(const std::string& from, const std::string& to) {
     return ::MoveFileExW(WideFromSjis(from).c_str(), WideFromSjis(to).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||

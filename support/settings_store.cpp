@@ -169,12 +169,6 @@ void TSettingsStore::SaveSettings() {
     saved_ = true;
 }
 
-void TSettingsStore::WindowShown() {
-    if (Active) {
-        RestoreSettings();
-    }
-}
-
 void TSettingsStore::CloseAccepted() {
     if (Active && target_ != nullptr && target_->Exists()) {
         SaveSettings();

@@ -92,7 +92,6 @@ public:
     void SaveSettings();
 
     // The owning window's notifications.
-    void WindowShown();      // shown: read while active
     void CloseAccepted();    // a close request was accepted: write while active
     void WindowDestroying(); // destroyed: write while active and nothing was written since the last read
 

@@ -7,9 +7,8 @@
 
 namespace quellix {
 
-TWindowSettingsTarget::TWindowSettingsTarget(HWND window, bool mainWindow,
-                                             std::vector<std::pair<std::string, HWND>> components)
-    : window_{window}, mainWindow_{mainWindow}, components_{std::move(components)} {}
+TWindowSettingsTarget::TWindowSettingsTarget(HWND window, std::vector<std::pair<std::string, HWND>> components)
+    : window_{window}, components_{std::move(components)} {}
 
 std::string TWindowSettingsTarget::ClassName() const {
     wchar_t name[256]{};

@@ -14,14 +14,15 @@ namespace quellix {
 
 class TWindowSettingsTarget final : public TSettingsTarget {
 public:
-    // `components`: the child windows whose "Text" may be stored, by component name.
-    TWindowSettingsTarget(HWND window, bool mainWindow, std::vector<std::pair<std::string, HWND>> components);
+    // `components`: the child windows whose "Text" may be stored, by component name. The window is
+    // the program's main window: its taskbar entry is the application's.
+    TWindowSettingsTarget(HWND window, std::vector<std::pair<std::string, HWND>> components);
 
     [[nodiscard]] std::string ClassName() const override;
     [[nodiscard]] bool Exists() const override;
     [[nodiscard]] bool IsVisible() const override;
     [[nodiscard]] bool IsResizable() const override;
-    [[nodiscard]] bool IsMainWindow() const override { return mainWindow_; }
+    [[nodiscard]] bool IsMainWindow() const override { return true; }
     [[nodiscard]] bool ApplicationMinimized() const override;
     [[nodiscard]] TPlacement Placement() const override;
     void SetPlacement(const TPlacement& placement) override;
@@ -37,7 +38,6 @@ private:
     [[nodiscard]] HWND TextComponent(std::string_view name) const;
 
     HWND window_;
-    bool mainWindow_;
     std::vector<std::pair<std::string, HWND>> components_;
 };
 

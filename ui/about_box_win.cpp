@@ -112,26 +112,6 @@ void TAboutForm::Show() {
     ::SetFocus(::GetDlgItem(window_, kIdBtnCancel));
 }
 
-LRESULT CALLBACK TAboutForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    TAboutForm* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<TAboutForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_ = window;
-    } else {
-        self = reinterpret_cast<TAboutForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    }
-    if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    // No exception crosses into the system; the box has nothing worth reporting beyond that.
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-}
-
 LRESULT TAboutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "support/unique_handle_win.h"
+#include "ui/window_base_win.h"
 
 #include <windows.h>
 
@@ -39,7 +40,7 @@ struct TIconImages {
 };
 [[nodiscard]] TIconImages MakeIconImages(HICON icon, COLORREF background);
 
-class TAboutForm {
+class TAboutForm : public TWindowBase<TAboutForm> {
 public:
     // Creates the (hidden) box, owned by `owner` (the application window), and fills it. It is
     // shown centred on `centreOn` (the main window).
@@ -50,10 +51,9 @@ public:
 
     // Shows the box centred on the main window, modeless, and activates it.
     void Show();
-    [[nodiscard]] HWND Handle() const noexcept { return window_; }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class TWindowBase<TAboutForm>;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     HWND CreateLabel(int id, const std::string& text, int left, int top, bool link);
@@ -69,7 +69,6 @@ private:
     HINSTANCE instance_;
     HWND owner_;
     HWND centreOn_;
-    HWND window_ = nullptr;
     HWND tooltip_ = nullptr;
     UniqueHbrush background_;
     UniqueHfont font_;

@@ -46,26 +46,6 @@ void TApplicationWindow::Show() const noexcept {
     }
 }
 
-LRESULT CALLBACK TApplicationWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    TApplicationWindow* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<TApplicationWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_ = window;
-    } else {
-        self = reinterpret_cast<TApplicationWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    }
-    if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    if (message == WM_NCDESTROY) {
-        self->window_ = nullptr;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    return self->HandleMessage(message, wParam, lParam);
-}
-
 LRESULT TApplicationWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SETFOCUS:

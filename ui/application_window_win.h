@@ -3,13 +3,15 @@
 // entry of their own), and hands the activation on to them.
 #pragma once
 
+#include "ui/window_base_win.h"
+
 #include <windows.h>
 
 #include <string_view>
 
 namespace quellix {
 
-class TApplicationWindow {
+class TApplicationWindow : public TWindowBase<TApplicationWindow> {
 public:
     // Creates the window, not yet shown; Handle() is null when that failed.
     TApplicationWindow(HINSTANCE instance, std::string_view title);
@@ -17,18 +19,16 @@ public:
     TApplicationWindow& operator=(const TApplicationWindow&) = delete;
     ~TApplicationWindow();
 
-    [[nodiscard]] HWND Handle() const noexcept { return window_; }
     // The window that takes the focus when the taskbar entry is picked, and the close command.
     void SetMainWindow(HWND mainWindow) noexcept { mainWindow_ = mainWindow; }
     // Puts the entry on the taskbar without taking the activation from the main window.
     void Show() const noexcept;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class TWindowBase<TApplicationWindow>;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     [[nodiscard]] HWND FocusTarget() const noexcept;
 
-    HWND window_ = nullptr;
     HWND mainWindow_ = nullptr;
 };
 

@@ -3,7 +3,6 @@
 // opens, and the directory where it was found shown in PdigiDir.
 #include "ui/main_window_win.h"
 
-#include "app/runtime_helpers.h"
 #include "channels/channel_import.h"
 #include "support/cp932_win.h"
 #include "support/errors.h"
@@ -11,6 +10,7 @@
 #include "support/system_folders_win.h"
 #include "support/text.h"
 #include "ui/main_window_layout.h"
+#include "support/text_file.h"
 
 namespace quellix {
 
@@ -69,11 +69,7 @@ void TFormPdigi::ImportChannelFile() {
     // An error here (a table file that cannot be read or written, a read error in the channel
     // file) reaches the log through the error hook once the tables are closed. It must not leave
     // the first activation early: an import run would then never run nor close its window.
-    try {
-        ImportChannelFileSteps();
-    } catch (const std::exception& error) {
-        AppException(error);
-    }
+    ReportingErrors([this] { ImportChannelFileSteps(); });
 }
 
 void TFormPdigi::ImportChannelFileSteps() {

@@ -4,11 +4,11 @@
 
 #include "app/command_capture.h"
 #include "app/harvest.h"
-#include "app/runtime_helpers.h"
 #include "support/cp932_win.h"
 #include "support/system_folders_win.h"
 #include "support/date_formats_win.h"
 #include "support/text.h"
+#include "support/text_file.h"
 
 namespace quellix {
 

@@ -4,10 +4,10 @@
 
 #include "app/command_line.h"
 #include "app/first_activation.h"
+#include "support/message_pump_win.h"
 #include "support/os.h"
 #include "support/text.h"
 #include "ui/main_window_layout.h"
-#include "app/message_pump_win.h"
 
 namespace quellix {
 

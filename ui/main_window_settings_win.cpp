@@ -8,39 +8,22 @@ namespace quellix {
 
 void TFormPdigi::SetupSettingsStore() {
     FormStorage1.SetTarget(std::make_unique<TWindowSettingsTarget>(
-        window_, true, std::vector<std::pair<std::string, HWND>>{{"PdigiDir", Control(layout::kIdPdigiDir)}}));
+        window_, std::vector<std::pair<std::string, HWND>>{{"PdigiDir", Control(layout::kIdPdigiDir)}}));
     FormStorage1.StoredProps = {"PdigiDir.Text"};
     FormStorage1.IniFileName = RootFile(rootDir_, "pex.ini");
     FormStorage1.Active = true;
+    // Read once, here, before the window is first shown; it is never shown again but with its
+    // owner, so no later show needs a read.
     FormStorage1.RestoreSettings();
 }
 
-// The store's errors go to the error hook here, so that the close and the show go on as usual.
+// The store's errors go to the error hook here, so that the close and the destruction go on as usual.
 void TFormPdigi::SaveSettingsOnAcceptedClose() {
-    try {
-        FormStorage1.CloseAccepted();
-    } catch (const std::exception& error) {
-        AppException(error);
-    }
+    ReportingErrors([this] { FormStorage1.CloseAccepted(); });
 }
 
 void TFormPdigi::SaveSettingsOnDestroy() {
-    try {
-        FormStorage1.WindowDestroying();
-    } catch (const std::exception& error) {
-        AppException(error);
-    }
-}
-
-void TFormPdigi::WMShowWindow(WPARAM shown, LPARAM status) {
-    if (shown == FALSE || status != 0) {
-        return; // hidden, or shown again with its owner: not a show of the window itself
-    }
-    try {
-        FormStorage1.WindowShown();
-    } catch (const std::exception& error) {
-        AppException(error);
-    }
+    ReportingErrors([this] { FormStorage1.WindowDestroying(); });
 }
 
 } // namespace quellix

@@ -3,10 +3,10 @@
 #include "app/command_line.h"
 #include "support/cp932_win.h"
 #include "support/errors.h"
+#include "support/message_pump_win.h"
 #include "support/registry_win.h"
 #include "support/text.h"
 #include "ui/main_window_layout.h"
-#include "app/message_pump_win.h"
 #include "ui/progress_bar_win.h"
 
 #include <commctrl.h>
@@ -82,29 +82,6 @@ void TFormPdigi::Destroy() {
     }
 }
 
-LRESULT CALLBACK TFormPdigi::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    TFormPdigi* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<TFormPdigi*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_ = window;
-    } else {
-        self = reinterpret_cast<TFormPdigi*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    }
-    if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    // No exception crosses into the system: every one reaches the error hook.
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (const std::exception& error) {
-        self->AppException(error);
-    } catch (...) {
-        self->AppException(std::string{"unknown error"});
-    }
-    return 0;
-}
-
 LRESULT TFormPdigi::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
@@ -154,9 +131,6 @@ LRESULT TFormPdigi::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_ERASEBKGND:
         return 1; // WMPaint draws everything
-    case WM_SHOWWINDOW:
-        WMShowWindow(wParam, lParam);
-        break;
     case WM_CLOSE:
         Close();
         return 0;

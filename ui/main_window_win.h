@@ -9,6 +9,7 @@
 #include "support/unique_handle_win.h"
 #include "ui/glyph_button_win.h"
 #include "ui/region_win.h"
+#include "ui/window_base_win.h"
 
 #include <windows.h>
 
@@ -19,7 +20,7 @@
 
 namespace quellix {
 
-class TFormPdigi {
+class TFormPdigi : public TWindowBase<TFormPdigi> {
 public:
     TFormPdigi(HINSTANCE instance, std::vector<std::string> arguments);
     TFormPdigi(const TFormPdigi&) = delete;
@@ -29,7 +30,6 @@ public:
     // Registers the class, creates the window owned by the application window (FormCreate runs
     // inside) and shows it.
     bool CreateAndShow(HWND applicationWindow, int showCommand);
-    [[nodiscard]] HWND Handle() const noexcept { return window_; }
     // A close was accepted; the message loop ends once the running handler has unwound.
     [[nodiscard]] bool CloseRequested() const noexcept { return closeRequested_; }
     void Destroy();
@@ -47,7 +47,7 @@ public:
     TCsvTable TableTVChData = CreateTableTVChData();
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class TWindowBase<TFormPdigi>;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     HWND Control(int id) const noexcept { return ::GetDlgItem(window_, id); }
@@ -81,7 +81,6 @@ private:
     void SetupSettingsStore();                         // main_window_settings_win.cpp
     void SaveSettingsOnAcceptedClose();                // main_window_settings_win.cpp
     void SaveSettingsOnDestroy();                      // main_window_settings_win.cpp
-    void WMShowWindow(WPARAM shown, LPARAM status);    // main_window_settings_win.cpp
     void ApplyWindowRegion();                          // main_window_skin_win.cpp
     void PaintBackground(HDC dc);                      // main_window_skin_win.cpp
     void ButtonHomeClick();                            // main_window_skin_win.cpp
@@ -93,7 +92,6 @@ private:
 
     HINSTANCE instance_;
     HWND applicationWindow_ = nullptr; // owns this window and the About box
-    HWND window_ = nullptr;
     std::vector<std::string> arguments_;
     std::string rootDir_;
     bool closeRequested_ = false;

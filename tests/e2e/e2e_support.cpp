@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 
 namespace quellix::e2e {
 
@@ -17,46 +16,6 @@ std::wstring BinDir() {
 
 std::wstring QuellixExe() {
     return BinDir() + L"\\quellix.exe";
-}
-
-TempDir::TempDir() {
-    static std::atomic<int> counter{0};
-    wchar_t base[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, base);
-    for (;;) {
-        path_ = std::wstring{base} + L"qx-e2e-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                std::to_wstring(counter++) + L"-" + std::to_wstring(::GetTickCount());
-        if (::CreateDirectoryW(path_.c_str(), nullptr)) {
-            return;
-        }
-    }
-}
-
-TempDir::~TempDir() {
-    RemoveTree(path_);
-}
-
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW entry{};
-    UniqueFindHandle find{::FindFirstFileW((path + L"\\*").c_str(), &entry)};
-    if (find) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            const std::wstring full = path + L"\\" + name;
-            ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-                RemoveTree(full);
-            } else {
-                ::DeleteFileW(full.c_str());
-            }
-        } while (::FindNextFileW(find.get(), &entry));
-    }
-    find.reset();
-    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::RemoveDirectoryW(path.c_str());
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "support/unique_handle_win.h"
+#include "tests/shared/temp_dir_win.h"
 
 #include <windows.h>
 
@@ -18,22 +19,8 @@ inline constexpr const wchar_t* kHostKey = L"software\\Morvane\\Pexlan2\\etc";
 [[nodiscard]] std::wstring BinDir();
 [[nodiscard]] std::wstring QuellixExe();
 
-// A new empty folder under the system's temporary folder, removed with its content at the end.
-class TempDir {
-public:
-    TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    ~TempDir();
-    // Without a trailing backslash.
-    [[nodiscard]] const std::wstring& Path() const noexcept { return path_; }
-    [[nodiscard]] std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
-
-private:
-    std::wstring path_;
-};
-
-void RemoveTree(const std::wstring& path);
+using testing_support::RemoveTree;
+using testing_support::TempDir;
 
 // HKEY_CURRENT_USER values.
 void SetRegistryString(const std::wstring& key, const std::wstring& name, const std::wstring& value);

@@ -106,6 +106,17 @@ public:
         return result.finished ? static_cast<long long>(result.exitCode) : -1;
     }
 
+    // Ends the program's message loop without a close: a WM_QUIT posted to its thread from outside.
+    // The exit code, or -1 when the program did not end in time.
+    long long Quit() {
+        if (process_.hProcess == nullptr || !::PostThreadMessageW(process_.dwThreadId, WM_QUIT, 0, 0)) {
+            return -1;
+        }
+        window_ = nullptr;
+        const RunResult result = WaitAndClose(process_);
+        return result.finished ? static_cast<long long>(result.exitCode) : -1;
+    }
+
 private:
     PROCESS_INFORMATION process_;
     HWND window_ = nullptr;
@@ -173,6 +184,7 @@ TEST(SettingsStoreE2E, FieldValuesRoundTrip) {
         {"  D:\\ソ表\\  ", "D:\\ソ表\\", "D:\\ソ表\\"},
         {"\"\"E:\\引用\\\"\"", "\"E:\\引用\\\"", "\"\"E:\\引用\\\"\""},
         {"\"'F:\\x'\"", "'F:\\x'", "\"'F:\\x'\""},
+        {"G", "G", "G"}, // one character
         {"", "", ""},
     };
     for (const Case& c : cases) {
@@ -252,19 +264,39 @@ TEST(SettingsStoreE2E, PositionNeedsTheSameDensityAndTheFieldComesBackRegardless
     }
 }
 
-TEST(SettingsStoreE2E, MinimizedStateMinimizesTheApplication) {
+TEST(SettingsStoreE2E, MinimizedOrMaximizedStateIsApplied) {
+    const struct {
+        const char* showCmd;
+        BOOL(WINAPI* state)(HWND);
+    } cases[] = {{"2", ::IsIconic}, {"3", ::IsZoomed}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.showCmd);
+        const RootDirectory root;
+        WriteFileBytes(root.File(L"pex.ini"), Cat({"[TFormPdigi]\r\nShowCmd=", c.showCmd, "\r\n"}));
+        SettingsWindow opened{root};
+        ASSERT_NE(opened.Handle(), nullptr);
+        bool applied = false;
+        for (int i = 0; i < 250 && !applied; ++i) {
+            applied = c.state(opened.Handle()) != FALSE;
+            ::Sleep(20);
+        }
+        EXPECT_TRUE(applied);
+        EXPECT_EQ(opened.Close(), 0);
+        EXPECT_NE(ReadFileBytes(root.File(L"pex.ini")).find(Cat({"\r\nShowCmd=", c.showCmd, "\r\n"})),
+                  std::string::npos);
+    }
+}
+
+// A window that goes away without a close accepted first still saves its settings on the way,
+// and marks them as saved while the window was still there.
+TEST(SettingsStoreE2E, AWindowDestroyedWithoutACloseSavesToo) {
     const RootDirectory root;
-    WriteFileBytes(root.File(L"pex.ini"), "[TFormPdigi]\r\nShowCmd=2\r\n");
     SettingsWindow opened{root};
     ASSERT_NE(opened.Handle(), nullptr);
-    bool minimized = false;
-    for (int i = 0; i < 250 && !minimized; ++i) {
-        minimized = ::IsIconic(opened.Handle()) != FALSE;
-        ::Sleep(20);
-    }
-    EXPECT_TRUE(minimized);
-    EXPECT_EQ(opened.Close(), 0);
-    EXPECT_NE(ReadFileBytes(root.File(L"pex.ini")).find("\r\nShowCmd=2\r\n"), std::string::npos);
+    EXPECT_EQ(opened.Quit(), 0);
+    const std::string ini = ReadFileBytes(root.File(L"pex.ini"));
+    EXPECT_NE(ini.find(Cat({"[TFormPdigi]\r\nFormVersion=0\r\nFlags=0\r\nShowCmd=1\r\n"})), std::string::npos) << ini;
+    EXPECT_NE(ini.find("\r\nVisible=1\r\nPdigiDir_Text="), std::string::npos) << ini;
 }
 
 TEST(SettingsStoreE2E, UnwritableFileIsLoggedAsAnErrorAndTheProgramStillEnds) {

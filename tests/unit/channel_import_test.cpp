@@ -5,6 +5,7 @@
 #include "support/errors.h"
 #include "support/text.h"
 #include "table_test_support.h"
+#include "tests/unit/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ namespace {
 using table_test::Row;
 using table_test::Rows;
 using table_test::RowsOf;
-using table_test::ScratchDir;
+using testing_support::TempDir;
 
 const std::string kTVHeader = "\"元のTV局名\",\"新しいTV局名\",\r\n";
 const std::string kChNoHeader = "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n";
@@ -54,7 +55,7 @@ protected:
         RunChannelImport(deckName, &lines, tables, run);
     }
 
-    ScratchDir dir;
+    TempDir dir;
     TCsvTable tableTV = CreateTableTV(dir.File("tvconvert.csv"));
     TCsvTable tableTVChNo = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
     TCsvTable tableTVChData = CreateTableTVChData(dir.File("tvchdata.csv"));
@@ -372,7 +373,7 @@ TEST(ChannelFileCandidates, TheSystemsFoldersComeBeforeTheFixedOnes) {
 }
 
 TEST(OpenFirstChannelFile, TakesTheFirstCandidateThatOpensAndReadsItsLines) {
-    ScratchDir dir;
+    TempDir dir;
     dir.Write("found.txt", "[Station]\r\n1=A\r,\r\n2=B,\n[End_Station]");
     dir.Write("later.txt", "[Station]\n9=Z,\n");
     auto file = OpenFirstChannelFile({dir.File("missing.txt"), dir.File("found.txt"), dir.File("later.txt")});

@@ -9,8 +9,8 @@
 namespace quellix {
 namespace {
 
-using testing_support::NativeTempDir;
 using testing_support::ReadAll;
+using testing_support::TempDir;
 using testing_support::WriteAll;
 
 TEST(RunCommandCapture, ReturnsStandardOutputOnly) {
@@ -50,20 +50,20 @@ TEST(RunCommandCapture, GivesNothingForACommandThatCannotStart) {
 }
 
 TEST(RunCommandToFile, WritesTheOutputOrLeavesTheFileAlone) {
-    const NativeTempDir dir;
-    WriteAll(dir.NativeFile("task.csv"), "previous");
+    const TempDir dir;
+    WriteAll(dir.Native("task.csv"), "previous");
     RunCommandToFile("qx-no-such-program-here", dir.File("task.csv"));
-    EXPECT_EQ(ReadAll(dir.NativeFile("task.csv")), "previous");
+    EXPECT_EQ(ReadAll(dir.Native("task.csv")), "previous");
     RunCommandToFile("true", dir.File("task.csv"));
-    EXPECT_TRUE(std::filesystem::exists(dir.NativeFile("task.csv")));
-    EXPECT_EQ(ReadAll(dir.NativeFile("task.csv")), "");
+    EXPECT_TRUE(std::filesystem::exists(dir.Native("task.csv")));
+    EXPECT_EQ(ReadAll(dir.Native("task.csv")), "");
     RunCommandToFile("printf x,y", dir.File("task.csv"));
-    EXPECT_EQ(ReadAll(dir.NativeFile("task.csv")), "x,y");
+    EXPECT_EQ(ReadAll(dir.Native("task.csv")), "x,y");
     const auto ended = RunCommandToFile("sh -c \"printf z; printf e >&2; exit 2\"", dir.File("task.csv"));
     ASSERT_TRUE(ended);
     EXPECT_EQ(ended->ExitCode, 2U);
     EXPECT_EQ(ended->ErrorOutput, "e");
-    EXPECT_EQ(ReadAll(dir.NativeFile("task.csv")), "z");
+    EXPECT_EQ(ReadAll(dir.Native("task.csv")), "z");
     EXPECT_FALSE(RunCommandToFile("qx-no-such-program-here", dir.File("task.csv")));
     EXPECT_THROW(RunCommandToFile("true", dir.File("missing\\task.csv")), IoError);
 }

@@ -178,6 +178,29 @@ TEST(TableFormat, WritesTheExactFileForm) {
     }
 }
 
+// The channel tables' fields are short, but the writer takes any: a line coded to more than a
+// piece (64 KiB) comes out whole, and the lines around it too.
+TEST(TableFormat, WritesALineLongerThanOnePiece) {
+    const TFieldDef fields[] = {{"A", "A", 1 << 20}, {"B", "B", 1 << 20}};
+    const std::string percents(40000, '%'); // coded to 80,000 bytes
+    const std::string plain(70000, 'x');
+    const Rows rows = {{"c", "d"}, {percents, "a\"b"}, {plain, N}, {"e", "\r\n"}};
+    std::string text;
+    std::size_t pieces = 0;
+    EXPECT_TRUE(WriteTableText(fields, RecordsOf(rows, 2), [&](std::string_view bytes) {
+        text.append(bytes);
+        ++pieces;
+        return true;
+    }));
+    EXPECT_EQ(text, "\"A\",\"B\",\r\n\"c\",\"d\",\r\n\"" + std::string(80000, '%') + "\",\"a\"\"b\",\r\n\"" + plain +
+                        "\",,\r\n\"e\",\"%c%n\",\r\n");
+    EXPECT_GE(pieces, 3U);
+    EXPECT_EQ(RowsOf(ParseTableText(text, fields)), rows);
+    std::size_t calls = 0; // a failed write ends the writing
+    EXPECT_FALSE(WriteTableText(fields, RecordsOf(rows, 2), [&](std::string_view) { return ++calls, false; }));
+    EXPECT_EQ(calls, 1U);
+}
+
 TEST(TableFormat, WrittenValuesReadBackUnchanged) {
     const TCsvTable table = CreateTableTVChNo();
     const Rows rows = {

@@ -4,6 +4,7 @@
 #include "channels/table_file.h"
 #include "support/errors.h"
 #include "table_test_support.h"
+#include "tests/unit/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ namespace {
 using namespace std::string_literals;
 using table_test::Rows;
 using table_test::RowsOf;
-using table_test::ScratchDir;
+using testing_support::TempDir;
 
 constexpr std::nullopt_t N = std::nullopt;
 const std::string kChNoHeader = "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n";
@@ -31,7 +32,7 @@ void AppendChNo(TCsvTable& table, std::string_view deck, std::string_view channe
 }
 
 TEST(CsvTable, LocateFindsTheFirstMatchInRowOrder) {
-    ScratchDir dir;
+    TempDir dir;
     dir.Write("pexTVCHNo.csv", kChNoHeader + "\"deck\",\"A\",\"21\",\r\n\"other\",\"B\",\"22\",\r\n"
                                              "\"deck\",\"C\",\"22\",\r\n\"deck\",\"D\",\"22\",\r\n\"deck\",,,\r\n");
     TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
@@ -92,6 +93,7 @@ TEST(CsvTable, FieldsStoreCutTextOnlyWhileEditing) {
     table.Edit();
     table.FieldByName("TVChannelNo").SetAsString("28");
     table.Cancel();
+    EXPECT_EQ(table.FieldByName("TVChannelNo").AsString(), "27");
     table.Edit();
     table.FieldByName("TVChannelNo").SetAsString("29");
     table.Post();
@@ -118,7 +120,7 @@ TEST(CsvTable, MovingOnPostsChangedRecordsAndDropsUntouchedOnes) {
 }
 
 TEST(CsvTable, CloseWritesTheFileKeepingTheOldOneAsBackup) {
-    ScratchDir dir;
+    TempDir dir;
     const std::string first = kChNoHeader + "\"deck\",\"Station A\",\"27\",\r\n";
     dir.Write("pexTVCHNo.csv", first);
     TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
@@ -197,7 +199,7 @@ TEST(CsvTable, OnlyAChangedTableIsWrittenAndWhatItCannotKeepIsToldOnce) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ScratchDir dir;
+        TempDir dir;
         dir.Write("tvconvert.csv", file);
         TCsvTable table = CreateTableTV(dir.File("tvconvert.csv"));
         std::vector<std::string> notices;
@@ -221,7 +223,7 @@ TEST(CsvTable, OnlyAChangedTableIsWrittenAndWhatItCannotKeepIsToldOnce) {
 }
 
 TEST(CsvTable, MissingFileBecomesAHeaderOnlyFileWithoutBackup) {
-    ScratchDir dir;
+    TempDir dir;
     const std::string cut = "\"TVChannel\",\"TVChannelNo\",\"TVURL\",\r\n\"cut off"; // not a whole table
     dir.Write("tvchdata.$$$", cut);
     TCsvTable table = CreateTableTVChData(dir.File("tvchdata.csv"));
@@ -237,7 +239,7 @@ TEST(CsvTable, MissingFileBecomesAHeaderOnlyFileWithoutBackup) {
 }
 
 TEST(CsvTable, ASaveAfterTheFileVanishedLeavesNoStaleBackup) {
-    ScratchDir dir;
+    TempDir dir;
     dir.Write("pexTVCHNo.csv", kChNoHeader + "\"deck\",\"A\",\"1\",\r\n");
     dir.Write("pexTVCHNo.old", kChNoHeader);
     TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));

@@ -1,4 +1,5 @@
 #include "app/task_date_time.h"
+#include "support/date_formats.h"
 #include "support/date_parse.h"
 #include "support/os.h"
 
@@ -109,6 +110,56 @@ TEST(TextToTime, ReadsEveryAcceptedForm) {
 TEST(TextToTime, GivesZeroForImpossibleTimes) {
     for (const char* text : {"36:00", "12:60", "12:00:60", "25:60", "", "21", "21050", "2009/03/01", "-1:00"}) {
         EXPECT_EQ(TextToTime(text), 0.0) << text;
+    }
+}
+
+TEST(TryEncodeDate, KnowsTheLeapYears) {
+    const struct {
+        int year, month, day;
+        bool valid;
+    } cases[] = {
+        {2024, 2, 29, true},  {2000, 2, 29, true},  {2023, 2, 29, false}, {1900, 2, 29, false}, {2009, 4, 31, false},
+        {2009, 12, 31, true}, {9999, 12, 31, true}, {10000, 1, 1, false}, {0, 1, 1, false},     {2009, 13, 1, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TryEncodeDate(c.year, c.month, c.day).has_value(), c.valid)
+            << c.year << "-" << c.month << "-" << c.day;
+    }
+    EXPECT_EQ(Date(2008, 3, 1) - Date(2008, 2, 1), 29.0);
+    EXPECT_EQ(Date(2009, 3, 1) - Date(2008, 3, 1), 365.0);
+}
+
+TEST(TryEncodeTime, RefusesEachPartPastItsRange) {
+    const struct {
+        int hour, minute, second, millisecond;
+        bool valid;
+    } cases[] = {
+        {23, 59, 59, 999, true}, {24, 0, 0, 0, false},   {0, 60, 0, 0, false},
+        {0, 0, 60, 0, false},    {0, 0, 0, 1000, false}, {-1, 0, 0, 0, false},
+        {0, -1, 0, 0, false},    {0, 0, -1, 0, false},   {0, 0, 0, -1, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TryEncodeTime(c.hour, c.minute, c.second, c.millisecond).has_value(), c.valid)
+            << c.hour << ":" << c.minute << ":" << c.second << "." << c.millisecond;
+    }
+}
+
+// The short-date pattern decides the order; a double-byte character in it is passed over whole.
+TEST(ShortDateOrder, ReadsTheRunsOfThePattern) {
+    const struct {
+        const char* pattern;
+        DateOrder::Year year;
+        bool dayBeforeMonth;
+    } cases[] = {
+        {"yyyy/MM/dd", DateOrder::Year::First, false},
+        {"dd.MM.yyyy", DateOrder::Year::Last, true},
+        {"M/d/yyyy", DateOrder::Year::Last, false},
+        {"d日M月yyyy年", DateOrder::Year::Last, true},
+    };
+    for (const auto& c : cases) {
+        const DateOrder order = ShortDateOrder(c.pattern);
+        EXPECT_EQ(order.year, c.year) << c.pattern;
+        EXPECT_EQ(order.dayBeforeMonth, c.dayBeforeMonth) << c.pattern;
     }
 }
 

@@ -120,14 +120,14 @@ enum class BreakLog { Never, TitleLine, HarvestStart, ChannelError, HarvestEnd }
 class RealRun {
 public:
     explicit RealRun(BreakLog at) : at_{at} {
-        std::filesystem::create_directories(folder_.NativeFile("reserve/GigaPocket"));
-        WriteAll(folder_.NativeFile("pexTVCHNo.csv"),
+        std::filesystem::create_directories(folder_.Native("reserve/GigaPocket"));
+        WriteAll(folder_.Native("pexTVCHNo.csv"),
                  "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n\"GigaPocket\",\"TV Alpha\",\"21\",\r\n");
         setup_.DeckName = "GigaPocket";
         setup_.ReserveDir = folder_.File("reserve\\GigaPocket\\");
         setup_.WorkFile = folder_.File("task.csv");
         setup_.CaptureListing = [this](const std::string&) {
-            WriteAll(folder_.NativeFile("task.csv"),
+            WriteAll(folder_.Native("task.csv"),
                      testing::ListingHeader() + "\r\n" +
                          testing::ListingRow("\\a", "2009/03/01 21:00:00", testing::TunerCommand("News", "21", 30)) +
                          "\r\n" +
@@ -172,17 +172,15 @@ public:
 
     // The lines after the start record and the version line.
     [[nodiscard]] std::vector<std::string> Logged() const {
-        const bool moved = std::filesystem::exists(folder_.NativeFile("pex.kept"));
-        const std::string bytes = ReadAll(folder_.NativeFile(moved ? "pex.kept" : "pex.log"));
+        const bool moved = std::filesystem::exists(folder_.Native("pex.kept"));
+        const std::string bytes = ReadAll(folder_.Native(moved ? "pex.kept" : "pex.log"));
         std::vector<std::string> lines;
         for (std::size_t at = 0, end = 0; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2) {
             lines.push_back(bytes.substr(at, end - at));
         }
         return {lines.begin() + 2, lines.end()};
     }
-    [[nodiscard]] bool Exists(const std::string& name) const {
-        return std::filesystem::exists(folder_.NativeFile(name));
-    }
+    [[nodiscard]] bool Exists(const std::string& name) const { return std::filesystem::exists(folder_.Native(name)); }
 
     int hooked = 0;
     int closed = 0;
@@ -190,23 +188,23 @@ public:
 private:
     void BreakIf(BreakLog point) {
         if (point == at_) {
-            std::filesystem::rename(folder_.NativeFile("pex.log"), folder_.NativeFile("pex.kept"));
-            std::filesystem::create_directory(folder_.NativeFile("pex.log"));
+            std::filesystem::rename(folder_.Native("pex.log"), folder_.Native("pex.kept"));
+            std::filesystem::create_directory(folder_.Native("pex.log"));
             at_ = BreakLog::Never;
             broken_ = true;
         }
     }
     void Mend() {
         if (broken_) {
-            std::filesystem::remove(folder_.NativeFile("pex.log"));
-            std::filesystem::rename(folder_.NativeFile("pex.kept"), folder_.NativeFile("pex.log"));
+            std::filesystem::remove(folder_.Native("pex.log"));
+            std::filesystem::rename(folder_.Native("pex.kept"), folder_.Native("pex.log"));
             broken_ = false;
         }
     }
 
     BreakLog at_;
     bool broken_ = false;
-    testing_support::NativeTempDir folder_;
+    testing_support::TempDir folder_;
     TCsvTable tableTV_ = CreateTableTV(folder_.File("tvconvert.csv"));
     TCsvTable tableTVChNo_ = CreateTableTVChNo(folder_.File("pexTVCHNo.csv"));
     TCsvTable tableTVChData_ = CreateTableTVChData(folder_.File("tvchdata.csv"));

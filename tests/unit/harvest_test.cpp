@@ -19,8 +19,8 @@ using testing::ListingHeader;
 using testing::ListingRow;
 using testing::Quotes;
 using testing::TunerCommand;
-using testing_support::NativeTempDir;
 using testing_support::ReadAll;
+using testing_support::TempDir;
 using testing_support::WriteAll;
 
 std::string Listing(const std::vector<std::string>& lines) {
@@ -37,14 +37,14 @@ std::string Listing(const std::vector<std::string>& lines) {
 class HarvestTest : public ::testing::Test {
 protected:
     HarvestTest() {
-        std::filesystem::create_directories(folder.NativeFile("reserve/GigaPocket"));
-        WriteAll(folder.NativeFile("pexTVCHNo.csv"), "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n"
-                                                     "\"GigaPocket\",\"TV Alpha\",\"21\",\r\n"
-                                                     "\"GigaPocket\",\"ソフト放送\",\"8\",\r\n"
-                                                     "\"GigaPocket\",\"Three\",\"12\",\r\n"
-                                                     "\"\",\"No Deck\",\"21\",\r\n"
-                                                     "\"Other\",\"Elsewhere\",\"05\",\r\n");
-        WriteAll(folder.NativeFile("tvconvert.csv"), "\"元のTV局名\",\"新しいTV局名\",\r\n\"a\",\"b\",\r\n");
+        std::filesystem::create_directories(folder.Native("reserve/GigaPocket"));
+        WriteAll(folder.Native("pexTVCHNo.csv"), "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n"
+                                                 "\"GigaPocket\",\"TV Alpha\",\"21\",\r\n"
+                                                 "\"GigaPocket\",\"ソフト放送\",\"8\",\r\n"
+                                                 "\"GigaPocket\",\"Three\",\"12\",\r\n"
+                                                 "\"\",\"No Deck\",\"21\",\r\n"
+                                                 "\"Other\",\"Elsewhere\",\"05\",\r\n");
+        WriteAll(folder.Native("tvconvert.csv"), "\"元のTV局名\",\"新しいTV局名\",\r\n\"a\",\"b\",\r\n");
         log.SetLogFileName(folder.File("pex.log"));
         log.SetActive(true);
         setup.DeckName = "GigaPocket";
@@ -76,7 +76,7 @@ protected:
     // The log's lines after its start record and version line.
     std::vector<std::string> LogLines() const {
         std::vector<std::string> lines;
-        const std::string bytes = ReadAll(folder.NativeFile("pex.log"));
+        const std::string bytes = ReadAll(folder.Native("pex.log"));
         std::size_t at = 0;
         while (at < bytes.size()) {
             const std::size_t end = bytes.find("\r\n", at);
@@ -88,7 +88,7 @@ protected:
 
     std::map<std::string, std::string> ReserveFiles() const {
         std::map<std::string, std::string> files;
-        for (const auto& entry : std::filesystem::directory_iterator(folder.NativeFile("reserve/GigaPocket"))) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Native("reserve/GigaPocket"))) {
             files[entry.path().filename().string()] = ReadAll(entry.path().string());
         }
         return files;
@@ -107,7 +107,7 @@ protected:
         return *TryEncodeDate(year, month, day) + *TryEncodeTime(hour, minute, 0);
     }
 
-    NativeTempDir folder;
+    TempDir folder;
     TCsvTable tableTV = CreateTableTV(folder.File("tvconvert.csv"));
     TCsvTable tableTVChNo = CreateTableTVChNo(folder.File("pexTVCHNo.csv"));
     TCsvTable tableTVChData = CreateTableTVChData(folder.File("tvchdata.csv"));
@@ -155,8 +155,8 @@ TEST_F(HarvestTest, WritesOneFilePerKnownChannelAndLogsTheUnknownOnes) {
     EXPECT_EQ(pumps, 13); // every line, the blank ones too
     // The tables were closed; the harvest changes no row, so none was written again.
     for (const char* name : {"tvconvert", "pexTVCHNo", "tvchdata"}) {
-        EXPECT_TRUE(std::filesystem::exists(folder.NativeFile(std::string{name} + ".csv"))) << name;
-        EXPECT_FALSE(std::filesystem::exists(folder.NativeFile(std::string{name} + ".old"))) << name;
+        EXPECT_TRUE(std::filesystem::exists(folder.Native(std::string{name} + ".csv"))) << name;
+        EXPECT_FALSE(std::filesystem::exists(folder.Native(std::string{name} + ".old"))) << name;
         EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
     }
 }
@@ -178,8 +178,8 @@ TEST_F(HarvestTest, ReadsTheListingsOfEveryWindowsGenerationWhateverComesBeforeT
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::filesystem::remove_all(folder.NativeFile("reserve/GigaPocket"));
-        std::filesystem::create_directories(folder.NativeFile("reserve/GigaPocket"));
+        std::filesystem::remove_all(folder.Native("reserve/GigaPocket"));
+        std::filesystem::create_directories(folder.Native("reserve/GigaPocket"));
         const std::size_t logged = LogLines().size();
         const std::string nextRun = c.layout == Layout::Xp ? "21:00:00, 2009/03/01" : "2009/03/01 21:00:00";
         const std::string header = ListingHeader(c.layout, c.language);
@@ -221,7 +221,7 @@ TEST_F(HarvestTest, TheEmptyDeckNameLooksUpTheRowsWithoutOne) {
 TEST_F(HarvestTest, ATaskWithoutAStationIsLoggedAsAChannelError) {
     // A row without a channel number, which a look-up of the blank channel would find, and rows
     // whose station name is blank or only control bytes (a hand-edited table).
-    WriteAll(folder.NativeFile("pexTVCHNo.csv"), "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n"
+    WriteAll(folder.Native("pexTVCHNo.csv"), "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n"
                                                  "\"GigaPocket\",\"No Number\",\"\",\r\n"
                                                  "\"GigaPocket\",\"\",\"21\",\r\n"
                                                  "\"GigaPocket\",\"%c%n\",\"8\",\r\n");
@@ -250,7 +250,7 @@ TEST_F(HarvestTest, AWorkFileThatWasNotMadeIsLoggedAndTheTablesAreStillSaved) {
     Harvest(); // the tool could not be started: nothing was written
     const std::string error = "pex.log: ワークファイル[" + setup.WorkFile + "]を作成できません. (C.ERROR)";
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", error, "Quellix終了"}));
-    EXPECT_TRUE(std::filesystem::exists(folder.NativeFile("tvchdata.csv")));
+    EXPECT_TRUE(std::filesystem::exists(folder.Native("tvchdata.csv")));
     EXPECT_TRUE(ReserveFiles().empty());
 
     // A work file left by an earlier harvest is never read as today's listing: reservations
@@ -319,9 +319,9 @@ TEST_F(HarvestTest, TheLastGoodReservationsStayUntilAListingIsRead) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::filesystem::remove(folder.NativeFile("pex.log"));
+        std::filesystem::remove(folder.Native("pex.log"));
         log.SetActive(true);
-        WriteAll(folder.NativeFile("reserve/GigaPocket/20090101000021.tvpi"), "previous");
+        WriteAll(folder.Native("reserve/GigaPocket/20090101000021.tvpi"), "previous");
         listing = c.output;
         toolEnd = c.end;
         Harvest();
@@ -334,7 +334,7 @@ TEST_F(HarvestTest, TheLastGoodReservationsStayUntilAListingIsRead) {
         }
         expected.push_back("Quellix終了");
         EXPECT_EQ(LogLines(), expected);
-        std::filesystem::remove(folder.NativeFile("reserve/GigaPocket/20090301210121.tvpi"));
+        std::filesystem::remove(folder.Native("reserve/GigaPocket/20090301210121.tvpi"));
     }
 }
 
@@ -350,7 +350,7 @@ TEST_F(HarvestTest, ATemporaryDirectoryWithoutAUsableNameIsLoggedAndNothingIsCap
                                         "pex.log: ワークファイルのディレクトリ[C:\\Users\\Ren?\\AppData\\Local\\Temp\\]"
                                         "はShift_JISで表せないので使えません. (C.ERROR)",
                                         "Quellix終了"}));
-    EXPECT_TRUE(std::filesystem::exists(folder.NativeFile("tvchdata.csv")));
+    EXPECT_TRUE(std::filesystem::exists(folder.Native("tvchdata.csv")));
 }
 
 TEST_F(HarvestTest, AStopDuringTheCaptureEndsTheLoopBeforeTheFirstLine) {
@@ -369,7 +369,7 @@ TEST_F(HarvestTest, AStopDuringTheCaptureEndsTheLoopBeforeTheFirstLine) {
 
 TEST_F(HarvestTest, AReservationFileThatCannotBeCreatedIsLoggedAndTheNextIsWritten) {
     // The first task's name is taken by a directory.
-    std::filesystem::create_directories(folder.NativeFile("reserve/GigaPocket/20090301210121.tvpi"));
+    std::filesystem::create_directories(folder.Native("reserve/GigaPocket/20090301210121.tvpi"));
     listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
                        ListingRow("\\b", "2009/03/01 22:00:00", TunerCommand("More", "8", 30)),
                        ListingRow("\\c", "2009/03/01 23:00:00", TunerCommand("Last", "12", 30))});
@@ -380,8 +380,8 @@ TEST_F(HarvestTest, AReservationFileThatCannotBeCreatedIsLoggedAndTheNextIsWritt
     EXPECT_TRUE(lines[1].starts_with("pex.log: 予約ファイル[" + taken + "]を作成できません: ") &&
                 lines[1].ends_with(") (C.ERROR)"))
         << lines[1];
-    EXPECT_TRUE(std::filesystem::exists(folder.NativeFile("reserve/GigaPocket/20090301220108.tvpi")));
-    EXPECT_TRUE(std::filesystem::exists(folder.NativeFile("reserve/GigaPocket/20090301230112.tvpi")));
+    EXPECT_TRUE(std::filesystem::exists(folder.Native("reserve/GigaPocket/20090301220108.tvpi")));
+    EXPECT_TRUE(std::filesystem::exists(folder.Native("reserve/GigaPocket/20090301230112.tvpi")));
 }
 
 TEST_F(HarvestTest, AnErrorInsideTheLoopStillClosesTheTablesAndEndsTheLog) {
@@ -395,7 +395,7 @@ TEST_F(HarvestTest, AnErrorInsideTheLoopStillClosesTheTablesAndEndsTheLog) {
     EXPECT_THROW(Harvest(), QuellixError);
     EXPECT_EQ(ReserveFiles().size(), 1U); // the first task's file; the loop ended after it
     EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
-    EXPECT_TRUE(std::filesystem::exists(folder.NativeFile("tvchdata.csv")));
+    EXPECT_TRUE(std::filesystem::exists(folder.Native("tvchdata.csv")));
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
 }
 
@@ -416,7 +416,7 @@ private:
 
 TEST_F(HarvestTest, ATableThatCannotBeOpenedEndsTheHarvestBeforeItsClosingSteps) {
     listing = Listing({ListingHeader(), ListingRow("\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30))});
-    const std::string tvconvert = ReadAll(folder.NativeFile("tvconvert.csv"));
+    const std::string tvconvert = ReadAll(folder.Native("tvconvert.csv"));
     UnreadableTableFile fs{"pexTVCHNo.csv"};
     for (TCsvTable* table : {&tableTV, &tableTVChNo, &tableTVChData}) {
         table->SetFileSystemForTesting(fs);
@@ -426,9 +426,9 @@ TEST_F(HarvestTest, ATableThatCannotBeOpenedEndsTheHarvestBeforeItsClosingSteps)
     EXPECT_EQ(captures, 0);
     EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
     // No table was written: the one opened before the failure neither rewritten nor backed up.
-    EXPECT_EQ(ReadAll(folder.NativeFile("tvconvert.csv")), tvconvert);
-    EXPECT_FALSE(std::filesystem::exists(folder.NativeFile("tvconvert.old")));
-    EXPECT_FALSE(std::filesystem::exists(folder.NativeFile("tvchdata.csv")));
+    EXPECT_EQ(ReadAll(folder.Native("tvconvert.csv")), tvconvert);
+    EXPECT_FALSE(std::filesystem::exists(folder.Native("tvconvert.old")));
+    EXPECT_FALSE(std::filesystem::exists(folder.Native("tvchdata.csv")));
 }
 
 } // namespace

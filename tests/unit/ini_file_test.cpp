@@ -1,12 +1,16 @@
 #include "support/ini_file.h"
 
 #include "support/os.h"
+#include "tests/unit/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quellix::ini {
@@ -83,17 +87,6 @@ TEST(IniFile, SetValueChangesOnlyItsOwnKey) {
 
 class IniFileOnDisk : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/quellix-ini-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        path_ = dir_ + "/pex.ini";
-    }
-    void TearDown() override {
-        std::remove(path_.c_str());
-        std::remove((path_ + ".$$$").c_str());
-        ::rmdir(dir_.c_str());
-    }
     void Put(const std::string& bytes) const { std::ofstream{path_, std::ios::binary} << bytes; }
     [[nodiscard]] std::string Get() const {
         std::ostringstream out;
@@ -101,8 +94,8 @@ protected:
         return out.str();
     }
 
-    std::string dir_;
-    std::string path_;
+    testing_support::TempDir dir_;
+    std::string path_ = dir_.Native("pex.ini");
 };
 
 TEST_F(IniFileOnDisk, WritesAndReadsOneKeyAtATime) {
@@ -124,12 +117,37 @@ TEST_F(IniFileOnDisk, FailedWriteLeavesTheFileAsItWas) {
     EXPECT_EQ(Get(), "[Host]\r\nA=1\r\n");
 }
 
+TEST_F(IniFileOnDisk, AWriteOrAReplaceThatFailsIsReportedAndLeavesNoTemporary) {
+    // The write: no file may grow past a few bytes.
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = WriteString(path_, "S", "A", "a value longer than the limit");
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(os::FileExists(path_));
+
+    // The replace: a directory that is not empty holds the file's name.
+    ASSERT_EQ(::mkdir(path_.c_str(), 0700), 0);
+    const std::string inside = path_ + "/kept";
+    std::ofstream{inside} << "x";
+    const bool replaced = WriteString(path_, "S", "A", "1");
+    std::remove(inside.c_str());
+    EXPECT_FALSE(replaced);
+
+    EXPECT_FALSE(os::FileExists(path_ + ".$$$"));
+}
+
 TEST_F(IniFileOnDisk, AValueAlreadyInPlaceIsNotWrittenAgain) {
     Put("[S]\r\nA=1\r\n");
-    ASSERT_EQ(::chmod(dir_.c_str(), 0500), 0); // no new entries in the directory
+    ASSERT_EQ(::chmod(dir_.Native().c_str(), 0500), 0); // no new entries in the directory
     const bool unchanged = WriteString(path_, "S", "A", "1");
     const bool changed = WriteString(path_, "S", "A", "2");
-    ::chmod(dir_.c_str(), 0700);
+    ::chmod(dir_.Native().c_str(), 0700);
     EXPECT_TRUE(unchanged);
     if (::geteuid() != 0) { // root writes anyway
         EXPECT_FALSE(changed);

@@ -13,8 +13,8 @@
 namespace quellix {
 namespace {
 
-using testing_support::NativeTempDir;
 using testing_support::ReadAll;
+using testing_support::TempDir;
 
 TEST(LogLine, LayoutIsExact) {
     const os::LocalDateTime t{2009, 3, 1, 21, 5, 9, 0};
@@ -29,7 +29,7 @@ TEST(LogLine, LayoutIsExact) {
 }
 
 TEST(LogFile, FramesEveryRunAndAppends) {
-    NativeTempDir dir;
+    TempDir dir;
     for (int run = 0; run < 2; ++run) {
         TLogFile log;
         log.SetLogFileName(dir.File("pex.log"));
@@ -37,7 +37,7 @@ TEST(LogFile, FramesEveryRunAndAppends) {
         EXPECT_TRUE(log.WriteLog("Quellix", false));
         EXPECT_TRUE(log.WriteLog("表示ソフト", true));
     } // destruction writes the end record
-    const std::string bytes = ReadAll(dir.NativeFile("pex.log"));
+    const std::string bytes = ReadAll(dir.Native("pex.log"));
     const std::string run{"--- START ---\\t\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\r\\n"
                           "Version \\r\\n" // native builds have no version resource
                           "Quellix\\r\\n"
@@ -47,12 +47,12 @@ TEST(LogFile, FramesEveryRunAndAppends) {
 }
 
 TEST(LogFile, InactiveOrBlankNameWritesNothing) {
-    NativeTempDir dir;
+    TempDir dir;
     TLogFile log;
     log.SetLogFileName(dir.File("pex.log"));
     EXPECT_FALSE(log.WriteLog("x", false));
     log.SetActive(false); // not active: no end record
-    EXPECT_FALSE(std::filesystem::exists(dir.NativeFile("pex.log")));
+    EXPECT_FALSE(std::filesystem::exists(dir.Native("pex.log")));
 
     TLogFile blank;
     blank.SetLogFileName("   ");
@@ -62,18 +62,18 @@ TEST(LogFile, InactiveOrBlankNameWritesNothing) {
     // A name given afterwards gets no start record, but later lines are written.
     blank.SetLogFileName(dir.File("late.log"));
     EXPECT_TRUE(blank.WriteLog("line", false));
-    EXPECT_EQ(ReadAll(dir.NativeFile("late.log")), "line\r\n");
+    EXPECT_EQ(ReadAll(dir.Native("late.log")), "line\r\n");
 }
 
 TEST(LogFile, ActiveTwiceWritesTwoStartsAndFalseTwiceOneEnd) {
-    NativeTempDir dir;
+    TempDir dir;
     TLogFile log;
     log.SetLogFileName(dir.File("pex.log"));
     log.SetActive(true);
     log.SetActive(true);
     log.SetActive(false);
     log.SetActive(false);
-    const std::string bytes = ReadAll(dir.NativeFile("pex.log"));
+    const std::string bytes = ReadAll(dir.Native("pex.log"));
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 5);
     EXPECT_EQ(bytes.find("--- END ---"), bytes.rfind("--- END ---"));
     EXPECT_NE(bytes.find("--- START ---"), bytes.rfind("--- START ---"));
@@ -92,7 +92,7 @@ TEST(LogFile, RelativeNameBecomesTheExecutablesDirectory) {
 }
 
 TEST(LogFile, UnwritableDirectorySwitchesTheLogOffWithoutRaising) {
-    NativeTempDir dir;
+    TempDir dir;
     TLogFile log;
     log.SetLogFileName(dir.File("missing\\deeper\\pex.log"));
     log.SetActive(true);
@@ -102,13 +102,13 @@ TEST(LogFile, UnwritableDirectorySwitchesTheLogOffWithoutRaising) {
 
 TEST(LogFile, WriteFailureRaisesAnIoError) {
     // The log's name turns into a directory between two lines (file permissions would not stop root).
-    NativeTempDir dir;
+    TempDir dir;
     TLogFile log;
     log.SetLogFileName(dir.File("pex.log"));
     log.SetActive(true);
     ASSERT_TRUE(log.Active());
-    std::filesystem::remove(dir.NativeFile("pex.log"));
-    std::filesystem::create_directory(dir.NativeFile("pex.log"));
+    std::filesystem::remove(dir.Native("pex.log"));
+    std::filesystem::create_directory(dir.Native("pex.log"));
     EXPECT_THROW(log.WriteLog("x", false), IoError);
     EXPECT_TRUE(log.Active());
 }

@@ -191,10 +191,11 @@ TEST(ColourAt, ReadsEachPixelFormat) {
     EXPECT_EQ(ColourAt(nibbles, 0, 0).Red, 10);
     EXPECT_EQ(ColourAt(nibbles, 1, 0).Red, 20);
 
-    TBitmapImage indexed = MakeBitmapImage(1, 1, 8);
+    TBitmapImage indexed = MakeBitmapImage(2, 1, 8);
     indexed.Bits[0] = 7; // beyond a palette of one entry
     indexed.Palette = {{9, 9, 9}};
     EXPECT_EQ(ColourAt(indexed, 0, 0).Red, 0);
+    EXPECT_EQ(ColourAt(indexed, 1, 0).Red, 9);
 
     TBitmapImage rgb = MakeBitmapImage(1, 2, 24);
     rgb.Bits[rgb.Stride()] = 30; // second row: blue, green, red
@@ -207,8 +208,13 @@ TEST(ReadBitmapFile, RejectsWhatItCannotRead) {
     const std::string window = ReadAsset("window.bmp");
     std::string rle = ReadAsset("pause.bmp");
     rle[14 + 16] = 1; // run-length compressed
-    for (const std::string& bytes :
-         {std::string{}, std::string{"BM"}, window.substr(0, 1000), rle, std::string{"XX"} + window.substr(2)}) {
+    std::string intoHeader = ReadAsset("pause.bmp");
+    intoHeader[10] = 14 + 20; // the pixels would start inside the info header
+    intoHeader[11] = intoHeader[12] = intoHeader[13] = 0;
+    std::string intoFileHeader = intoHeader;
+    intoFileHeader[10] = 4;
+    for (const std::string& bytes : {std::string{}, std::string{"BM"}, window.substr(0, 1000), rle,
+                                     std::string{"XX"} + window.substr(2), intoHeader, intoFileHeader}) {
         EXPECT_THROW((void)ReadBitmapFile(bytes), QuellixError);
     }
     std::string noWidth = ReadAsset("pause.bmp");

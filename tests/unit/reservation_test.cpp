@@ -12,8 +12,8 @@
 namespace quellix {
 namespace {
 
-using testing_support::NativeTempDir;
 using testing_support::ReadAll;
+using testing_support::TempDir;
 using testing_support::WriteAll;
 
 DateTime At(int year, int month, int day, int hour, int minute) {
@@ -115,36 +115,36 @@ TEST(ClearReservation, EmptiesEveryField) {
 }
 
 TEST(WriteReservationFile, ReplacesAnEarlierFileAndSkipsOneItCannotCreate) {
-    const NativeTempDir folder;
+    const TempDir folder;
     const TReservation r = Make("TV Alpha", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30), "News");
-    WriteAll(folder.NativeFile("x.tvpi"), std::string(4000, 'z'));
+    WriteAll(folder.Native("x.tvpi"), std::string(4000, 'z'));
     EXPECT_TRUE(WriteReservationFile(r, folder.File("x.tvpi")));
-    EXPECT_EQ(ReadAll(folder.NativeFile("x.tvpi")), FormatReservationFile(r));
+    EXPECT_EQ(ReadAll(folder.Native("x.tvpi")), FormatReservationFile(r));
 
     // A name that is a second name of another file: that file is not written through it.
-    WriteAll(folder.NativeFile("other.txt"), "unrelated");
-    std::filesystem::create_hard_link(folder.NativeFile("other.txt"), folder.NativeFile("linked.tvpi"));
+    WriteAll(folder.Native("other.txt"), "unrelated");
+    std::filesystem::create_hard_link(folder.Native("other.txt"), folder.Native("linked.tvpi"));
     EXPECT_TRUE(WriteReservationFile(r, folder.File("linked.tvpi")));
-    EXPECT_EQ(ReadAll(folder.NativeFile("linked.tvpi")), FormatReservationFile(r));
-    EXPECT_EQ(ReadAll(folder.NativeFile("other.txt")), "unrelated");
+    EXPECT_EQ(ReadAll(folder.Native("linked.tvpi")), FormatReservationFile(r));
+    EXPECT_EQ(ReadAll(folder.Native("other.txt")), "unrelated");
 
     EXPECT_FALSE(WriteReservationFile(r, folder.File("missing\\x.tvpi"))); // the caller logs it
-    EXPECT_FALSE(std::filesystem::exists(folder.NativeFile("missing")));
+    EXPECT_FALSE(std::filesystem::exists(folder.Native("missing")));
 }
 
 TEST(WriteReservationFile, WritesTheTitleEvenWhenAFileOfThatNameLiesInTheCurrentDirectory) {
-    const NativeTempDir folder;
+    const TempDir folder;
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(folder.Native());
-    WriteAll(folder.NativeFile("News"), "unrelated");
+    WriteAll(folder.Native("News"), "unrelated");
     const TReservation r = Make("TV Alpha", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30), " News ");
     EXPECT_TRUE(WriteReservationFile(r, folder.File("a.tvpi")));
     std::filesystem::current_path(before);
-    EXPECT_NE(ReadAll(folder.NativeFile("a.tvpi")).find("\r\nprogram-title: News\r\n"), std::string::npos);
+    EXPECT_NE(ReadAll(folder.Native("a.tvpi")).find("\r\nprogram-title: News\r\n"), std::string::npos);
 }
 
 TEST(WriteReservationFile, RaisesAnIoErrorWhenTheWriteFails) {
-    const NativeTempDir folder;
+    const TempDir folder;
     // A file-size limit below the file's size makes the write fail after the file was created.
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
@@ -161,7 +161,7 @@ TEST(WriteReservationFile, RaisesAnIoErrorWhenTheWriteFails) {
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
     EXPECT_TRUE(raised);
-    EXPECT_TRUE(std::filesystem::exists(folder.NativeFile("full.tvpi")));
+    EXPECT_TRUE(std::filesystem::exists(folder.Native("full.tvpi")));
 }
 
 } // namespace

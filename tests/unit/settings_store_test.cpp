@@ -1,6 +1,7 @@
 #include "support/settings_store.h"
 
 #include "support/errors.h"
+#include "tests/unit/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,6 @@
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <unistd.h>
 
 namespace quellix {
 namespace {
@@ -66,16 +66,9 @@ struct FakeWindow : TSettingsTarget {
 class SettingsStore : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/quellix-store-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        store.IniFileName = dir_ + "/pex.ini";
+        store.IniFileName = dir_.Native("pex.ini");
         store.StoredProps = {"PdigiDir.Text"};
         store.SetTarget(std::make_unique<FakeWindow>(window));
-    }
-    void TearDown() override {
-        std::remove(store.IniFileName.c_str());
-        ::rmdir(dir_.c_str());
     }
     void Put(const std::string& bytes) const { std::ofstream{store.IniFileName, std::ios::binary} << bytes; }
     [[nodiscard]] std::string Get() const {
@@ -84,7 +77,7 @@ protected:
         return out.str();
     }
 
-    std::string dir_;
+    testing_support::TempDir dir_;
     FakeWindow::State window;
     TSettingsStore store;
 };
@@ -125,7 +118,7 @@ TEST_F(SettingsStore, DestructionWritesOnlyWhenNothingWasWrittenSinceTheRead) {
     EXPECT_NE(Get().find("\r\nVisible=1\r\n"), std::string::npos);
 
     std::remove(store.IniFileName.c_str());
-    store.WindowShown(); // a new read
+    store.RestoreSettings(); // a new read
     store.CloseAccepted();
     EXPECT_NE(Get().find("\r\nVisible=0\r\n"), std::string::npos);
     std::remove(store.IniFileName.c_str());
@@ -220,6 +213,16 @@ TEST_F(SettingsStore, RestoresStateAndField) {
     }
 }
 
+TEST_F(SettingsStore, AnExplicitSectionIsUsedInsteadOfTheClassName) {
+    store.IniSection = "Other";
+    Put("[TFormPdigi]\r\nPdigiDir_Text=class\r\n[Other]\r\nPdigiDir_Text=own\r\n");
+    store.RestoreSettings();
+    EXPECT_EQ(window.properties["PdigiDir.Text"], "own");
+    store.SaveSettings();
+    EXPECT_TRUE(Get().starts_with("[TFormPdigi]\r\nPdigiDir_Text=class\r\n[Other]\r\nPdigiDir_Text=own\r\n"));
+    EXPECT_NE(Get().find("[Other]\r\nPdigiDir_Text=own\r\nFormVersion=0\r\n"), std::string::npos);
+}
+
 TEST_F(SettingsStore, APropertyThatFailsDoesNotStopTheOthers) {
     store.StoredProps = {"Gone.Text", "PdigiDir.Text"};
     Put("[TFormPdigi]\r\nPdigiDir_Text=C:\\x\\\r\n");
@@ -229,7 +232,7 @@ TEST_F(SettingsStore, APropertyThatFailsDoesNotStopTheOthers) {
 
 TEST_F(SettingsStore, AWriteFailureNamesTheFile) {
     store.RestoreSettings();
-    store.IniFileName = dir_ + "/missing/pex.ini";
+    store.IniFileName = dir_.Native("missing/pex.ini");
     try {
         store.SaveSettings();
         FAIL() << "no error";

@@ -4,6 +4,7 @@
 #include "channels/table_file.h"
 #include "support/errors.h"
 #include "table_test_support.h"
+#include "tests/unit/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@
 namespace quellix {
 namespace {
 
-using table_test::ScratchDir;
+using testing_support::TempDir;
 
 // Counts the bytes read, and ends the file after the first megabyte so that a file that is read
 // after all does not take the test's memory.
@@ -41,7 +42,7 @@ TEST(TableFileSize, AFileOfTwoGigabytesOrMoreFailsBeforeReading) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.size);
-        const ScratchDir dir;
+        const TempDir dir;
         dir.Write("tvconvert.csv", "OldChannel,NewChannel\r\n");
         std::filesystem::resize_file(dir.Native("tvconvert.csv"), c.size); // sparse: takes no disk space
         CountingFileSystem fs;

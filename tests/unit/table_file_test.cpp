@@ -6,6 +6,7 @@
 #include "channels/table_file.h"
 #include "support/errors.h"
 #include "table_test_support.h"
+#include "tests/unit/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ namespace {
 using table_test::RecordsOf;
 using table_test::Rows;
 using table_test::RowsOf;
-using table_test::ScratchDir;
+using testing_support::TempDir;
 
 struct SimulatedCrash {};
 
@@ -126,7 +127,7 @@ void AppendRow(TCsvTable& table, const std::vector<std::optional<std::string>>& 
     table.Post();
 }
 
-Rows LoadRows(const ScratchDir& dir) {
+Rows LoadRows(const TempDir& dir) {
     TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
     table.Open();
     Rows rows = RowsOf(table.Records());
@@ -138,7 +139,7 @@ TEST(TableFileCrash, AtEveryStepOfASaveTheLastSaveSurvives) {
     int crashAt = 0;
     for (;; ++crashAt) {
         SCOPED_TRACE(crashAt);
-        ScratchDir dir;
+        TempDir dir;
         dir.Write("pexTVCHNo.csv", TextOf(kV2));
         dir.Write("pexTVCHNo.old", TextOf(kV1));
         TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
@@ -177,7 +178,7 @@ TEST(TableFileCrash, AtEveryStepOfASaveTheLastSaveSurvives) {
 TEST(TableFileCrash, AtEveryStepOfTheFirstSaveNothingOrTheNewTableIsFound) {
     for (int crashAt = 0;; ++crashAt) {
         SCOPED_TRACE(crashAt);
-        ScratchDir dir;
+        TempDir dir;
         TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
         table.Open();
         AppendRow(table, kV1.front());
@@ -236,7 +237,7 @@ std::vector<LeftBehind> LeftBehindStates() {
     };
 }
 
-void Lay(const ScratchDir& dir, const LeftBehind& state) {
+void Lay(const TempDir& dir, const LeftBehind& state) {
     if (state.file) {
         dir.Write("pexTVCHNo.csv", *state.file);
     }
@@ -249,7 +250,7 @@ void Lay(const ScratchDir& dir, const LeftBehind& state) {
 }
 
 // The files beside the table other than the file, its backup and its temporary.
-std::vector<std::string> SetAside(const ScratchDir& dir) {
+std::vector<std::string> SetAside(const TempDir& dir) {
     std::vector<std::string> names;
     for (const std::string& name : dir.Names()) {
         if (name != "pexTVCHNo.csv" && name != "pexTVCHNo.old" && name != "pexTVCHNo.$$$") {
@@ -262,7 +263,7 @@ std::vector<std::string> SetAside(const ScratchDir& dir) {
 TEST(TableFileCrash, OpenRecoversWhatACutShortSaveLeft) {
     for (const LeftBehind& state : LeftBehindStates()) {
         SCOPED_TRACE(state.name);
-        ScratchDir dir;
+        TempDir dir;
         Lay(dir, state);
         TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
         FailingFileSystem fs;
@@ -303,7 +304,7 @@ TEST(TableFileCrash, ACrashWhileRecoveringLosesNothing) {
     for (const LeftBehind& state : LeftBehindStates()) {
         for (int crashAt = 0; !state.backupUnreadable; ++crashAt) { // no file is changed then
             SCOPED_TRACE(std::string{state.name} + " " + std::to_string(crashAt));
-            ScratchDir dir;
+            TempDir dir;
             Lay(dir, state);
             TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
             CrashingFileSystem fs{crashAt};
@@ -337,7 +338,7 @@ TEST(TableFileFailure, SaveFailuresKeepTheFileAndReportWhatMatters) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ScratchDir dir;
+        TempDir dir;
         dir.Write("pexTVCHNo.csv", TextOf(kV2));
         dir.Write("pexTVCHNo.old", TextOf(kV1));
         TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
@@ -371,7 +372,7 @@ TEST(TableFileFailure, AFileThatCannotBeReadIsNeverWrittenBack) {
     }
     for (const char* failing : {"open", "read"}) {
         SCOPED_TRACE(failing);
-        ScratchDir dir;
+        TempDir dir;
         dir.Write("pexTVCHNo.csv", TextOf(many));
         TCsvTable table = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
         FailingFileSystem fs;

@@ -16,8 +16,10 @@ TEST(VersionTextHeader, ReadsProductVersionAndAuthorFromAComment) {
         {"#!/bin/sh\n# Tool ver 1.2 by Someone\necho\n", "Tool", "1.2", "Someone"},
         {"rem Batch Helper version 2.0 by A. Writer\r\n", "Batch Helper", "2.0", "A. Writer"},
         {"' Script by Me\n' Script ver 3\n", "Script", "3", "Me"},
+        {"# Xver 4 by Y\n", "X", "4", "Y"}, // a name of one character
         {"no comment here\n", "", "", ""},
-        {"x\nx\nx\nx\nx\nx\nx\nx\nx\nx\n# Late ver 9 by Nobody\n", "", "", ""}, // beyond ten lines
+        {"x\nx\nx\nx\nx\nx\nx\nx\nx\n# Tenth ver 8 by Last\n", "Tenth", "8", "Last"}, // the tenth line counts
+        {"x\nx\nx\nx\nx\nx\nx\nx\nx\nx\n# Late ver 9 by Nobody\n", "", "", ""},       // beyond ten lines
     };
     for (const Case& c : cases) {
         TVersion version;

@@ -12,7 +12,7 @@ using win_test::BinDir;
 using win_test::CountingWindow;
 using win_test::PostAppMessageLater;
 using win_test::ReadBytes;
-using win_test::TestFolder;
+using win_test::TempDir;
 using win_test::WriteBytes;
 
 std::string Child(const std::string& arguments) {
@@ -102,7 +102,7 @@ TEST(RunCommandCapture, GivesNothingForACommandThatCannotStart) {
 }
 
 TEST(RunCommandToFile, WritesTheOutputOrLeavesAnExistingFileAlone) {
-    const TestFolder folder;
+    const TempDir folder;
     const std::string task = folder.File("task.csv");
     WriteBytes(task, "previous listing");
     RunCommandToFile("qx-no-such-program.exe /query", task);

@@ -11,6 +11,7 @@
 #include "support/log_file.h"
 #include "support/os.h"
 #include "tests/shared/start_process_win.h"
+#include "tests/shared/temp_dir_win.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -51,50 +52,7 @@ DWORD RunHolder(const std::string& arguments, HANDLE* keepRunning = nullptr) {
     return code;
 }
 
-class TempFolder {
-public:
-    TempFolder() {
-        wchar_t base[MAX_PATH]{};
-        ::GetTempPathW(MAX_PATH, base);
-        path_ = SjisFromWide(base) + "qx-table-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                std::to_string(::GetTickCount());
-        (void)os::MakeDirectory(path_);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    ~TempFolder() {
-        for (const std::string& name : Names()) {
-            (void)os::RemoveFile(File(name));
-        }
-        ::RemoveDirectoryW(WideFromSjis(path_).c_str());
-    }
-    [[nodiscard]] std::string File(const std::string& name) const { return path_ + "\\" + name; }
-    [[nodiscard]] std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        os::FileEnumerator entries{path_ + "\\*"};
-        for (std::string name; entries.Next(name);) {
-            names.push_back(name);
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    void Write(const std::string& name, std::string_view bytes) const {
-        os::File file = os::OpenFile(File(name), os::OpenMode::CreateAlways, os::Share::None);
-        ASSERT_TRUE(file.Write(bytes));
-    }
-    [[nodiscard]] std::string Read(const std::string& name) const {
-        os::File file = os::OpenFile(File(name), os::OpenMode::ReadExisting, os::Share::ReadWrite);
-        std::string bytes;
-        char block[4096];
-        for (long long got = 0; (got = file.Read(block, sizeof block)) > 0;) {
-            bytes.append(block, static_cast<std::size_t>(got));
-        }
-        return bytes;
-    }
-
-private:
-    std::string path_;
-};
+using testing_support::TempDir;
 
 // Asks another program, in the middle of loading and saving, what it may do with the files.
 class ProbingFileSystem : public TableFileSystem {
@@ -124,7 +82,7 @@ private:
 };
 
 TEST(CsvTableSharing, FileIsReadSharedForReadingOnlyAndTemporaryIsNotShared) {
-    TempFolder folder;
+    TempDir folder;
     folder.Write("pexTVCHNo.csv", kChNoHeader + "\"deck\",\"A\",\"21\",\r\n");
     TCsvTable table = CreateTableTVChNo(folder.File("pexTVCHNo.csv"));
     ProbingFileSystem probe{folder.File("pexTVCHNo.csv")};
@@ -139,7 +97,7 @@ TEST(CsvTableSharing, FileIsReadSharedForReadingOnlyAndTemporaryIsNotShared) {
 }
 
 TEST(CsvTableSharing, FileHeldOpenForWritingMakesOpenFailAndIsNotOverwritten) {
-    TempFolder folder;
+    TempDir folder;
     const std::string content = kChNoHeader + "\"deck\",\"A\",\"21\",\r\n";
     folder.Write("pexTVCHNo.csv", content);
     const std::wstring suffix = std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount());
@@ -253,7 +211,7 @@ TEST(CsvTableSharing, ABriefHoldAtAnyStepIsWaitedOut) {
     const std::string before = kChNoHeader + "\"deck\",\"A\",\"21\",\r\n";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        TempFolder folder;
+        TempDir folder;
         folder.Write("pexTVCHNo.csv", before);
         folder.Write("pexTVCHNo.old", kChNoHeader);
         folder.Write("pexTVCHNo.$$$", "left by an interrupted save");
@@ -278,7 +236,7 @@ TEST(CsvTableSharing, ABriefHoldAtAnyStepIsWaitedOut) {
 
 // The other files a run reads and writes wait a brief hold out as the tables do.
 TEST(CsvTableSharing, TheSettingsTheLogAndAReservationFileWaitABriefHoldOut) {
-    TempFolder folder;
+    TempDir folder;
     const std::string ini = folder.File("pex.ini");
     const std::string log = folder.File("pex.log");
     const std::string tvpi = folder.File("20090301210121.tvpi");
@@ -312,7 +270,7 @@ TEST(CsvTableSharing, TheSettingsTheLogAndAReservationFileWaitABriefHoldOut) {
 }
 
 TEST(CsvTableSharing, SavesLeaveTheFileAndItsBackup) {
-    TempFolder folder;
+    TempDir folder;
     TCsvTable table = CreateTableTV(folder.File("tvconvert.csv"));
     table.Open();
     table.Close();

@@ -1,8 +1,9 @@
 // Helpers of the in-process Wine tests: the test program's folder (the test tools lie beside
-// it), a fresh temporary folder, whole-file reads and writes, and a window that counts messages.
+// it), whole-file reads and writes, and a window that counts messages.
 #pragma once
 
 #include "support/cp932_win.h"
+#include "tests/shared/temp_dir_win.h"
 
 #include <windows.h>
 
@@ -17,39 +18,7 @@ inline std::string BinDir() {
     return SjisFromWide(path.substr(0, path.find_last_of(L'\\') + 1));
 }
 
-class TestFolder {
-public:
-    TestFolder() {
-        wchar_t temp[MAX_PATH]{};
-        ::GetTempPathW(MAX_PATH, temp);
-        for (unsigned n = ::GetTickCount();; ++n) {
-            path_ =
-                std::wstring{temp} + L"qx-win-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(n);
-            if (::CreateDirectoryW(path_.c_str(), nullptr)) {
-                break;
-            }
-        }
-    }
-    TestFolder(const TestFolder&) = delete;
-    TestFolder& operator=(const TestFolder&) = delete;
-    ~TestFolder() {
-        WIN32_FIND_DATAW entry{};
-        const HANDLE find = ::FindFirstFileW((path_ + L"\\*").c_str(), &entry);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                ::DeleteFileW((path_ + L"\\" + entry.cFileName).c_str());
-            } while (::FindNextFileW(find, &entry));
-            ::FindClose(find);
-        }
-        ::RemoveDirectoryW(path_.c_str());
-    }
-    // A file in the folder, as a program path (Shift_JIS).
-    [[nodiscard]] std::string File(const std::string& name) const { return SjisFromWide(path_) + "\\" + name; }
-    [[nodiscard]] std::string Path() const { return SjisFromWide(path_); }
-
-private:
-    std::wstring path_;
-};
+using testing_support::TempDir;
 
 inline std::string ReadBytes(const std::string& path) {
     const HANDLE file = ::CreateFileW(WideFromSjis(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -1,4 +1,4 @@
-#include "app/message_pump_win.h"
+#include "support/message_pump_win.h"
 
 #include "support/message_queue_win.h"
 

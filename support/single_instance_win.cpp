@@ -1,4 +1,4 @@
-#include "app/single_instance_win.h"
+#include "support/single_instance_win.h"
 
 #include "support/unique_handle_win.h"
 

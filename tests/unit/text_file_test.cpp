@@ -1,4 +1,4 @@
-#include "app/runtime_helpers.h"
+#include "support/text_file.h"
 
 #include "tests/unit/temp_dir.h"
 
@@ -10,32 +10,12 @@
 namespace quellix {
 namespace {
 
-using testing_support::NativeTempDir;
 using testing_support::ReadAll;
+using testing_support::TempDir;
 using testing_support::WriteAll;
 
-TEST(MakeUniqueName, NumbersTheNameUntilItIsFree) {
-    const NativeTempDir folder;
-    const std::string report = folder.File("report.txt");
-    EXPECT_EQ(MakeUniqueName(report), report);
-    WriteAll(folder.NativeFile("report.txt"), "x");
-    EXPECT_EQ(MakeUniqueName(report), folder.File("report(1).txt"));
-    WriteAll(folder.NativeFile("report(1).txt"), "x");
-    EXPECT_EQ(MakeUniqueName(report), folder.File("report(2).txt"));
-
-    WriteAll(folder.NativeFile("notes"), "x");
-    EXPECT_EQ(MakeUniqueName(folder.File("notes")), folder.File("notes(1)"));
-    WriteAll(folder.NativeFile("a.b.c"), "x");
-    EXPECT_EQ(MakeUniqueName(folder.File("a.b.c")), folder.File("a.b(1).c"));
-    // A dot in a directory name is no extension; a directory of that name does not count.
-    std::filesystem::create_directory(folder.NativeFile("dir.d"));
-    EXPECT_EQ(MakeUniqueName(folder.File("dir.d")), folder.File("dir.d"));
-    WriteAll(folder.NativeFile("dir.d/plain"), "x");
-    EXPECT_EQ(MakeUniqueName(folder.File("dir.d\\plain")), folder.File("dir.d\\plain(1)"));
-}
-
 TEST(OpenRetry, MakesRetriesPlusOneAttemptsAndWaitsBetweenThem) {
-    const NativeTempDir folder;
+    const TempDir folder;
     int waits = 0;
     const RetryWait countWaits = [&] { ++waits; };
     TTextFile missing{folder.File("missing.txt"), {}};
@@ -52,7 +32,7 @@ TEST(OpenRetry, MakesRetriesPlusOneAttemptsAndWaitsBetweenThem) {
     TTextFile late{folder.File("late.txt"), {}};
     EXPECT_TRUE(OpenForReadRetry(late, 3, [&] {
         ++waits;
-        WriteAll(folder.NativeFile("late.txt"), "hello");
+        WriteAll(folder.Native("late.txt"), "hello");
     }));
     EXPECT_EQ(waits, 1);
     char buffer[8]{};
@@ -60,19 +40,19 @@ TEST(OpenRetry, MakesRetriesPlusOneAttemptsAndWaitsBetweenThem) {
 }
 
 TEST(OpenRetry, WriteCreatesOrEmptiesTheFile) {
-    const NativeTempDir folder;
-    WriteAll(folder.NativeFile("out.txt"), "old contents");
+    const TempDir folder;
+    WriteAll(folder.Native("out.txt"), "old contents");
     TTextFile out{folder.File("out.txt"), {}};
     ASSERT_TRUE(OpenForWriteRetry(out, 0));
     EXPECT_TRUE(out.Handle.Write("new"));
     out.Handle.Close();
-    EXPECT_EQ(ReadAll(folder.NativeFile("out.txt")), "new");
+    EXPECT_EQ(ReadAll(folder.Native("out.txt")), "new");
 
     int waits = 0;
     TTextFile inNewDir{folder.File("sub\\file.txt"), {}};
     EXPECT_TRUE(OpenForWriteRetry(inNewDir, 1, [&] {
         ++waits;
-        std::filesystem::create_directory(folder.NativeFile("sub"));
+        std::filesystem::create_directory(folder.Native("sub"));
     }));
     EXPECT_EQ(waits, 1);
     EXPECT_FALSE(OpenForWriteRetry(inNewDir, -1, [&] { ++waits; })); // no attempt at all

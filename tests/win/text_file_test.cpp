@@ -1,4 +1,4 @@
-#include "app/runtime_helpers.h"
+#include "support/text_file.h"
 #include "support/shell_open_win.h"
 #include "support/wait.h"
 
@@ -13,11 +13,11 @@ using win_test::BinDir;
 using win_test::CountingWindow;
 using win_test::PostAppMessageLater;
 using win_test::ReadBytes;
-using win_test::TestFolder;
+using win_test::TempDir;
 using win_test::WriteBytes;
 
 TEST(OpenRetry, WaitsBetweenAttemptsUntilTheFileIsFree) {
-    const TestFolder folder;
+    const TempDir folder;
     const std::string name = folder.File("busy.txt");
     WriteBytes(name, "contents");
     // Someone else writes the file and lets nobody in.
@@ -78,7 +78,7 @@ TEST(WaitMinutes, HandlesMessagesPostedWhileItWaits) {
 }
 
 TEST(ShellOpen, OpensTheTargetInItsOwnFolderWithTheParameters) {
-    const TestFolder folder;
+    const TempDir folder;
     const std::string report = folder.File("cwd.txt");
     ShellOpen(BinDir() + "capture_child.exe", "cwd \"" + report + "\"");
     for (int i = 0; i < 200 && ReadBytes(report).empty(); ++i) {

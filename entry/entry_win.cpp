@@ -1,10 +1,12 @@
-// Program entry: single instance, the main window, the message loop; exit code 0 in every case.
+// Program entry, the one place that puts the layers together: single instance, the application
+// window and the main window, the error hook, the message loop; exit code 0 in every case.
 #include "app/command_line_win.h"
-#include "app/single_instance_win.h"
 #include "support/message_queue_win.h"
+#include "support/single_instance_win.h"
 #include "ui/application_window_win.h"
 #include "ui/main_window_layout.h"
 #include "ui/main_window_win.h"
+#include "ui/window_base_win.h"
 
 #include <windows.h>
 
@@ -15,6 +17,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
     {
         quellix::TApplicationWindow application{instance, quellix::layout::kApplicationTitle};
         quellix::TFormPdigi form{instance, quellix::CommandLineArguments()};
+        // Every window's errors end in the main window's log.
+        const quellix::ScopedErrorHook errorHook{[&form](const std::string& message) { form.AppException(message); }};
         if (form.CreateAndShow(application.Handle(), showCommand)) {
             const HWND window = form.Handle();
             quellix::RegisterDialogKeyWindow(window); // Esc and Tab, in this loop and in every wait
