@@ -1,6 +1,5 @@
 #include "app/command_capture.h"
 
-#include "support/errors.h"
 #include "support/os.h"
 
 namespace quellix {
@@ -13,21 +12,20 @@ std::optional<std::string> RunCommandCapture(const std::string& commandLine, std
     return std::move(result->Output);
 }
 
-std::optional<CommandEnd> RunCommandToFile(const std::string& commandLine, const std::string& fileName) {
+FileCapture RunCommandToFile(const std::string& commandLine, const std::string& fileName) {
     std::optional<CommandResult> result = RunCommand(commandLine);
     if (!result) {
-        return std::nullopt;
+        return {};
     }
+    FileCapture capture{CaptureStatus::Captured, std::move(result->End), 0};
     if (!fileName.empty()) {
         os::File file = os::OpenFile(fileName, os::OpenMode::CreateAlways, os::Share::Read);
-        if (!file.IsOpen()) {
-            ThrowLastIoError(fileName);
-        }
-        if (!file.Write(result->Output) || !file.Close()) {
-            ThrowLastIoError(fileName);
+        if (!file.IsOpen() || !file.Write(result->Output) || !file.Close()) {
+            capture.Status = CaptureStatus::FileNotWritten;
+            capture.ErrorCode = os::LastError();
         }
     }
-    return std::move(result->End);
+    return capture;
 }
 
 } // namespace quellix

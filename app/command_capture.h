@@ -35,10 +35,22 @@ struct CommandResult {
 // RunCommand's standard output alone.
 [[nodiscard]] std::optional<std::string> RunCommandCapture(const std::string& commandLine, std::string_view input = {});
 
+// How a command run into a file went.
+enum class CaptureStatus {
+    Captured,       // the command ran and its standard output is in the file
+    NotStarted,     // the command could not be started; the file was left as it was
+    FileNotWritten, // the command ran, but the file could not be created or written
+};
+
+struct FileCapture {
+    CaptureStatus Status = CaptureStatus::NotStarted;
+    CommandEnd End;              // how the command ended, once it ran
+    std::uint32_t ErrorCode = 0; // FileNotWritten: the system's error
+};
+
 // Runs the command with an empty input and writes its standard output into `fileName` (created,
-// or replaced when it exists); returns how the command ended. A command that cannot be started
-// leaves the file as it is and gives nullopt; an empty `fileName` leaves it too. A file that
-// cannot be created or written raises IoError with the system's message.
-std::optional<CommandEnd> RunCommandToFile(const std::string& commandLine, const std::string& fileName);
+// or replaced when it exists). An empty `fileName` leaves the file too. Reports every failure in
+// the result; raises nothing.
+[[nodiscard]] FileCapture RunCommandToFile(const std::string& commandLine, const std::string& fileName);
 
 } // namespace quellix

@@ -108,6 +108,54 @@ std::size_t Drain(int fd, std::string& sink, std::size_t limit, bool& open) {
     return moved;
 }
 
+// A command that does not read its input must neither block us nor end us with SIGPIPE: it
+// only gets what fits into the pipe. The pipe is closed afterwards.
+void FeedInput(Fd& inWrite, std::string_view input) {
+    ::fcntl(inWrite.Get(), F_SETFL, O_NONBLOCK);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction previous {};
+    ::sigaction(SIGPIPE, &ignore, &previous);
+    while (!input.empty()) {
+        const ssize_t put = ::write(inWrite.Get(), input.data(), input.size());
+        if (put <= 0 && errno != EINTR) {
+            break;
+        }
+        input.remove_prefix(put > 0 ? static_cast<std::size_t>(put) : 0);
+    }
+    ::sigaction(SIGPIPE, &previous, nullptr);
+    inWrite.Reset();
+}
+
+// Reads both pipes into `result` until the command has ended and they hold nothing more; returns
+// the command's wait status.
+int Collect(pid_t pid, const Fd& outRead, const Fd& errRead, CommandResult& result) {
+    ::fcntl(outRead.Get(), F_SETFL, O_NONBLOCK);
+    ::fcntl(errRead.Get(), F_SETFL, O_NONBLOCK);
+    bool outOpen = true;
+    bool errOpen = true;
+    bool ended = false;
+    int status = 0;
+    for (;;) {
+        // Tested before reading, as on Windows: once the command has ended, one read that finds
+        // the pipes empty has seen all of its output, even if a process it started holds them.
+        ended = ended || ::waitpid(pid, &status, WNOHANG) == pid;
+        const std::size_t moved = Drain(outRead.Get(), result.Output, std::string::npos, outOpen) +
+                                  Drain(errRead.Get(), result.End.ErrorOutput, kMaxErrorOutput, errOpen);
+        if (ended && moved == 0) {
+            return status;
+        }
+        if (moved == 0) {
+            if (!outOpen && !errOpen) {
+                ended = ::waitpid(pid, &status, 0) == pid || errno == ECHILD;
+                continue;
+            }
+            pollfd fds[2] = {{outOpen ? outRead.Get() : -1, POLLIN, 0}, {errOpen ? errRead.Get() : -1, POLLIN, 0}};
+            ::poll(fds, 2, 5);
+        }
+    }
+}
+
 } // namespace
 
 std::optional<CommandResult> RunCommand(const std::string& commandLine, std::string_view input) {
@@ -142,48 +190,9 @@ std::optional<CommandResult> RunCommand(const std::string& commandLine, std::str
     outWrite.Reset();
     errWrite.Reset();
 
-    // A command that does not read its input must neither block us nor end us with SIGPIPE: it
-    // only gets what fits into the pipe.
-    ::fcntl(inWrite.Get(), F_SETFL, O_NONBLOCK);
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    struct sigaction previous {};
-    ::sigaction(SIGPIPE, &ignore, &previous);
-    while (!input.empty()) {
-        const ssize_t put = ::write(inWrite.Get(), input.data(), input.size());
-        if (put <= 0 && errno != EINTR) {
-            break;
-        }
-        input.remove_prefix(put > 0 ? static_cast<std::size_t>(put) : 0);
-    }
-    ::sigaction(SIGPIPE, &previous, nullptr);
-    inWrite.Reset();
-    ::fcntl(outRead.Get(), F_SETFL, O_NONBLOCK);
-    ::fcntl(errRead.Get(), F_SETFL, O_NONBLOCK);
-
+    FeedInput(inWrite, input);
     CommandResult result;
-    bool outOpen = true;
-    bool errOpen = true;
-    bool ended = false;
-    int status = 0;
-    for (;;) {
-        // Tested before reading, as on Windows: once the command has ended, one read that finds
-        // the pipes empty has seen all of its output, even if a process it started holds them.
-        ended = ended || ::waitpid(pid, &status, WNOHANG) == pid;
-        const std::size_t moved = Drain(outRead.Get(), result.Output, std::string::npos, outOpen) +
-                                  Drain(errRead.Get(), result.End.ErrorOutput, kMaxErrorOutput, errOpen);
-        if (ended && moved == 0) {
-            break;
-        }
-        if (moved == 0) {
-            if (!outOpen && !errOpen) {
-                ended = ::waitpid(pid, &status, 0) == pid || errno == ECHILD;
-                continue;
-            }
-            pollfd fds[2] = {{outOpen ? outRead.Get() : -1, POLLIN, 0}, {errOpen ? errRead.Get() : -1, POLLIN, 0}};
-            ::poll(fds, 2, 5);
-        }
-    }
+    const int status = Collect(pid, outRead, errRead, result);
     // A command ended by a signal reports it as a shell does.
     result.End.ExitCode = static_cast<std::uint32_t>(WIFEXITED(status)     ? WEXITSTATUS(status)
                                                      : WIFSIGNALED(status) ? 128 + WTERMSIG(status)

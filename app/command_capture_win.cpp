@@ -97,6 +97,33 @@ void WaitForProcessOrInput(HANDLE process, DWORD milliseconds) {
     ::MsgWaitForMultipleObjects(1, &process, FALSE, milliseconds, QS_ALLINPUT);
 }
 
+// Reads both pipes into `result`, dispatching the window's messages, until the command has ended
+// and they hold nothing more.
+void Collect(HANDLE process, HANDLE outRead, HANDLE errRead, CommandResult& result) {
+    std::vector<char> buffer(kReadChunkSize);
+    DWORD wait = kShortestWaitMilliseconds;
+    for (;;) {
+        DispatchPendingMessages();
+        // Tested before reading: whatever the command wrote before it ended is in the pipes now,
+        // so a read that finds them empty afterwards has seen all of it. Waiting for the end of
+        // the pipes instead could last for ever: a process the command started may hold them.
+        const bool ended = ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+        const ULONGLONG until = ::GetTickCount64() + kMaxReadMilliseconds;
+        const std::size_t moved = Drain(outRead, result.Output, std::string::npos, buffer, until) +
+                                  Drain(errRead, result.End.ErrorOutput, kMaxErrorOutput, buffer, until);
+        if (ended && moved == 0) {
+            return;
+        }
+        // The pipes are empty now (or reading took its full time slice). Waiting a moment, rather
+        // than looking again at once, lets output gather in the pipe, so the next pass moves it
+        // with a few large reads instead of many small ones.
+        if (::GetTickCount64() < until) {
+            wait = moved > 0 ? kShortestWaitMilliseconds : std::min(wait * 2, kLongestWaitMilliseconds);
+            WaitForProcessOrInput(process, wait);
+        }
+    }
+}
+
 } // namespace
 
 std::optional<CommandResult> RunCommand(const std::string& commandLine, std::string_view input) {
@@ -136,28 +163,7 @@ std::optional<CommandResult> RunCommand(const std::string& commandLine, std::str
     in.write.reset();
 
     CommandResult result;
-    std::vector<char> buffer(kReadChunkSize);
-    DWORD wait = kShortestWaitMilliseconds;
-    for (;;) {
-        DispatchPendingMessages();
-        // Tested before reading: whatever the command wrote before it ended is in the pipes now,
-        // so a read that finds them empty afterwards has seen all of it. Waiting for the end of
-        // the pipes instead could last for ever: a process the command started may hold them.
-        const bool ended = ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
-        const ULONGLONG until = ::GetTickCount64() + kMaxReadMilliseconds;
-        const std::size_t moved = Drain(out.read.get(), result.Output, std::string::npos, buffer, until) +
-                                  Drain(err.read.get(), result.End.ErrorOutput, kMaxErrorOutput, buffer, until);
-        if (ended && moved == 0) {
-            break;
-        }
-        // The pipes are empty now (or reading took its full time slice). Waiting a moment, rather
-        // than looking again at once, lets output gather in the pipe, so the next pass moves it
-        // with a few large reads instead of many small ones.
-        if (::GetTickCount64() < until) {
-            wait = moved > 0 ? kShortestWaitMilliseconds : std::min(wait * 2, kLongestWaitMilliseconds);
-            WaitForProcessOrInput(process.get(), wait);
-        }
-    }
+    Collect(process.get(), out.read.get(), err.read.get(), result);
     DWORD exitCode = 0;
     ::GetExitCodeProcess(process.get(), &exitCode); // it has ended, so this cannot fail but for a lost handle
     result.End.ExitCode = exitCode;

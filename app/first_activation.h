@@ -1,6 +1,6 @@
 // The main window's first activation: the log's start, the channel-file import, the decision
-// between an import run and the settings window, and the import run. The window supplies the
-// steps; the order and the guards are kept here, where they run without a window.
+// between an import run and the settings window, and the import run. The run controller supplies
+// the steps; the order and the guards are kept here, where they run without a window.
 #pragma once
 
 #include <functional>

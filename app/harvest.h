@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/command_capture.h"
-#include "channels/csv_table.h"
+#include "channels/table_session.h"
 #include "support/run_control.h"
 #include "support/date_formats.h"
 #include "support/log_file.h"
@@ -15,13 +15,6 @@
 
 namespace quellix {
 
-// The three channel tables, opened and closed around the harvest in this order.
-struct HarvestTables {
-    TCsvTable& TableTV;
-    TCsvTable& TableTVChNo;
-    TCsvTable& TableTVChData;
-};
-
 struct HarvestSetup {
     std::string DeckName;        // names the recorder in TableTVChNo
     std::string ReserveDir;      // with a trailing backslash
@@ -29,21 +22,23 @@ struct HarvestSetup {
     std::string UnusableWorkDir; // then: its name as code page 932 can show it
     DateTimeFormats Formats;     // the user's, in which the tool prints the next run times
     // Runs the Task Scheduler's listing into the work file, keeping the window responsive while
-    // it waits, and tells how the tool ended; writes no file when the tool cannot be started (the
-    // harvest removed an earlier one before), raises IoError when the file cannot be written.
-    std::function<std::optional<CommandEnd>(const std::string& workFile)> CaptureListing;
+    // it waits, and tells how it went (RunCommandToFile): a tool that cannot be started writes no
+    // file (the harvest removed an earlier one before).
+    std::function<FileCapture(const std::string& workFile)> CaptureListing;
 };
 
 // Logs "Quellix開始", opens the tables, captures and reads the listing, closes the tables and logs
 // "Quellix終了", the closing steps also when an error ends the harvest early (the error then goes
-// on to the caller). A table that cannot be opened ends the harvest before those steps: the error
-// goes on, no table is written and no end line logged. Without a work file, one error line names
-// its directory and nothing is captured or read. A stop request ends the line loop before
-// the next line; `run` pumps messages after every line.
-// The previous run's .tvpi files leave the reserve directory (DeleteOldReservationFiles) only
-// once a listing is read: at its header, or at the tool's note that there are no tasks. A tool
-// that cannot be started, ends with an exit code other than 0, or prints no listing (nothing, or
-// an error text alone) leaves them where they are, with an error line saying what it said.
-void HarvestReservations(const HarvestSetup& setup, const HarvestTables& tables, TRunControl& run, TLogFile& log);
+// on to the caller). A table that cannot be opened ends the harvest before those steps, as
+// TableSession states: the error goes on, no table is written and no end line logged.
+// - Without a work file, one error line names its directory and nothing is captured or read.
+// - A work file or a reservation file that cannot be written ends the harvest with an IoError;
+//   every other outcome of a tuner task is one log line, and the next line is read.
+// - A stop request ends the line loop before the next line; `run` pumps messages after every line.
+// - The previous run's .tvpi files leave the reserve directory (DeleteOldReservationFiles) only
+//   once a listing is read: at its header, or at the tool's note that there are no tasks. A tool
+//   that cannot be started, ends with an exit code other than 0, or prints no listing (nothing,
+//   or an error text alone) leaves them where they are, with an error line saying what it said.
+void HarvestReservations(const HarvestSetup& setup, const ChannelTables& tables, TRunControl& run, TLogFile& log);
 
 } // namespace quellix

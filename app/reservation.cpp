@@ -1,6 +1,5 @@
 #include "app/reservation.h"
 
-#include "support/errors.h"
 #include "support/os.h"
 #include "support/text.h"
 
@@ -69,7 +68,17 @@ std::string FormatReservationFile(const TReservation& reservation) {
     return out;
 }
 
-bool WriteReservationFile(const TReservation& reservation, const std::string& fileName) {
+std::string ReservationFileName(std::string_view reserveDir, const TReservation& reservation) {
+    const DateParts date = DecodeDate(reservation.StartTime);
+    const TimeParts time = DecodeTime(reservation.StartTime);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d", date.year, date.month, date.day, time.hour, time.minute);
+    return std::string{reserveDir} + stamp + TwoDigits(StrToIntDef(reservation.Channel, 0)) + ".tvpi";
+}
+
+TaskBooking WriteReservationFile(const TReservation& reservation, std::string_view reserveDir) {
+    TaskBooking booking{TaskOutcome::Written, ReservationFileName(reserveDir, reservation), 0};
+    const std::string& fileName = booking.FileName;
     // A free name is taken at once. Deleting first would cost as much again for every new file
     // where the system has to search the directory for the name in any letter case (under Wine);
     // a name in use is deleted and created again, so a hidden or read-only file fares as before.
@@ -79,14 +88,19 @@ bool WriteReservationFile(const TReservation& reservation, const std::string& fi
         os::RemoveFile(fileName);
         file = os::OpenFileWaitingOutHolds(fileName, os::OpenMode::CreateAlways, os::Share::Read);
         if (!file.IsOpen()) {
-            return false;
+            booking.Outcome = TaskOutcome::FileNotCreated;
+            booking.ErrorCode = os::LastError();
+            return booking;
         }
     }
-    // The 14 lines go out in one write; a failure of it or of the close is the caller's to report.
+    // The 14 lines go out in one write.
     if (!file.Write(FormatReservationFile(reservation)) || !file.Close()) {
-        ThrowLastIoError(fileName);
+        booking.Outcome = TaskOutcome::FileNotWritten;
+        booking.ErrorCode = os::LastError();
+        file.Close();
+        os::RemoveFile(fileName);
     }
-    return true;
+    return booking;
 }
 
 } // namespace quellix

@@ -2,6 +2,7 @@
 // ("application/x-tv-program-info", .tvpi) as the host takes it from its reserve directory.
 #pragma once
 
+#include "app/task_outcome.h"
 #include "support/date_time.h"
 
 #include <cstdint>
@@ -47,10 +48,15 @@ void ClearReservation(TReservation& reservation);
 // OneLineValue.
 [[nodiscard]] std::string FormatReservationFile(const TReservation& reservation);
 
-// Replaces `fileName` with the reservation's iEPG file. False when the file cannot be created
-// (missing directory, access denied, name in use), os::LastError() telling why; nothing is
-// written then. Another program's brief hold on the name is waited out first. A write error after
-// the file was created raises IoError and may leave the file incomplete.
-[[nodiscard]] bool WriteReservationFile(const TReservation& reservation, const std::string& fileName);
+// reserveDir + start as "yyyymmddhhnn" + the channel number with at least two digits (0 when the
+// channel is no number) + ".tvpi".
+[[nodiscard]] std::string ReservationFileName(std::string_view reserveDir, const TReservation& reservation);
+
+// Writes the reservation's iEPG file into `reserveDir` (named by ReservationFileName), replacing
+// a file of that name. Another program's brief hold on the name is waited out first. Tells the
+// outcome: Written; FileNotCreated (missing directory, access denied, name in use), nothing
+// written; FileNotWritten, when a write or the close fails after the file was created: the
+// incomplete file is removed, so that the host never takes a reservation cut short.
+[[nodiscard]] TaskBooking WriteReservationFile(const TReservation& reservation, std::string_view reserveDir);
 
 } // namespace quellix

@@ -6,17 +6,6 @@ namespace quellix {
 
 namespace {
 
-// Raises as FieldByName does for a name the table lacks.
-std::size_t FieldIndex(TCsvTable& table, std::string_view name) {
-    const std::string& fieldName = table.FieldByName(name).FieldName();
-    const std::span<const TFieldDef> defs = table.FieldDefs();
-    std::size_t index = 0;
-    while (defs[index].name != fieldName) {
-        ++index;
-    }
-    return index;
-}
-
 std::string_view ValueOrEmpty(const TableRecords& records, std::size_t row, std::size_t field) {
     return records.Get(row, field).value_or(std::string_view{});
 }
@@ -24,9 +13,9 @@ std::string_view ValueOrEmpty(const TableRecords& records, std::size_t row, std:
 } // namespace
 
 StationLookup::StationLookup(TCsvTable& table, std::string_view deckName)
-    : records_{table.Records()}, channelNoField_{FieldIndex(table, "TVChannelNo")}, stationField_{FieldIndex(
-                                                                                        table, "TVChannel")} {
-    const std::size_t deckField = FieldIndex(table, "VideoDeckName");
+    : records_{table.Records()}, channelNoField_{table.FieldIndex("TVChannelNo")}, stationField_{
+                                                                                       table.FieldIndex("TVChannel")} {
+    const std::size_t deckField = table.FieldIndex("VideoDeckName");
     for (std::size_t row = 0; row < records_.RecordCount(); ++row) {
         if (LocaleTextEquals(ValueOrEmpty(records_, row, deckField), deckName)) {
             deckRows_.push_back(row);

@@ -74,10 +74,6 @@ bool IsTunerCommand(std::string_view commandLine) {
     return AsciiLower(CommandProgramName(commandLine)) == AsciiLower(kTunerProgram);
 }
 
-bool IsTunerTask(const std::vector<std::string>& fields) {
-    return fields.size() > 9 && IsTunerCommand(fields[kCommandLineField]);
-}
-
 namespace {
 
 // The column whose title names the command line, or nullopt when the header names none (a listing
@@ -123,49 +119,46 @@ void SplitListingLine(std::string_view line, std::size_t headerFieldCount, std::
                  fields.begin() + static_cast<std::ptrdiff_t>(tail));
 }
 
-void TaskListingReader::TakeHeader(std::string_view line, const std::vector<std::string>& fields) {
-    headerFieldCount_ = fields.size();
-    commandField_ = NamedCommandField(fields).value_or(kCommandLineField);
+void TaskListingReader::TakeHeader(std::string_view line) {
+    headerFieldCount_ = fields_.size();
+    commandField_ = NamedCommandField(fields_).value_or(kCommandLineField);
     headerStart_ = line.substr(0, line.find(',') + 1);
 }
 
-bool TaskListingReader::TunerTask(std::vector<std::string>& fields) const {
-    if (fields.size() <= std::max(commandField_, kCommandLineField + 1)) {
-        return false; // too short for a task, or without the command line's column
-    }
-    if (commandField_ != kCommandLineField) {
-        const auto at = [&fields](std::size_t index) { return fields.begin() + static_cast<std::ptrdiff_t>(index); };
-        if (commandField_ > kCommandLineField) {
-            std::rotate(at(kCommandLineField), at(commandField_), at(commandField_ + 1));
-        } else {
-            std::rotate(at(commandField_), at(commandField_ + 1), at(kCommandLineField + 1));
-        }
-    }
-    return IsTunerTask(fields);
+bool TaskListingReader::IsTunerRow() const {
+    // Too short for a task, or without the command line's column: none.
+    return fields_.size() > std::max(commandField_, kCommandLineField + 1) && IsTunerCommand(fields_[commandField_]);
 }
 
-bool TaskListingReader::ReadTunerTask(std::string_view line, std::vector<std::string>& fields) {
+bool TaskListingReader::ReadFields(std::string_view line) {
     if (headerFieldCount_ == 0) {
-        SplitCsvLine(line, fields);
-        if (fields.size() < kHeaderMinFields) {
+        SplitCsvLine(line, fields_);
+        if (fields_.size() < kHeaderMinFields) {
             return false;
         }
-        TakeHeader(line, fields);
-        return TunerTask(fields); // a listing without a header starts with a task
+        TakeHeader(line);
+        return IsTunerRow(); // a listing without a header starts with a task
     }
     // Field 8 holds the program's name only when the line does (no doubled quote can make it up),
     // so most lines of a long listing need no splitting at all.
     if (!MentionsTunerProgram(line)) {
         if (line.starts_with(headerStart_)) {
-            SplitCsvLine(line, fields);
-            if (fields.size() >= kHeaderMinFields && NamedCommandField(fields)) {
-                TakeHeader(line, fields);
+            SplitCsvLine(line, fields_);
+            if (fields_.size() >= kHeaderMinFields && NamedCommandField(fields_)) {
+                TakeHeader(line);
             }
         }
         return false;
     }
-    SplitListingLine(line, headerFieldCount_, fields, commandField_);
-    return TunerTask(fields);
+    SplitListingLine(line, headerFieldCount_, fields_, commandField_);
+    return IsTunerRow();
+}
+
+std::optional<ListedTask> TaskListingReader::ReadTunerTask(std::string_view line) {
+    if (!ReadFields(line)) {
+        return std::nullopt;
+    }
+    return ListedTask{std::move(fields_[kNextRunField]), std::move(fields_[commandField_])};
 }
 
 } // namespace quellix

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,11 +36,6 @@ inline constexpr std::size_t kHeaderMinFields = 9;
 // True when the program that the command line starts is the tuner's recorder.
 [[nodiscard]] bool IsTunerCommand(std::string_view commandLine);
 
-// True for the fields of a tuner task: more than 9 fields, and the command line (field 8) starts
-// the tuner's recorder program (IsTunerCommand). Another program's task that only mentions it, in
-// its arguments or in a column that quotes cut apart, is none.
-[[nodiscard]] bool IsTunerTask(const std::vector<std::string>& fields);
-
 // SplitCsvLine, mended for command lines whose inner double quotes the tool printed as they are
 // (current Windows does not double them): when the line gives more fields than
 // `headerFieldCount` (at least 10, and more than `commandField` + 1), the fields before the
@@ -53,25 +49,34 @@ void SplitListingLine(std::string_view line, std::size_t headerFieldCount, std::
 // with at least kHeaderMinFields fields (its field count is what a task line should have); the
 // lines before it are skipped. The header gives the command line's column when it names it (see
 // kCommandLineTitles), and so does a header seen again later; otherwise it is field 8.
+// What the harvest takes from a tuner task's row.
+struct ListedTask {
+    std::string NextRun;     // the next run time as the tool printed it
+    std::string CommandLine; // the recorder's command line
+};
+
 class TaskListingReader {
 public:
-    // True when `line` is a tuner task; `fields` then holds its fields, the command line moved to
-    // field 8 where the header put it elsewhere. Other lines may leave `fields` with anything in it.
-    [[nodiscard]] bool ReadTunerTask(std::string_view line, std::vector<std::string>& fields);
+    // The tuner task on `line`: a row of more than 9 fields whose command line starts the tuner's
+    // recorder program (IsTunerCommand). Another program's task that only mentions it, in its
+    // arguments or in a column that quotes cut apart, is none; nor is any other line.
+    [[nodiscard]] std::optional<ListedTask> ReadTunerTask(std::string_view line);
 
     // The header's field count (0 before the header) and the command line's column.
     [[nodiscard]] std::size_t HeaderFieldCount() const noexcept { return headerFieldCount_; }
     [[nodiscard]] std::size_t CommandField() const noexcept { return commandField_; }
 
 private:
-    void TakeHeader(std::string_view line, const std::vector<std::string>& fields);
-    [[nodiscard]] bool TunerTask(std::vector<std::string>& fields) const;
+    void TakeHeader(std::string_view line);
+    [[nodiscard]] bool IsTunerRow() const;
+    [[nodiscard]] bool ReadFields(std::string_view line); // true for a tuner task
 
     std::size_t headerFieldCount_ = 0;
     std::size_t commandField_ = kCommandLineField;
     // The header's bytes up to its first comma: a line that begins with them may be the header
     // again (the tool prints it before the tasks of every folder).
     std::string headerStart_;
+    std::vector<std::string> fields_; // the last line's, kept for the next line's split
 };
 
 } // namespace quellix

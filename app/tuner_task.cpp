@@ -4,7 +4,6 @@
 #include "app/task_listing.h"
 #include "support/text.h"
 
-#include <cstdio>
 #include <optional>
 
 namespace quellix {
@@ -52,9 +51,10 @@ bool HasNextRunDate(std::string_view nextRun) {
     return false;
 }
 
-bool ReadTunerTask(const std::vector<std::string>& fields, TReservation& reservation, const DateTimeFormats& formats) {
+std::optional<TaskOutcome> ReadTunerTask(const ListedTask& task, TReservation& reservation,
+                                         const DateTimeFormats& formats) {
     ClearReservation(reservation);
-    const std::string& command = fields[kCommandLineField];
+    const std::string& command = task.CommandLine;
     const std::string lower = AsciiLower(command);
 
     // The title runs from `/t "` to the first `","` after it: the tuner writes /t "title","title"
@@ -70,10 +70,12 @@ bool ReadTunerTask(const std::vector<std::string>& fields, TReservation& reserva
         quoteAt = Position("\",\"", lower);
     }
     reservation.Title = Trim(Copy(command, titleAt + 4, quoteAt - titleAt - 4));
-    const std::string_view nextRun = fields[kNextRunField];
-    const std::optional<DateTime> next = HasNextRunDate(nextRun) ? ReadTaskDateTime(nextRun, formats) : std::nullopt;
+    if (!HasNextRunDate(task.NextRun)) {
+        return TaskOutcome::NoNextRun;
+    }
+    const std::optional<DateTime> next = ReadTaskDateTime(task.NextRun, formats);
     if (!next) {
-        return false;
+        return TaskOutcome::UnreadableNextRun;
     }
     // The task starts the recorder one minute ahead of the programme.
     reservation.StartTime = *next + kOneMinute;
@@ -91,15 +93,23 @@ bool ReadTunerTask(const std::vector<std::string>& fields, TReservation& reserva
     // The two characters after "/ch" and one separator.
     const long long channelAt = Position("/ch", switches);
     reservation.Channel = Trim(Copy(command, channelAt + 4, 2));
-    return true;
+    return std::nullopt;
 }
 
-std::string ReservationFileName(std::string_view reserveDir, const TReservation& reservation) {
-    const DateParts date = DecodeDate(reservation.StartTime);
-    const TimeParts time = DecodeTime(reservation.StartTime);
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d", date.year, date.month, date.day, time.hour, time.minute);
-    return std::string{reserveDir} + stamp + TwoDigits(StrToIntDef(reservation.Channel, 0)) + ".tvpi";
+TaskBooking BookTunerTask(const ListedTask& task, const StationFinder& findStation, std::string_view reserveDir,
+                          const DateTimeFormats& formats, TReservation& reservation) {
+    if (const std::optional<TaskOutcome> stopped = ReadTunerTask(task, reservation, formats)) {
+        return {*stopped, {}, 0};
+    }
+    if (!reservation.Channel.empty()) {
+        if (std::optional<std::string> station = findStation(reservation.Channel)) {
+            reservation.Station = std::move(*station);
+        }
+    }
+    if (OneLineValue(reservation.Station).empty()) {
+        return {TaskOutcome::NoStation, {}, 0};
+    }
+    return WriteReservationFile(reservation, reserveDir);
 }
 
 } // namespace quellix

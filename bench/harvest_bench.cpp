@@ -116,7 +116,7 @@ double Harvest(const fs::path& root, const fs::path& listing, const fs::path& wo
     // of the file: no copy), as the harvest removes an earlier work file before the tool runs.
     setup.CaptureListing = [&](const std::string& work) {
         (void)quellix::os::LinkFile(ProgramPath(listing), work);
-        return std::optional<quellix::CommandEnd>{quellix::CommandEnd{}};
+        return quellix::FileCapture{quellix::CaptureStatus::Captured, {}, 0};
     };
     const double start = Seconds();
     quellix::HarvestReservations(setup, {tableTV, tableTVChNo, tableTVChData}, run, log);

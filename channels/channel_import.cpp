@@ -4,7 +4,6 @@
 #include "support/text.h"
 
 #include <algorithm>
-#include <exception>
 #include <functional>
 #include <map>
 #include <utility>
@@ -72,61 +71,6 @@ std::string BytesLineSource::ReadLine() {
     return line;
 }
 
-ChannelTablesSession::ChannelTablesSession(const ChannelTables& tables) : tables_{tables} {
-    TCsvTable* const order[]{&tables_.TableTV, &tables_.TableTVChNo, &tables_.TableTVChData};
-    std::size_t opened = 0;
-    try {
-        for (TCsvTable* table : order) {
-            table->Open();
-            ++opened;
-        }
-    } catch (...) {
-        // The tables opened so far are closed again, so none stays open with nobody to close it.
-        for (std::size_t i = 0; i < opened; ++i) {
-            try {
-                order[i]->Close();
-            } catch (...) {
-                // The open failure is the one to report.
-            }
-        }
-        throw;
-    }
-    open_ = true;
-}
-
-ChannelTablesSession::~ChannelTablesSession() {
-    if (!open_) {
-        return;
-    }
-    for (TCsvTable* table : {&tables_.TableTV, &tables_.TableTVChNo, &tables_.TableTVChData}) {
-        try {
-            table->Close();
-        } catch (...) {
-            // Only reached while another error unwinds: that one goes on.
-        }
-    }
-}
-
-void ChannelTablesSession::Close() {
-    if (!open_) {
-        return;
-    }
-    open_ = false;
-    std::exception_ptr firstError;
-    for (TCsvTable* table : {&tables_.TableTV, &tables_.TableTVChNo, &tables_.TableTVChData}) {
-        try {
-            table->Close();
-        } catch (...) {
-            if (!firstError) {
-                firstError = std::current_exception();
-            }
-        }
-    }
-    if (firstError) {
-        std::rethrow_exception(firstError);
-    }
-}
-
 std::string RenamedStation(const ChannelEntry& entry, TCsvTable& tableTV) {
     // Renamed once: the new name is not looked up again.
     if (tableTV.Locate("OldChannel", {std::string_view{entry.TVChannel}})) {
@@ -158,14 +102,8 @@ void RepairCutNames(TCsvTable& chNo, std::string_view storedDeck,
                     const std::function<bool(std::string_view)>& isStoredName) {
     TField& stationField = chNo.FieldByName("TVChannel");
     const std::size_t size = stationField.Size();
-    const auto column = [&chNo](std::string_view fieldName) {
-        const auto defs = chNo.FieldDefs();
-        return static_cast<std::size_t>(
-            std::find_if(defs.begin(), defs.end(), [&](const TFieldDef& d) { return d.name == fieldName; }) -
-            defs.begin());
-    };
-    const std::size_t deckColumn = column("VideoDeckName");
-    const std::size_t stationColumn = column("TVChannel");
+    const std::size_t deckColumn = chNo.FieldIndex("VideoDeckName");
+    const std::size_t stationColumn = chNo.FieldIndex("TVChannel");
     std::vector<std::string> cutNames;
     const TableRecords& records = chNo.Records();
     for (std::size_t r = 0; r < records.RecordCount(); ++r) {
@@ -202,15 +140,9 @@ void RepairCutNames(TCsvTable& chNo, std::string_view storedDeck,
 void ReleaseStaleNumbers(TCsvTable& chNo, std::string_view storedDeck, const std::vector<std::size_t>& stationRows,
                          const std::vector<std::string_view>& numbers,
                          const std::function<bool(std::string_view)>& isStoredName) {
-    const auto defs = chNo.FieldDefs();
-    const auto column = [&defs](std::string_view fieldName) {
-        return static_cast<std::size_t>(
-            std::find_if(defs.begin(), defs.end(), [&](const TFieldDef& d) { return d.name == fieldName; }) -
-            defs.begin());
-    };
-    const std::size_t deckColumn = column("VideoDeckName");
-    const std::size_t stationColumn = column("TVChannel");
-    const std::size_t numberColumn = column("TVChannelNo");
+    const std::size_t deckColumn = chNo.FieldIndex("VideoDeckName");
+    const std::size_t stationColumn = chNo.FieldIndex("TVChannel");
+    const std::size_t numberColumn = chNo.FieldIndex("TVChannelNo");
     std::vector<bool> taken(chNo.RecordCount());
     for (const std::size_t row : stationRows) {
         taken[row] = true;
@@ -309,7 +241,7 @@ void ImportChannelLines(std::string_view deckName, ChannelLineSource& lines, con
 
 void RunChannelImport(std::string_view deckName, ChannelLineSource* channelFile, const ChannelTables& tables,
                       const TRunControl& run, const std::function<void()>& fileFound) {
-    ChannelTablesSession session{tables};
+    TableSession session{tables};
     if (channelFile != nullptr) {
         if (fileFound) {
             fileFound();

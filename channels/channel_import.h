@@ -1,10 +1,10 @@
-// The import of the tuner's channel file into the channel-number table: the candidate files, the
-// guard that opens and closes the three channel tables, and the line loop that renames stations
-// and updates the rows of one deck.
+// The import of the tuner's channel file into the channel-number table: the candidate files and
+// the line loop that renames stations and updates the rows of one deck.
 #pragma once
 
 #include "channels/channel_file.h"
 #include "channels/csv_table.h"
+#include "channels/table_session.h"
 #include "support/line_reader.h"
 #include "support/run_control.h"
 #include "support/text_file.h"
@@ -71,32 +71,6 @@ public:
 private:
     std::string_view bytes_;
     std::size_t position_ = 0;
-};
-
-struct ChannelTables {
-    TCsvTable& TableTV;       // station renaming: OldChannel -> NewChannel
-    TCsvTable& TableTVChNo;   // VideoDeckName, TVChannel, TVChannelNo
-    TCsvTable& TableTVChData; // opened and closed with the others, never read or changed
-};
-
-// Opens TableTV, TableTVChNo and TableTVChData in this order and closes them in the same order:
-// every close writes the table back to its file. A table whose open fails leaves the tables
-// opened before it to be closed again.
-class ChannelTablesSession {
-public:
-    explicit ChannelTablesSession(const ChannelTables& tables);
-    ChannelTablesSession(const ChannelTablesSession&) = delete;
-    ChannelTablesSession& operator=(const ChannelTablesSession&) = delete;
-    // Closes the tables when Close was not reached (an error is on its way): errors of these
-    // closes are dropped so that the first error goes on.
-    ~ChannelTablesSession();
-
-    // Closes all three, also when one close fails; the first failure is raised afterwards.
-    void Close();
-
-private:
-    ChannelTables tables_;
-    bool open_ = false;
 };
 
 // The station name an entry stands for: its name renamed once through TableTV.

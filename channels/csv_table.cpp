@@ -93,7 +93,6 @@ void TCsvTable::Open() {
     current_ = 0;
     buffer_.clear();
     modified_ = false;
-    writtenSinceOpen_ = false;
     rowsChanged_ = false;
     fileLoaded_ = loaded;
 }
@@ -114,14 +113,13 @@ void TCsvTable::Close() {
     } forget{*this};
     // An unchanged table is not written: the file may hold what the table cannot keep (a
     // spreadsheet's columns, longer values), and a new backup would push out the user's last one.
-    if (!filePath_.empty() && !writtenSinceOpen_ && (rowsChanged_ || !fileLoaded_)) {
+    if (!filePath_.empty() && (rowsChanged_ || !fileLoaded_)) {
         SaveTableFile(
             filePath_,
             [this](const std::function<bool(std::string_view)>& write) {
                 return WriteTableText(defs_, records_, write);
             },
             *fs_);
-        writtenSinceOpen_ = true;
     }
 }
 

@@ -115,6 +115,9 @@ public:
     // The field called `name` (letter case of ASCII letters ignored); raises QuellixError when the
     // table has none.
     [[nodiscard]] TField& FieldByName(std::string_view name);
+    // The column of the field called `name` in FieldDefs() and in Records(), looked up as
+    // FieldByName does (and raising as it does).
+    [[nodiscard]] std::size_t FieldIndex(std::string_view name) const;
     [[nodiscard]] std::span<const TFieldDef> FieldDefs() const noexcept { return defs_; }
 
     // A new record, all fields null, to be added at the end of the row order when posted.
@@ -137,7 +140,6 @@ private:
     // Posts a changed record or drops an unchanged one, as moving the cursor does.
     void CheckBrowseMode();
     [[nodiscard]] std::optional<std::string_view> CurrentValue(std::size_t field) const;
-    [[nodiscard]] std::size_t FieldIndex(std::string_view name) const;
 
     std::vector<TFieldDef> defs_;
     std::vector<TField> fields_;
@@ -148,7 +150,6 @@ private:
     // The record being edited or inserted, and whether a value of it was written.
     std::vector<std::optional<std::string>> buffer_;
     bool modified_{};
-    bool writtenSinceOpen_{};
     bool rowsChanged_{};
     bool fileLoaded_{};
     TableFileSystem* fs_{&TableFileSystem::Real()};

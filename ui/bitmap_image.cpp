@@ -41,23 +41,8 @@ std::uint16_t U16(std::string_view bytes, std::size_t offset) {
                                       (static_cast<std::uint8_t>(bytes[offset + 1]) << 8));
 }
 
-// `dib` starts at the info header; `pixelOffset` is where the rows start within `dib`, or 0 when
-// they follow the colour table directly.
-TBitmapImage ReadDib(std::string_view dib, std::size_t pixelOffset) {
-    const std::uint32_t headerSize = U32(dib, 0);
-    if (headerSize < kInfoHeaderSize || headerSize > dib.size()) {
-        Unreadable();
-    }
-    const auto width = static_cast<std::int32_t>(U32(dib, 4));
-    const auto rawHeight = static_cast<std::int32_t>(U32(dib, 8));
-    const int bitsPerPixel = U16(dib, 14);
-    const std::uint32_t compression = U32(dib, 16);
-    const std::uint32_t colorsUsed = U32(dib, 32);
-    const bool topDown = rawHeight < 0;
-    const long long height = std::llabs(static_cast<long long>(rawHeight));
-    if (width < 0 || height > std::numeric_limits<int>::max() || static_cast<long long>(width) * height > kMaxPixels) {
-        Unreadable();
-    }
+// Only uncompressed bitmaps, and those whose 16 or 32-bit pixels come with colour masks.
+void CheckFormat(int bitsPerPixel, std::uint32_t compression) {
     switch (bitsPerPixel) {
     case 1:
     case 4:
@@ -76,11 +61,12 @@ TBitmapImage ReadDib(std::string_view dib, std::size_t pixelOffset) {
     default:
         Unreadable();
     }
+}
 
-    TBitmapImage image;
-    image.Width = width;
-    image.Height = static_cast<int>(height);
-    image.BitsPerPixel = bitsPerPixel;
+// Reads the colour masks and the colour table that follow the info header into `image`; returns
+// where the table ends.
+std::size_t ReadColors(std::string_view dib, std::size_t headerSize, std::uint32_t compression,
+                       std::uint32_t colorsUsed, TBitmapImage& image) {
     std::size_t offset = headerSize;
     if (compression == kCompressionBitfields) {
         // Masks follow a plain info header; the larger headers carry them at the same place.
@@ -93,36 +79,61 @@ TBitmapImage ReadDib(std::string_view dib, std::size_t pixelOffset) {
         }
     }
     std::size_t colors = colorsUsed;
-    if (bitsPerPixel <= 8 && colors == 0) {
-        colors = std::size_t{1} << bitsPerPixel;
+    if (image.BitsPerPixel <= 8 && colors == 0) {
+        colors = std::size_t{1} << image.BitsPerPixel;
     }
     if (colors > 256) {
         Unreadable();
     }
     for (std::size_t i = 0; i < colors; ++i) {
         const std::uint32_t quad = U32(dib, offset + i * 4);
-        if (bitsPerPixel <= 8) {
+        if (image.BitsPerPixel <= 8) {
             image.Palette.push_back(TPaletteEntry{static_cast<std::uint8_t>(quad >> 16),
                                                   static_cast<std::uint8_t>(quad >> 8),
                                                   static_cast<std::uint8_t>(quad)});
         }
     }
-    offset += colors * 4;
-    if (pixelOffset != 0) {
-        offset = pixelOffset;
-    }
+    return offset + colors * 4;
+}
 
+// Copies the rows starting at `offset` top row first; they are stored bottom-up unless `topDown`.
+void ReadRows(std::string_view dib, std::size_t offset, bool topDown, TBitmapImage& image) {
     // The rows must all be there before anything is allocated for them.
     const auto stride = static_cast<std::size_t>(image.Stride());
-    const auto rows = static_cast<std::size_t>(height);
+    const auto rows = static_cast<std::size_t>(image.Height);
     if (offset > dib.size() || (dib.size() - offset) / (stride == 0 ? 1 : stride) < rows) {
         Unreadable();
     }
     image.Bits.resize(stride * rows);
     for (std::size_t row = 0; stride != 0 && row < rows; ++row) {
-        const std::size_t source = topDown ? row : rows - 1 - row; // stored bottom-up unless top-down
+        const std::size_t source = topDown ? row : rows - 1 - row;
         std::memcpy(image.Bits.data() + row * stride, dib.data() + offset + source * stride, stride);
     }
+}
+
+// `dib` starts at the info header; `pixelOffset` is where the rows start within `dib`, or 0 when
+// they follow the colour table directly.
+TBitmapImage ReadDib(std::string_view dib, std::size_t pixelOffset) {
+    const std::uint32_t headerSize = U32(dib, 0);
+    if (headerSize < kInfoHeaderSize || headerSize > dib.size()) {
+        Unreadable();
+    }
+    const auto width = static_cast<std::int32_t>(U32(dib, 4));
+    const auto rawHeight = static_cast<std::int32_t>(U32(dib, 8));
+    const int bitsPerPixel = U16(dib, 14);
+    const std::uint32_t compression = U32(dib, 16);
+    const long long height = std::llabs(static_cast<long long>(rawHeight));
+    if (width < 0 || height > std::numeric_limits<int>::max() || static_cast<long long>(width) * height > kMaxPixels) {
+        Unreadable();
+    }
+    CheckFormat(bitsPerPixel, compression);
+
+    TBitmapImage image;
+    image.Width = width;
+    image.Height = static_cast<int>(height);
+    image.BitsPerPixel = bitsPerPixel;
+    const std::size_t tableEnd = ReadColors(dib, headerSize, compression, U32(dib, 32), image);
+    ReadRows(dib, pixelOffset != 0 ? pixelOffset : tableEnd, rawHeight < 0, image);
     return image;
 }
 

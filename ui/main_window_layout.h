@@ -57,9 +57,4 @@ inline constexpr const char* kButtonPlayText = "再開";
 inline constexpr const char* kButtonHomeHint = "ホームページを開きます";
 inline constexpr const char* kButtonAboutHint = "バージョン情報を表示します";
 
-// Status texts of the run.
-inline constexpr const char* kStatusAnalysing = "解析中";
-inline constexpr const char* kStatusFinishing = "終了処理中";
-inline constexpr const char* kStatusSkipping = "スキップ...";
-
 } // namespace quellix::layout

@@ -33,9 +33,9 @@ void DrawLabel(HDC dc, const layout::Bounds& b, const std::string& text, COLORRE
 } // namespace
 
 TFormPdigi::TFormPdigi(HINSTANCE instance, std::vector<std::string> arguments)
-    : instance_{instance}, arguments_{std::move(arguments)} {
-    run_.PumpMessages = &PumpMessages;
-}
+    : instance_{instance}, controller_{*this,
+                                       {LogFile1, {TableTV, TableTVChNo, TableTVChData}, run_, FReserveDir},
+                                       std::move(arguments)} {}
 
 TFormPdigi::~TFormPdigi() {
     if (window_ != nullptr) {
@@ -89,24 +89,11 @@ LRESULT TFormPdigi::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         FormCreate();
         return 0;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            const HWND focus = ::GetFocus();
-            lastFocus_ = focus != nullptr && ::IsChild(window_, focus) ? focus : nullptr;
-        } else if (!FActivated) {
-            ::PostMessageW(window_, kFirstActivation, 0, 0);
-        }
+        OnActivate(LOWORD(wParam) != WA_INACTIVE);
         break;
-    case WM_SETFOCUS: {
-        // As a dialog does: the focus goes back to the control that had it, or to the first
-        // control in tab order (Stop, while Pause is disabled).
-        HWND target = lastFocus_ != nullptr && ::IsWindowEnabled(lastFocus_)
-                          ? lastFocus_
-                          : ::GetNextDlgTabItem(window_, nullptr, FALSE);
-        if (target != nullptr) {
-            ::SetFocus(target);
-        }
+    case WM_SETFOCUS:
+        RestoreFocus();
         return 0;
-    }
     case WM_SETCURSOR:
         // Sent before the move that brought the pointer reaches the control under it, so the
         // hints, which watch the controls' own messages, see that move already.
@@ -145,6 +132,26 @@ LRESULT TFormPdigi::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(window_, message, wParam, lParam);
 }
 
+void TFormPdigi::OnActivate(bool active) {
+    if (!active) {
+        const HWND focus = ::GetFocus();
+        lastFocus_ = focus != nullptr && ::IsChild(window_, focus) ? focus : nullptr;
+    } else if (!FActivated) {
+        ::PostMessageW(window_, kFirstActivation, 0, 0);
+    }
+}
+
+// As a dialog does: the focus goes back to the control that had it, or to the first control in
+// tab order (Stop, while Pause is disabled).
+void TFormPdigi::RestoreFocus() {
+    const HWND target = lastFocus_ != nullptr && ::IsWindowEnabled(lastFocus_)
+                            ? lastFocus_
+                            : ::GetNextDlgTabItem(window_, nullptr, FALSE);
+    if (target != nullptr) {
+        ::SetFocus(target);
+    }
+}
+
 void TFormPdigi::CreateControls() {
     formFont_ = MakeFont(layout::kFormFontHeight);
     labelFont_ = MakeFont(layout::kLabelFontHeight);
@@ -179,6 +186,15 @@ void TFormPdigi::EnableControl(int id, bool enabled) const noexcept {
     ::EnableWindow(Control(id), enabled);
 }
 
+void TFormPdigi::EnableRunButton(RunButton button, bool enabled) {
+    if (window_ == nullptr) {
+        return;
+    }
+    constexpr int kIds[]{layout::kIdButtonPlay, layout::kIdButtonPause, layout::kIdButtonSkip,
+                         layout::kIdButtonStop}; // in the order of RunButton
+    EnableControl(kIds[static_cast<std::size_t>(button)], enabled);
+}
+
 int TFormPdigi::FocusedButton() const noexcept {
     const HWND focus = ::GetFocus();
     wchar_t className[8]{};
@@ -193,15 +209,35 @@ bool TFormPdigi::ControlEnabled(int id) const noexcept {
     return ::IsWindowEnabled(Control(id)) != FALSE;
 }
 
-void TFormPdigi::SetLabel1(std::string text) {
+void TFormPdigi::SetStatusText(std::string text) {
     label1Text_ = std::move(text);
     RECT rect{layout::kLabel1.left, layout::kLabel1.top, layout::kLabel1.left + layout::kLabel1.width,
               layout::kLabel1.top + layout::kLabel1.height};
     ::InvalidateRect(window_, &rect, FALSE);
 }
 
-void TFormPdigi::SetProgress(int position) const noexcept {
+void TFormPdigi::SetProgress(int position) {
     ::SendMessageW(Control(layout::kIdProgressBar1), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void TFormPdigi::PumpMessages() {
+    quellix::PumpMessages();
+}
+
+void TFormPdigi::HideSettingLabel() {
+    labelSettingVisible_ = false;
+    ::InvalidateRect(window_, nullptr, FALSE);
+}
+
+std::wstring TFormPdigi::ChannelDirText() const {
+    HWND field = Control(layout::kIdPdigiDir);
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(field)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(field, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void TFormPdigi::SetChannelDirText(const std::wstring& text) {
+    ::SetWindowTextW(Control(layout::kIdPdigiDir), text.c_str());
 }
 
 void TFormPdigi::WMPaint() {
@@ -272,11 +308,7 @@ void TFormPdigi::AppException(const std::exception& error) noexcept {
 }
 
 void TFormPdigi::AppException(const std::string& message) noexcept {
-    try {
-        LogFile1.WriteLog(message, true);
-    } catch (...) {
-        // The log itself failed: nothing else can report it, and the program must go on.
-    }
+    controller_.AppException(message);
 }
 
 std::string TFormPdigi::GetRootDir() const {

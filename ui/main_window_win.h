@@ -1,10 +1,12 @@
-// TFormPdigi: the program's one window. It owns every component for the life of the process and
-// carries the run controller: first activation, the import run and the run-control buttons.
+// TFormPdigi: the program's one window. It owns every component for the life of the process,
+// shows the run (RunView) and routes its events into the run controller.
 #pragma once
 
-#include "support/run_control.h"
+#include "app/run_controller.h"
+#include "app/run_view.h"
 #include "channels/channel_tables.h"
 #include "support/log_file.h"
+#include "support/run_control.h"
 #include "support/settings_store.h"
 #include "support/unique_handle_win.h"
 #include "ui/glyph_button_win.h"
@@ -20,7 +22,7 @@
 
 namespace quellix {
 
-class TFormPdigi : public TWindowBase<TFormPdigi> {
+class TFormPdigi : public TWindowBase<TFormPdigi>, private RunView {
 public:
     TFormPdigi(HINSTANCE instance, std::vector<std::string> arguments);
     TFormPdigi(const TFormPdigi&) = delete;
@@ -50,13 +52,23 @@ private:
     friend class TWindowBase<TFormPdigi>;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
+    void OnActivate(bool active); // WM_ACTIVATE: keeps the focus on leaving, starts the first activation
+    void RestoreFocus();          // WM_SETFOCUS
     HWND Control(int id) const noexcept { return ::GetDlgItem(window_, id); }
     void EnableControl(int id, bool enabled) const noexcept;
     [[nodiscard]] bool ControlEnabled(int id) const noexcept;
     [[nodiscard]] int FocusedButton() const noexcept; // the id of the focused button, or 0
-    void SetLabel1(std::string text);
-    void SetProgress(int position) const noexcept;
-    void Close();
+    void Close() override;
+
+    // RunView.
+    [[nodiscard]] std::string StatusText() const override { return label1Text_; }
+    void SetStatusText(std::string text) override;
+    void SetProgress(int position) override;
+    void EnableRunButton(RunButton button, bool enabled) override;
+    void PumpMessages() override;
+    void HideSettingLabel() override;
+    [[nodiscard]] std::wstring ChannelDirText() const override;
+    void SetChannelDirText(const std::wstring& text) override;
 
     // Events.
     void FormCreate();
@@ -70,14 +82,9 @@ private:
     void ButtonSkipClick();
     void ButtonStopClick();
 
-    // The run.
-    void RunImport();
     [[nodiscard]] std::string GetRootDir() const;
 
-    // Steps that other parts of the program fill, each in a file of its own.
-    void HarvestReservations();                        // main_window_harvest_win.cpp
-    void ImportChannelFile();                          // main_window_channels_win.cpp
-    void ImportChannelFileSteps();                     // main_window_channels_win.cpp
+    // Steps that other parts of the window fill, each in a file of its own.
     void SetupSettingsStore();                         // main_window_settings_win.cpp
     void SaveSettingsOnAcceptedClose();                // main_window_settings_win.cpp
     void SaveSettingsOnDestroy();                      // main_window_settings_win.cpp
@@ -92,7 +99,6 @@ private:
 
     HINSTANCE instance_;
     HWND applicationWindow_ = nullptr; // owns this window and the About box
-    std::vector<std::string> arguments_;
     std::string rootDir_;
     bool closeRequested_ = false;
     bool labelSettingVisible_ = true;
@@ -106,10 +112,11 @@ private:
     std::map<int, TGlyph> glyphs_;
     HWND hints_ = nullptr;
 
-    // Private fields of the controller, false or empty at creation.
+    // Private fields of the run, false or empty at creation; the controller works on them.
     bool FActivated = false;
     TRunControl run_;
     std::string FReserveDir;
+    TRunController controller_;
 };
 
 } // namespace quellix

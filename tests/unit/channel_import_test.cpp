@@ -191,6 +191,16 @@ TEST_F(ChannelImportTest, RowsOfNamesCutInsideACharacterByEarlierVersionsBecomeT
     WriteChNo({{"Deck1", a29, "3"}, {"Deck1", a29 + "\x95", "5"}});
     Import("Deck1", file);
     EXPECT_EQ(ChNoRows(), R({{"Deck1", a29, "1"}, {"Deck1", a29 + "\x95", "2"}}));
+
+    // A name of whole characters is never taken for a cut one, also where its trail bytes could
+    // be lead bytes (亜 is 88 9F).
+    std::string whole;
+    for (int i = 0; i < 15; ++i) {
+        whole += "亜";
+    }
+    WriteChNo({{"Deck1", whole, "7"}});
+    Import("Deck1", "[Station]\n1=" + whole.substr(0, 29) + ",\n");
+    EXPECT_EQ(ChNoRows(), R({{"Deck1", whole, "7"}, {"Deck1", whole.substr(0, 29), "1"}}));
 }
 
 TEST_F(ChannelImportTest, WithoutAChannelFileOnlyTheMissingTablesAreWritten) {
@@ -324,6 +334,13 @@ TEST_F(ChannelImportTest, TheFirstTableThatCannotBeWrittenIsTheErrorThatGoesOn) 
         EXPECT_NE(std::string{error.what()}.find("tvconvert.$$$"), std::string::npos) << error.what();
     }
     EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
+}
+
+TEST(BytesLineSource, ReadsALastLineWithoutItsEnd) {
+    BytesLineSource lines{"a\r\nb"};
+    EXPECT_EQ(lines.ReadLine(), "a");
+    EXPECT_EQ(lines.ReadLine(), "b");
+    EXPECT_TRUE(lines.Eof());
 }
 
 TEST(ChannelFileCandidates, AddABackslashOnlyWhereOneIsMissing) {

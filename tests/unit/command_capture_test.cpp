@@ -52,20 +52,22 @@ TEST(RunCommandCapture, GivesNothingForACommandThatCannotStart) {
 TEST(RunCommandToFile, WritesTheOutputOrLeavesTheFileAlone) {
     const TempDir dir;
     WriteAll(dir.Native("task.csv"), "previous");
-    RunCommandToFile("qx-no-such-program-here", dir.File("task.csv"));
+    EXPECT_EQ(RunCommandToFile("qx-no-such-program-here", dir.File("task.csv")).Status, CaptureStatus::NotStarted);
     EXPECT_EQ(ReadAll(dir.Native("task.csv")), "previous");
-    RunCommandToFile("true", dir.File("task.csv"));
+    EXPECT_EQ(RunCommandToFile("true", dir.File("task.csv")).Status, CaptureStatus::Captured);
     EXPECT_TRUE(std::filesystem::exists(dir.Native("task.csv")));
     EXPECT_EQ(ReadAll(dir.Native("task.csv")), "");
-    RunCommandToFile("printf x,y", dir.File("task.csv"));
+    (void)RunCommandToFile("printf x,y", dir.File("task.csv"));
     EXPECT_EQ(ReadAll(dir.Native("task.csv")), "x,y");
     const auto ended = RunCommandToFile("sh -c \"printf z; printf e >&2; exit 2\"", dir.File("task.csv"));
-    ASSERT_TRUE(ended);
-    EXPECT_EQ(ended->ExitCode, 2U);
-    EXPECT_EQ(ended->ErrorOutput, "e");
+    EXPECT_EQ(ended.Status, CaptureStatus::Captured);
+    EXPECT_EQ(ended.End.ExitCode, 2U);
+    EXPECT_EQ(ended.End.ErrorOutput, "e");
     EXPECT_EQ(ReadAll(dir.Native("task.csv")), "z");
-    EXPECT_FALSE(RunCommandToFile("qx-no-such-program-here", dir.File("task.csv")));
-    EXPECT_THROW(RunCommandToFile("true", dir.File("missing\\task.csv")), IoError);
+    const FileCapture unwritable = RunCommandToFile("sh -c \"exit 3\"", dir.File("missing\\task.csv"));
+    EXPECT_EQ(unwritable.Status, CaptureStatus::FileNotWritten);
+    EXPECT_EQ(unwritable.End.ExitCode, 3U);
+    EXPECT_NE(unwritable.ErrorCode, 0U);
 }
 
 } // namespace

@@ -204,7 +204,13 @@ TEST(TableFormat, WritesALineLongerThanOnePiece) {
 TEST(TableFormat, WrittenValuesReadBackUnchanged) {
     const TCsvTable table = CreateTableTVChNo();
     const Rows rows = {
-        {"a\"b%c", "x\r\ny", ""}, {N, "%0%c%n%%", "\"\""}, {"表示\\ソ", ",", "a,b\",\""}, {N, N, N}, {"", "", ""},
+        {"a\"b%c", "x\r\ny", ""},
+        {N, "%0%c%n%%", "\"\""},
+        {"表示\\ソ", ",", "a,b\",\""},
+        {N, N, N},
+        {"", "", ""},
+        // Long values are looked at eight bytes at a time: a byte to code at every place of a word.
+        {"xxxxxxxx\"yyyyyyyyy", "aaaaaaa\nbbbbbbbbbb", "0123456789abcdef%g"},
     };
     const std::string text = FormatTableText(table.FieldDefs(), RecordsOf(rows, 3));
     EXPECT_EQ(RowsOf(ParseTableText(text, table.FieldDefs())), rows);

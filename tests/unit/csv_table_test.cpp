@@ -66,6 +66,30 @@ TEST(CsvTable, LocateFindsTheFirstMatchInRowOrder) {
     EXPECT_THROW((void)table.Locate("VideoDeckName;Nothing", {"deck", "x"}), QuellixError);
     EXPECT_THROW((void)table.Locate("VideoDeckName;TVChannel", {"deck"}), QuellixError);
     table.Close();
+    EXPECT_THROW((void)table.Locate("VideoDeckName", {"deck"}), QuellixError); // closed
+}
+
+// The rows compare equal only with the same values, nulls included, in the same places.
+TEST(CsvTable, RecordsCompareValueByValue) {
+    TCsvTable table = CreateTableTVChNo();
+    table.Open();
+    for (const char* station : {"A", "B"}) {
+        table.Append();
+        table.FieldByName("TVChannel").SetAsString(station);
+        table.Post();
+    }
+    const TableRecords before = table.Records();
+    EXPECT_TRUE(table.Records() == before);
+    table.Edit();
+    table.FieldByName("TVChannel").SetAsString("C");
+    table.Post();
+    EXPECT_FALSE(table.Records() == before);
+    table.Edit();
+    table.FieldByName("TVChannel").SetAsString("B");
+    table.FieldByName("TVChannelNo").SetAsString("");
+    table.Post();
+    EXPECT_FALSE(table.Records() == before); // an empty value is no null
+    table.Close();
 }
 
 TEST(CsvTable, FieldsStoreCutTextOnlyWhileEditing) {

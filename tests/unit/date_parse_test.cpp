@@ -118,8 +118,9 @@ TEST(TryEncodeDate, KnowsTheLeapYears) {
         int year, month, day;
         bool valid;
     } cases[] = {
-        {2024, 2, 29, true},  {2000, 2, 29, true},  {2023, 2, 29, false}, {1900, 2, 29, false}, {2009, 4, 31, false},
-        {2009, 12, 31, true}, {9999, 12, 31, true}, {10000, 1, 1, false}, {0, 1, 1, false},     {2009, 13, 1, false},
+        {2024, 2, 29, true},  {2000, 2, 29, true},  {2023, 2, 29, false}, {1900, 2, 29, false},
+        {2009, 4, 31, false}, {2009, 12, 31, true}, {9999, 12, 31, true}, {10000, 1, 1, false},
+        {0, 1, 1, false},     {1, 1, 1, true},      {2009, 13, 1, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(TryEncodeDate(c.year, c.month, c.day).has_value(), c.valid)

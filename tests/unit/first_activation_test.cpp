@@ -134,7 +134,7 @@ public:
                          testing::ListingRow("\\b", "2009/03/01 22:00:00", testing::TunerCommand("Gone", "33", 30)) +
                          "\r\n");
             BreakIf(BreakLog::ChannelError);
-            return std::optional<CommandEnd>{CommandEnd{}};
+            return FileCapture{CaptureStatus::Captured, {}, 0};
         };
         run_.PumpMessages = [this] {
             if (++pumps_ == 3) { // after the last line

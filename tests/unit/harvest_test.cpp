@@ -50,13 +50,13 @@ protected:
         setup.DeckName = "GigaPocket";
         setup.ReserveDir = folder.File("reserve\\GigaPocket\\");
         setup.WorkFile = folder.File("task.csv");
-        setup.CaptureListing = [this](const std::string& workFile) -> std::optional<CommandEnd> {
+        setup.CaptureListing = [this](const std::string& workFile) {
             ++captures;
             if (!listing) {
-                return std::nullopt; // the tool could not be started
+                return FileCapture{}; // the tool could not be started
             }
             WriteAll(Native(workFile), *listing);
-            return toolEnd;
+            return FileCapture{CaptureStatus::Captured, toolEnd, 0};
         };
         run.PumpMessages = [this] { ++pumps; };
     }
@@ -222,9 +222,9 @@ TEST_F(HarvestTest, ATaskWithoutAStationIsLoggedAsAChannelError) {
     // A row without a channel number, which a look-up of the blank channel would find, and rows
     // whose station name is blank or only control bytes (a hand-edited table).
     WriteAll(folder.Native("pexTVCHNo.csv"), "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n"
-                                                 "\"GigaPocket\",\"No Number\",\"\",\r\n"
-                                                 "\"GigaPocket\",\"\",\"21\",\r\n"
-                                                 "\"GigaPocket\",\"%c%n\",\"8\",\r\n");
+                                             "\"GigaPocket\",\"No Number\",\"\",\r\n"
+                                             "\"GigaPocket\",\"\",\"21\",\r\n"
+                                             "\"GigaPocket\",\"%c%n\",\"8\",\r\n");
     const std::string exe = "\"C:\\Program Files\\BUFFALO\\PCastDigi\\PcastDigi.exe\" ";
     listing = Listing({ListingHeader(),
                        ListingRow("\\a", "2009/03/01 21:00:00", exe + "/t \"Blank\",\"x\" /ch    /time 30 /powerman "),
@@ -262,6 +262,18 @@ TEST_F(HarvestTest, AWorkFileThatWasNotMadeIsLoggedAndTheTablesAreStillSaved) {
     EXPECT_FALSE(std::filesystem::exists(Native(setup.WorkFile)));
     EXPECT_EQ(LogLines(),
               (std::vector<std::string>{"Quellix開始", error, "Quellix終了", "Quellix開始", error, "Quellix終了"}));
+}
+
+TEST_F(HarvestTest, AWorkFileThatCannotBeWrittenEndsTheHarvestWithTheSystemsMessage) {
+    setup.CaptureListing = [](const std::string&) { return FileCapture{CaptureStatus::FileNotWritten, {}, 5}; };
+    try {
+        Harvest();
+        ADD_FAILURE() << "no error";
+    } catch (const IoError& error) {
+        EXPECT_EQ(error.what(), setup.WorkFile + ": " + SystemErrorText(5)); // the error hook logs it
+    }
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
+    EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
 }
 
 // The previous run's files go only once a listing was read; a tool that failed keeps them and

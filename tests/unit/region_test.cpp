@@ -129,6 +129,19 @@ TEST(BitmapToRgnData, SeesOtherFormatsThroughTheir24BitColours) {
         std::copy(std::begin(pixels32[y]), std::end(pixels32[y]), wide.Bits.begin() + y * wide.Stride());
     }
     EXPECT_EQ(Region(wide).Rects, (std::vector<TRect32>{{2, 0, 3, 1}}));
+    // Every bit of every byte counts: green's top bit, blue's lowest.
+    TBitmapImage close = MakeBitmapImage(3, 1, 32);
+    const std::uint8_t closePixels[12] = {1, 2, 3, 0, 1, 130, 3, 0, 0, 2, 3, 0};
+    std::copy(std::begin(closePixels), std::end(closePixels), close.Bits.begin());
+    EXPECT_EQ(Region(close).Rects, (std::vector<TRect32>{{1, 0, 3, 1}}));
+    // Masks may take the fourth byte: the second pixel differs from the others in it alone.
+    TBitmapImage top = MakeBitmapImage(4, 1, 32);
+    top.RedMask = 0xFF000000U;
+    top.GreenMask = 0x0000FF00U;
+    top.BlueMask = 0x000000FFU;
+    const std::uint8_t topPixels[16] = {1, 2, 3, 0, 1, 2, 3, 1, 1, 2, 3, 0, 1, 2, 3, 0};
+    std::copy(std::begin(topPixels), std::end(topPixels), top.Bits.begin());
+    EXPECT_EQ(Region(top).Rects, (std::vector<TRect32>{{1, 0, 2, 1}}));
 
     // 16 bits: the top bit is red under 5-6-5 masks and unused in the plain 5-5-5 layout.
     TBitmapImage packed = MakeBitmapImage(2, 2, 16);
@@ -185,11 +198,14 @@ TEST(ColourAt, ReadsEachPixelFormat) {
     EXPECT_EQ(ColourAt(bits, 8, 0).Blue, 6);
     EXPECT_EQ(ColourAt(bits, 7, 0).Blue, 3);
 
-    TBitmapImage nibbles = MakeBitmapImage(2, 1, 4);
+    TBitmapImage nibbles = MakeBitmapImage(6, 1, 4);
     nibbles.Palette = {{0, 0, 0}, {10, 0, 0}, {20, 0, 0}};
     nibbles.Bits[0] = 0x12; // high nibble first
+    nibbles.Bits[2] = 0x21;
     EXPECT_EQ(ColourAt(nibbles, 0, 0).Red, 10);
     EXPECT_EQ(ColourAt(nibbles, 1, 0).Red, 20);
+    EXPECT_EQ(ColourAt(nibbles, 4, 0).Red, 20);
+    EXPECT_EQ(ColourAt(nibbles, 5, 0).Red, 10);
 
     TBitmapImage indexed = MakeBitmapImage(2, 1, 8);
     indexed.Bits[0] = 7; // beyond a palette of one entry
@@ -202,6 +218,39 @@ TEST(ColourAt, ReadsEachPixelFormat) {
     rgb.Bits[rgb.Stride() + 2] = 90;
     const TPaletteEntry colour = ColourAt(rgb, 0, 1);
     EXPECT_EQ(std::tuple(colour.Red, colour.Green, colour.Blue), std::tuple(90, 0, 30));
+}
+
+// A bitmap file of `height` rows of one 32-bit pixel, with colour masks after the info header
+// when `compression` is 3.
+std::string Bitmap32(std::uint32_t compression, std::uint32_t height) {
+    const std::size_t masks = compression == 3 ? 12 : 0;
+    std::string bytes(14 + 40 + masks + 4 * height, '\0');
+    const auto put = [&bytes](std::size_t at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i) {
+            bytes[at + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+        }
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put(10, static_cast<std::uint32_t>(14 + 40 + masks));
+    put(14, 40);
+    put(18, 1);
+    put(22, height);
+    bytes[14 + 14] = 32;
+    put(14 + 16, compression);
+    if (masks != 0) {
+        put(54, 0xFF0000);
+        put(58, 0xFF00);
+        put(62, 0xFF);
+    }
+    return bytes;
+}
+
+TEST(ReadBitmapFile, ReadsUncompressedAndMaskedTrueColour) {
+    EXPECT_EQ(ReadBitmapFile(Bitmap32(0, 1)).BitsPerPixel, 32);
+    EXPECT_EQ(ReadBitmapFile(Bitmap32(3, 1)).GreenMask, 0xFF00U);
+    EXPECT_TRUE(ReadBitmapFile(Bitmap32(0, 0)).Bits.empty());         // no rows: its pixels start at its end
+    EXPECT_THROW((void)ReadBitmapFile(Bitmap32(1, 1)), QuellixError); // run-length compressed
 }
 
 TEST(ReadBitmapFile, RejectsWhatItCannotRead) {

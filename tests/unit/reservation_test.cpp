@@ -1,6 +1,5 @@
 #include "app/reservation.h"
 
-#include "support/errors.h"
 #include "tests/unit/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -114,21 +113,28 @@ TEST(ClearReservation, EmptiesEveryField) {
               0);
 }
 
-TEST(WriteReservationFile, ReplacesAnEarlierFileAndSkipsOneItCannotCreate) {
+TEST(WriteReservationFile, NamesTheFileReplacesAnEarlierOneAndTellsOneItCannotCreate) {
     const TempDir folder;
-    const TReservation r = Make("TV Alpha", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30), "News");
-    WriteAll(folder.Native("x.tvpi"), std::string(4000, 'z'));
-    EXPECT_TRUE(WriteReservationFile(r, folder.File("x.tvpi")));
-    EXPECT_EQ(ReadAll(folder.Native("x.tvpi")), FormatReservationFile(r));
+    const std::string reserveDir = folder.File("");
+    TReservation r = Make("TV Alpha", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30), "News");
+    WriteAll(folder.Native("20090301210121.tvpi"), std::string(4000, 'z'));
+    const TaskBooking written = WriteReservationFile(r, reserveDir);
+    EXPECT_EQ(written.Outcome, TaskOutcome::Written);
+    EXPECT_EQ(written.FileName, folder.File("20090301210121.tvpi"));
+    EXPECT_EQ(ReadAll(folder.Native("20090301210121.tvpi")), FormatReservationFile(r));
 
     // A name that is a second name of another file: that file is not written through it.
+    r.Channel = "8";
     WriteAll(folder.Native("other.txt"), "unrelated");
-    std::filesystem::create_hard_link(folder.Native("other.txt"), folder.Native("linked.tvpi"));
-    EXPECT_TRUE(WriteReservationFile(r, folder.File("linked.tvpi")));
-    EXPECT_EQ(ReadAll(folder.Native("linked.tvpi")), FormatReservationFile(r));
+    std::filesystem::create_hard_link(folder.Native("other.txt"), folder.Native("20090301210108.tvpi"));
+    EXPECT_EQ(WriteReservationFile(r, reserveDir).Outcome, TaskOutcome::Written);
+    EXPECT_EQ(ReadAll(folder.Native("20090301210108.tvpi")), FormatReservationFile(r));
     EXPECT_EQ(ReadAll(folder.Native("other.txt")), "unrelated");
 
-    EXPECT_FALSE(WriteReservationFile(r, folder.File("missing\\x.tvpi"))); // the caller logs it
+    const TaskBooking missing = WriteReservationFile(r, folder.File("missing\\")); // the caller logs it
+    EXPECT_EQ(missing.Outcome, TaskOutcome::FileNotCreated);
+    EXPECT_EQ(missing.FileName, folder.File("missing\\20090301210108.tvpi"));
+    EXPECT_NE(missing.ErrorCode, 0U);
     EXPECT_FALSE(std::filesystem::exists(folder.Native("missing")));
 }
 
@@ -138,12 +144,13 @@ TEST(WriteReservationFile, WritesTheTitleEvenWhenAFileOfThatNameLiesInTheCurrent
     std::filesystem::current_path(folder.Native());
     WriteAll(folder.Native("News"), "unrelated");
     const TReservation r = Make("TV Alpha", At(2009, 3, 1, 21, 1), At(2009, 3, 1, 21, 30), " News ");
-    EXPECT_TRUE(WriteReservationFile(r, folder.File("a.tvpi")));
+    EXPECT_EQ(WriteReservationFile(r, folder.File("")).Outcome, TaskOutcome::Written);
     std::filesystem::current_path(before);
-    EXPECT_NE(ReadAll(folder.Native("a.tvpi")).find("\r\nprogram-title: News\r\n"), std::string::npos);
+    EXPECT_NE(ReadAll(folder.Native("20090301210121.tvpi")).find("\r\nprogram-title: News\r\n"), std::string::npos);
 }
 
-TEST(WriteReservationFile, RaisesAnIoErrorWhenTheWriteFails) {
+// The host must never take a reservation cut short: a file whose write fails goes again.
+TEST(WriteReservationFile, AFileThatCannotBeWrittenWholeIsRemovedAndTold) {
     const TempDir folder;
     // A file-size limit below the file's size makes the write fail after the file was created.
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
@@ -152,16 +159,14 @@ TEST(WriteReservationFile, RaisesAnIoErrorWhenTheWriteFails) {
     rlimit small = saved;
     small.rlim_cur = 0;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool raised = false;
-    try {
-        (void)WriteReservationFile(Make("A", 1.0, 1.0, "t"), folder.File("full.tvpi"));
-    } catch (const IoError&) {
-        raised = true;
-    }
+    const TReservation r = Make("A", 1.0, 1.0, "t");
+    const TaskBooking booking = WriteReservationFile(r, folder.File(""));
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
-    EXPECT_TRUE(raised);
-    EXPECT_TRUE(std::filesystem::exists(folder.Native("full.tvpi")));
+    EXPECT_EQ(booking.Outcome, TaskOutcome::FileNotWritten);
+    EXPECT_EQ(booking.FileName, ReservationFileName(folder.File(""), r));
+    EXPECT_NE(booking.ErrorCode, 0U);
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Native()));
 }
 
 } // namespace

@@ -294,6 +294,8 @@ TEST(TableFileCrash, OpenRecoversWhatACutShortSaveLeft) {
         }
         if (state.temporarySetAside) {
             EXPECT_TRUE(aside[0].starts_with("pexTVCHNo.") && aside[0].ends_with(".$$$")) << aside[0];
+            // The first name tried is the time alone, with no attempt number.
+            EXPECT_EQ(aside[0].size(), std::string_view{"pexTVCHNo.20091231-235959.$$$"}.size()) << aside[0];
             EXPECT_EQ(dir.Read(aside[0]), *state.temporary);
             EXPECT_NE(notices.front().find(aside[0]), std::string::npos) << notices.front();
         }

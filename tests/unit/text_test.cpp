@@ -22,8 +22,10 @@ TEST(AsciiLower, LeavesDoubleByteCharactersAlone) {
     // ア is 83 41: its trail byte is an upper-case 'A' and must stay.
     EXPECT_EQ(AsciiLower("/T \"ア\" /CH"), "/t \"ア\" /ch");
     EXPECT_EQ(AsciiUpper("toolname"), "TOOLNAME");
+    EXPECT_EQ(AsciiUpper("az{"), "AZ{");
     EXPECT_EQ(AsciiLower("アA"), "アa"); // a double-byte character first
     EXPECT_EQ(AsciiUpper("ッb"), "ッB"); // ッ is 83 62: its trail byte is a lower-case 'b'
+    EXPECT_EQ(AsciiUpper("aッ"), "Aッ"); // also as the last character
 }
 
 TEST(PathHelpers, TrailByteBackslashIsNoDelimiter) {

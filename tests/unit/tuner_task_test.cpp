@@ -22,18 +22,19 @@ DateTime At(int year, int month, int day, int hour, int minute) {
 struct Read {
     bool tunerTask = false;
     bool hasNextRun = false;
+    std::optional<TaskOutcome> stopped;
     TReservation reservation;
 };
 
 Read ReadRow(const std::string& row) {
     TaskListingReader reader;
-    Fields fields;
-    EXPECT_FALSE(reader.ReadTunerTask(ListingHeader(), fields));
+    EXPECT_FALSE(reader.ReadTunerTask(ListingHeader()));
     Read result;
-    result.tunerTask = reader.ReadTunerTask(row, fields);
-    if (result.tunerTask) {
-        EXPECT_EQ(fields.size(), 28U) << row;
-        result.hasNextRun = ReadTunerTask(fields, result.reservation);
+    const std::optional<ListedTask> task = reader.ReadTunerTask(row);
+    result.tunerTask = task.has_value();
+    if (task) {
+        result.stopped = ReadTunerTask(*task, result.reservation);
+        result.hasNextRun = !result.stopped;
     }
     return result;
 }
@@ -89,6 +90,13 @@ TEST(ReadTunerTask, CutsTitleStartEndAndChannelFromTheCommandLine) {
         {"a subtitle with a switch", "2009/03/01 21:00:00",
          exe + "/t \"A\",\"B /ch 9 /time 5 /powerman\" /ch 21 /time 30 /powerman ", "A", nine + kOneMinute,
          nine + 30 * kOneMinute, "21", "20090301210121.tvpi"},
+        {"a switch right after the repeated title", "2009/03/01 21:00:00",
+         exe + "/t \"A\",\"A\"/ch 21 /time 30 /powerman ", "A", nine + kOneMinute, nine + 30 * kOneMinute, "21",
+         "20090301210121.tvpi"},
+        // Without `/t "` the title runs from the fourth character to the first `","`.
+        {"a quoted pair without a title switch", "2009/03/01 21:00:00",
+         "PcastDigi.exe \"a\",\"b\" /ch 21 /time 30 /powerman ", "stDigi.exe \"a", nine + kOneMinute,
+         nine + 30 * kOneMinute, "21", "20090301210121.tvpi"},
         {"switches before the title", "2009/03/01 21:00:00",
          exe + "/ch 21 /time 30 /powerman /t \"/ch 9\",\"/ch 9\" /x", "/ch 9", nine + kOneMinute,
          nine + 30 * kOneMinute, "21", "20090301210121.tvpi"},
@@ -116,7 +124,7 @@ TEST(ReadTunerTask, ATaskWithoutNextRunGivesNoReservation) {
          {"N/A", "該当なし", "", "Nicht zutreffend", "Disabled", "無効", "Never", "At system start up"}) {
         const Read read = ReadRow(ListingRow("\\t", nextRun, TunerCommand("表示", "21", 30)));
         ASSERT_TRUE(read.tunerTask) << nextRun;
-        EXPECT_FALSE(read.hasNextRun) << nextRun;
+        EXPECT_EQ(read.stopped, TaskOutcome::NoNextRun) << nextRun;
         EXPECT_EQ(read.reservation.Title, "表示") << nextRun; // for the log line
     }
     EXPECT_TRUE(HasNextRunDate("2009/03/01 21:00:00"));
@@ -194,22 +202,21 @@ TEST(TaskListingReader, PicksOnlyTheTunersTasks) {
     };
     for (const auto& c : cases) {
         TaskListingReader reader;
-        Fields fields;
-        EXPECT_FALSE(reader.ReadTunerTask("", fields));
-        EXPECT_FALSE(reader.ReadTunerTask(ListingHeader(), fields));
-        EXPECT_EQ(reader.ReadTunerTask(c.line, fields), c.tunerTask) << c.what;
+        EXPECT_FALSE(reader.ReadTunerTask(""));
+        EXPECT_FALSE(reader.ReadTunerTask(ListingHeader()));
+        EXPECT_EQ(reader.ReadTunerTask(c.line).has_value(), c.tunerTask) << c.what;
     }
     // A listing that starts with a task (no header) still reads that task, and the tasks after a
     // line of another program whose quotes were not doubled read as their own.
     TaskListingReader reader;
-    Fields fields;
-    EXPECT_TRUE(reader.ReadTunerTask(ListingRow("\\t", "2009/03/01", TunerCommand("a", "21", 30)), fields));
+    EXPECT_TRUE(reader.ReadTunerTask(ListingRow("\\t", "2009/03/01", TunerCommand("a", "21", 30))));
     EXPECT_FALSE(reader.ReadTunerTask(
-        ListingRow("\\Backup", "2009/03/01", "\"C:\\backup.exe\" /t \"x\",\"y\" /all", Quotes::AsIs), fields));
-    ASSERT_TRUE(reader.ReadTunerTask(
-        ListingRow("\\t", "2009/03/01 21:00:00", TunerCommand("News", "22", 30), Quotes::AsIs), fields));
+        ListingRow("\\Backup", "2009/03/01", "\"C:\\backup.exe\" /t \"x\",\"y\" /all", Quotes::AsIs)));
+    const std::optional<ListedTask> task =
+        reader.ReadTunerTask(ListingRow("\\t", "2009/03/01 21:00:00", TunerCommand("News", "22", 30), Quotes::AsIs));
+    ASSERT_TRUE(task);
     TReservation reservation;
-    EXPECT_TRUE(ReadTunerTask(fields, reservation));
+    EXPECT_FALSE(ReadTunerTask(*task, reservation));
     EXPECT_EQ(reservation.Title, "News");
     EXPECT_EQ(reservation.Channel, "22");
 }
@@ -219,12 +226,13 @@ TEST(TaskListingReader, AHeaderSeenAgainTakesTheCommandLineColumnAgain) {
     using testing::Layout;
     const std::string row = ListingRow(Layout::Xp, "\\t", "21:00:00, 2009/03/01", TunerCommand("a", "21", 30));
     TaskListingReader reader;
-    Fields fields;
-    EXPECT_FALSE(reader.ReadTunerTask(ListingHeader(Layout::Vista, Language::English), fields));
-    EXPECT_FALSE(reader.ReadTunerTask(row, fields)); // field 8 is the schedule here
-    EXPECT_FALSE(reader.ReadTunerTask(ListingHeader(Layout::Xp, Language::English), fields));
-    ASSERT_TRUE(reader.ReadTunerTask(row, fields));
-    EXPECT_EQ(fields[kCommandLineField], TunerCommand("a", "21", 30).substr(0, TunerCommand("a", "21", 30).size() - 1));
+    EXPECT_FALSE(reader.ReadTunerTask(ListingHeader(Layout::Vista, Language::English)));
+    EXPECT_FALSE(reader.ReadTunerTask(row)); // field 8 is the schedule here
+    EXPECT_FALSE(reader.ReadTunerTask(ListingHeader(Layout::Xp, Language::English)));
+    const std::optional<ListedTask> xpTask = reader.ReadTunerTask(row);
+    ASSERT_TRUE(xpTask);
+    EXPECT_EQ(xpTask->NextRun, "21:00:00, 2009/03/01");
+    EXPECT_EQ(xpTask->CommandLine, TunerCommand("a", "21", 30).substr(0, TunerCommand("a", "21", 30).size() - 1));
 
     // A header that puts the command line's column at field 10, at field 6, or right after the
     // next run time.
@@ -241,15 +249,16 @@ TEST(TaskListingReader, AHeaderSeenAgainTakesTheCommandLineColumnAgain) {
     };
     const std::string command = TunerCommand("News", "22", 30);
     for (const std::size_t field : {10U, 6U, 3U}) {
-        EXPECT_FALSE(reader.ReadTunerTask(commandAt(ListingHeader(), field), fields));
+        EXPECT_FALSE(reader.ReadTunerTask(commandAt(ListingHeader(), field)));
         EXPECT_EQ(reader.CommandField(), field);
         for (const Quotes quotes : {Quotes::Doubled, Quotes::AsIs}) {
             SCOPED_TRACE(field);
-            ASSERT_TRUE(reader.ReadTunerTask(
-                commandAt(ListingRow("\\t", "2009/03/01 21:00:00", command), field, quotes), fields));
-            EXPECT_EQ(fields.size(), 28 + field - kCommandLineField);
+            const std::optional<ListedTask> task =
+                reader.ReadTunerTask(commandAt(ListingRow("\\t", "2009/03/01 21:00:00", command), field, quotes));
+            ASSERT_TRUE(task);
+            EXPECT_EQ(task->NextRun, "2009/03/01 21:00:00");
             TReservation reservation;
-            EXPECT_TRUE(ReadTunerTask(fields, reservation));
+            EXPECT_FALSE(ReadTunerTask(*task, reservation));
             EXPECT_EQ(reservation.Title, "News");
             EXPECT_EQ(reservation.Channel, "22");
         }

@@ -1,5 +1,7 @@
 #include "support/version_info.h"
 
+#include "tests/unit/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 namespace quellix {
@@ -28,6 +30,15 @@ TEST(VersionTextHeader, ReadsProductVersionAndAuthorFromAComment) {
         EXPECT_EQ(version.FileVersion, c.version) << c.text;
         EXPECT_EQ(version.LegalCopyright, c.author) << c.text;
     }
+}
+
+TEST(ReadVersionInfo, ReadsTheHeaderOfAScriptFile) {
+    const testing_support::TempDir dir;
+    dir.Write("tool.sh", "#!/bin/sh\n# Tool ver 1.2 by Someone\necho\n");
+    TVersion version;
+    EXPECT_TRUE(ReadVersionInfo(dir.File("tool.sh"), version));
+    EXPECT_EQ(version.ProductName, "Tool");
+    EXPECT_EQ(version.FileVersion, "1.2");
 }
 
 } // namespace

@@ -105,18 +105,20 @@ TEST(RunCommandToFile, WritesTheOutputOrLeavesAnExistingFileAlone) {
     const TempDir folder;
     const std::string task = folder.File("task.csv");
     WriteBytes(task, "previous listing");
-    RunCommandToFile("qx-no-such-program.exe /query", task);
+    EXPECT_EQ(RunCommandToFile("qx-no-such-program.exe /query", task).Status, CaptureStatus::NotStarted);
     EXPECT_EQ(ReadBytes(task), "previous listing");
 
-    RunCommandToFile(Child("nothing"), task);
+    EXPECT_EQ(RunCommandToFile(Child("nothing"), task).Status, CaptureStatus::Captured);
     EXPECT_EQ(::GetFileAttributesW(WideFromSjis(task).c_str()) == INVALID_FILE_ATTRIBUTES, false);
     EXPECT_EQ(ReadBytes(task), "");
 
-    RunCommandToFile(Child("line x,y"), folder.File("表示.csv")); // a Japanese name in any locale
+    (void)RunCommandToFile(Child("line x,y"), folder.File("表示.csv")); // a Japanese name in any locale
     EXPECT_EQ(ReadBytes(folder.File("表示.csv")), "x,y\r\n");
 
-    EXPECT_THROW(RunCommandToFile(Child("nothing"), folder.File("missing\\task.csv")), IoError);
-    RunCommandToFile(Child("line x"), ""); // no file name: nothing written, nothing raised
+    const FileCapture unwritable = RunCommandToFile(Child("nothing"), folder.File("missing\\task.csv"));
+    EXPECT_EQ(unwritable.Status, CaptureStatus::FileNotWritten);
+    EXPECT_EQ(unwritable.ErrorCode, static_cast<std::uint32_t>(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(RunCommandToFile(Child("line x"), "").Status, CaptureStatus::Captured); // no file name: nothing written
 }
 
 } // namespace

@@ -239,7 +239,9 @@ TEST(CsvTableSharing, TheSettingsTheLogAndAReservationFileWaitABriefHoldOut) {
     TempDir folder;
     const std::string ini = folder.File("pex.ini");
     const std::string log = folder.File("pex.log");
-    const std::string tvpi = folder.File("20090301210121.tvpi");
+    const TReservation reservation{};
+    const std::string tvpiName = ReservationFileName("", reservation);
+    const std::string tvpi = folder.File(tvpiName);
     TLogFile logFile;
     logFile.SetLogFileName(log);
     const struct {
@@ -250,11 +252,12 @@ TEST(CsvTableSharing, TheSettingsTheLogAndAReservationFileWaitABriefHoldOut) {
         {"pex.ini read", ini, [&] { return ini::ReadString(ini, "TFormPdigi", "k", "missing") == "1"; }},
         {"pex.ini written", ini, [&] { return ini::WriteString(ini, "TFormPdigi", "k", "2"); }},
         {"a log line", log, [&] { return logFile.WriteLog("line", false); }},
-        {"a reservation file", tvpi, [&] { return WriteReservationFile(TReservation{}, tvpi); }},
+        {"a reservation file", tvpi,
+         [&] { return WriteReservationFile(reservation, folder.File("")).Outcome == TaskOutcome::Written; }},
     };
     folder.Write("pex.ini", "[TFormPdigi]\r\nk=1\r\n");
     folder.Write("pex.log", "");
-    folder.Write("20090301210121.tvpi", "");
+    folder.Write(tvpiName, "");
     logFile.SetActive(true);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -265,7 +268,7 @@ TEST(CsvTableSharing, TheSettingsTheLogAndAReservationFileWaitABriefHoldOut) {
     }
     EXPECT_EQ(folder.Read("pex.ini"), "[TFormPdigi]\r\nk=2\r\n");
     EXPECT_NE(folder.Read("pex.log").find("\r\nline\r\n"), std::string::npos);
-    EXPECT_NE(folder.Read("20090301210121.tvpi"), "");
+    EXPECT_NE(folder.Read(tvpiName), "");
     logFile.SetActive(false);
 }
 

@@ -1,7 +1,7 @@
-// The channel-file import of the main window, run at every start: the deck name from the first
-// argument, the tuner's area number and directory from the registry, the first channel file that
-// opens, and the directory where it was found shown in PdigiDir.
-#include "ui/main_window_win.h"
+// The channel-file import step, run at every start: the deck name from the first argument, the
+// tuner's area number and directory from the registry, the first channel file that opens, and the
+// directory where it was found shown in the channel-file directory field.
+#include "app/run_controller.h"
 
 #include "channels/channel_import.h"
 #include "support/cp932_win.h"
@@ -9,7 +9,6 @@
 #include "support/registry_win.h"
 #include "support/system_folders_win.h"
 #include "support/text.h"
-#include "ui/main_window_layout.h"
 #include "support/text_file.h"
 
 namespace quellix {
@@ -57,39 +56,28 @@ TunerSettings ReadTunerSettings() {
     return settings;
 }
 
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 } // namespace
 
-void TFormPdigi::ImportChannelFile() {
-    // An error here (a table file that cannot be read or written, a read error in the channel
-    // file) reaches the log through the error hook once the tables are closed. It must not leave
-    // the first activation early: an import run would then never run nor close its window.
-    ReportingErrors([this] { ImportChannelFileSteps(); });
-}
-
-void TFormPdigi::ImportChannelFileSteps() {
+// An error here (a table file that cannot be read or written, a read error in the channel file)
+// goes on once the tables are closed; the first activation reports it and goes on.
+void TRunController::ImportChannelFile() {
     // What the tables do to recover their files is told as plain log lines. The import opens
     // them first in every mode, so they are told here, before their first Open.
-    for (TCsvTable* table : {&TableTV, &TableTVChNo, &TableTVChData}) {
-        table->SetNotice([this](const std::string& text) { LogFile1.WriteLog(text, false); });
+    const ChannelTables& tables = parts_.Tables;
+    for (TCsvTable* table : {&tables.TableTV, &tables.TableTVChNo, &tables.TableTVChData}) {
+        table->SetNotice([this](const std::string& text) { parts_.LogFile1.WriteLog(text, false); });
     }
-    const std::string deckName = arguments_.empty() ? std::string{} : DeckNameFromArgument(arguments_.front());
+    const std::string deckName = DeckName();
     const TunerSettings tuner = ReadTunerSettings();
     if (tuner.unusableDir) {
-        LogFile1.WriteLog(UnusableDirectoryText(*tuner.unusableDir), true);
+        parts_.LogFile1.WriteLog(UnusableDirectoryText(*tuner.unusableDir), true);
     }
-    HWND pdigiDir = Control(layout::kIdPdigiDir);
     // The field holds what pex.ini kept, in code page 932; a text that does not survive it came
     // from elsewhere and names no directory that can be used.
-    const std::wstring settingText = WindowText(pdigiDir);
+    const std::wstring settingText = view_.ChannelDirText();
     std::optional<std::string> settingDir = ExactSjisFromWide(settingText);
     if (!settingDir) {
-        LogFile1.WriteLog(UnusableDirectoryText(SjisFromWide(settingText)), true);
+        parts_.LogFile1.WriteLog(UnusableDirectoryText(SjisFromWide(settingText)), true);
     }
     // An unusable setting is passed over as an empty one is.
     const std::vector<std::string> candidates =
@@ -101,9 +89,10 @@ void TFormPdigi::ImportChannelFileSteps() {
     if (channelFile) {
         lines.emplace(channelFile->Handle);
     }
-    RunChannelImport(deckName, lines ? &*lines : nullptr, {TableTV, TableTVChNo, TableTVChData}, run_, [&] {
-        // The directory part keeps its trailing backslash (a 0x5C trail byte is no delimiter).
-        ::SetWindowTextW(pdigiDir, WideFromSjis(ExtractFilePath(channelFile->Name)).c_str());
+    RunChannelImport(deckName, lines ? &*lines : nullptr, tables, parts_.Run, [&] {
+        // The directory part keeps its trailing backslash (a 0x5C trail byte is no
+        // delimiter).
+        view_.SetChannelDirText(WideFromSjis(ExtractFilePath(channelFile->Name)));
     });
 }
 

@@ -1,14 +1,14 @@
-// The import run's harvest step of the main window: the system's Task Scheduler tool, the work
-// file in the system's temporary directory, and the portable harvest.
-#include "ui/main_window_win.h"
+// The import run's harvest step: the system's Task Scheduler tool, the work file in the system's
+// temporary directory, and the portable harvest.
+#include "app/run_controller.h"
 
 #include "app/command_capture.h"
 #include "app/harvest.h"
 #include "support/cp932_win.h"
-#include "support/system_folders_win.h"
 #include "support/date_formats_win.h"
-#include "support/text.h"
-#include "support/text_file.h"
+#include "support/system_folders_win.h"
+
+#include <windows.h>
 
 namespace quellix {
 
@@ -28,10 +28,10 @@ std::string TaskSchedulerQuery() {
 
 } // namespace
 
-void TFormPdigi::HarvestReservations() {
+void TRunController::HarvestReservations() {
     HarvestSetup setup;
-    setup.DeckName = DeckNameFromArgument(arguments_.empty() ? std::string{} : arguments_.front());
-    setup.ReserveDir = FReserveDir;
+    setup.DeckName = DeckName();
+    setup.ReserveDir = parts_.ReserveDir;
     // The system's own temporary directory, by its short name when code page 932 cannot hold its
     // own (a user name with é or 𠮷): a look-alike name would be a directory that does not exist.
     const TempDirectory temp = SystemTempDirectory();
@@ -42,7 +42,7 @@ void TFormPdigi::HarvestReservations() {
     }
     setup.Formats = UserDateTimeFormats(); // the tool prints the next run times in them
     setup.CaptureListing = [](const std::string& workFile) { return RunCommandToFile(TaskSchedulerQuery(), workFile); };
-    quellix::HarvestReservations(setup, {TableTV, TableTVChNo, TableTVChData}, run_, LogFile1);
+    quellix::HarvestReservations(setup, parts_.Tables, parts_.Run, parts_.LogFile1);
 }
 
 } // namespace quellix
