@@ -185,15 +185,6 @@ std::string SetValue(std::string_view content, std::string_view section, std::st
     return updated;
 }
 
-std::string ReadString(const std::string& path, std::string_view section, std::string_view key,
-                       const std::string& fallback) {
-    const std::optional<std::string> content = ReadFileText(path);
-    if (!content) {
-        return fallback;
-    }
-    return FindValue(*content, section, key).value_or(fallback);
-}
-
 bool WriteString(const std::string& path, std::string_view section, std::string_view key, std::string_view value) {
     return WriteStrings(path, section, {{std::string{key}, std::string{value}}});
 }

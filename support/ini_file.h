@@ -36,10 +36,6 @@ namespace quellix::ini {
 // The file's bytes; nullopt when it is missing or cannot be read.
 [[nodiscard]] std::optional<std::string> ReadFileText(const std::string& path);
 
-// `fallback` when the file, the section or the key is missing or the file cannot be read.
-[[nodiscard]] std::string ReadString(const std::string& path, std::string_view section, std::string_view key,
-                                     const std::string& fallback);
-
 // Writes one key; false when the file cannot be read or written. The file is rewritten through a
 // temporary file that replaces it in one step, so a failure never leaves it half written; a value
 // that is already in place is not written again.

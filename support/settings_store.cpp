@@ -15,10 +15,8 @@ std::string TSettingsStore::Section() const {
     return target_->ClassName();
 }
 
+// Read only inside RestoreSettings, which holds the file's bytes for it.
 std::string TSettingsStore::ReadString(std::string_view key, const std::string& fallback) const {
-    if (content_ == nullptr) {
-        return settings::ClipReadValue(ini::ReadString(IniFileName, Section(), key, fallback));
-    }
     return settings::ClipReadValue(*content_ ? ini::FindValue(**content_, Section(), key).value_or(fallback)
                                              : fallback);
 }

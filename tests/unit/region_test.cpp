@@ -250,6 +250,7 @@ TEST(ReadBitmapFile, ReadsUncompressedAndMaskedTrueColour) {
     EXPECT_EQ(ReadBitmapFile(Bitmap32(0, 1)).BitsPerPixel, 32);
     EXPECT_EQ(ReadBitmapFile(Bitmap32(3, 1)).GreenMask, 0xFF00U);
     EXPECT_TRUE(ReadBitmapFile(Bitmap32(0, 0)).Bits.empty());         // no rows: its pixels start at its end
+    EXPECT_EQ(ReadBitmapFile(Bitmap32(3, 0)).BlueMask, 0xFFU);        // its masks end at its last byte
     EXPECT_THROW((void)ReadBitmapFile(Bitmap32(1, 1)), QuellixError); // run-length compressed
 }
 

@@ -39,5 +39,17 @@ TEST(DeleteOldReservationFiles, DeletesTheTvpiFilesUnlessStoppedOrSkipped) {
     }
 }
 
+// An empty setting names no directory: the current directory's files are not the host's.
+TEST(DeleteOldReservationFiles, AnEmptyReserveDirectoryDeletesNothing) {
+    const TempDir dir;
+    dir.Write("a.tvpi", "x");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Native());
+    TRunControl run;
+    DeleteOldReservationFiles("", run);
+    std::filesystem::current_path(before);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"a.tvpi"});
+}
+
 } // namespace
 } // namespace quellix

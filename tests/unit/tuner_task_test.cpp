@@ -301,6 +301,9 @@ TEST(SplitListingLine, TakesTheCommandLineWholeWhenItsQuotesWereNotDoubled) {
     // Nor is a line whose command line would be the last column.
     SplitListingLine("a,b,c,d,e,f,g,h,i,j,k", 10, mended, 9);
     EXPECT_EQ(mended, (Fields{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"}));
+    // One column after the command line is enough to find where it ends.
+    SplitListingLine("a,b,c,d,e,f,g,h,i,j,k", 10, mended, 8);
+    EXPECT_EQ(mended, (Fields{"a", "b", "c", "d", "e", "f", "g", "h", "i,j", "k"}));
 }
 
 TEST(CsvFieldStarts, FollowsTheSplitter) {

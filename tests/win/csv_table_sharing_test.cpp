@@ -249,7 +249,8 @@ TEST(CsvTableSharing, TheSettingsTheLogAndAReservationFileWaitABriefHoldOut) {
         std::string file;
         std::function<bool()> action;
     } cases[] = {
-        {"pex.ini read", ini, [&] { return ini::ReadString(ini, "TFormPdigi", "k", "missing") == "1"; }},
+        {"pex.ini read", ini,
+         [&] { return ini::FindValue(ini::ReadFileText(ini).value_or(""), "TFormPdigi", "k") == "1"; }},
         {"pex.ini written", ini, [&] { return ini::WriteString(ini, "TFormPdigi", "k", "2"); }},
         {"a log line", log, [&] { return logFile.WriteLog("line", false); }},
         {"a reservation file", tvpi,
