@@ -17,6 +17,7 @@ TEST(VersionTextHeader, ReadsProductVersionAndAuthorFromAComment) {
     const Case cases[] = {
         {"#!/bin/sh\n# Tool ver 1.2 by Someone\necho\n", "Tool", "1.2", "Someone"},
         {"rem Batch Helper version 2.0 by A. Writer\r\n", "Batch Helper", "2.0", "A. Writer"},
+        {"# Lib Version10 by B\n", "Lib", "10", "B"}, // no blank after the word
         {"' Script by Me\n' Script ver 3\n", "Script", "3", "Me"},
         {"# Xver 4 by Y\n", "X", "4", "Y"}, // a name of one character
         {"no comment here\n", "", "", ""},
