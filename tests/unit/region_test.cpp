@@ -263,8 +263,10 @@ TEST(ReadBitmapFile, RejectsWhatItCannotRead) {
     intoHeader[11] = intoHeader[12] = intoHeader[13] = 0;
     std::string intoFileHeader = intoHeader;
     intoFileHeader[10] = 4;
+    std::string noMasks = Bitmap32(3, 0).substr(0, 54); // its colour masks cut off
+    noMasks[10] = 54;
     for (const std::string& bytes : {std::string{}, std::string{"BM"}, window.substr(0, 1000), rle,
-                                     std::string{"XX"} + window.substr(2), intoHeader, intoFileHeader}) {
+                                     std::string{"XX"} + window.substr(2), intoHeader, intoFileHeader, noMasks}) {
         EXPECT_THROW((void)ReadBitmapFile(bytes), QuellixError);
     }
     std::string noWidth = ReadAsset("pause.bmp");
