@@ -1,5 +1,7 @@
 #include "support/settings_store_win.h"
 
+#include "support/errors.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -51,6 +53,22 @@ TEST(WindowSettingsTarget, TakesTheWindowToTheStoredStateFromAnyOther) {
             ::Sleep(10);
         }
         EXPECT_TRUE(reached());
+    }
+}
+
+// Only the text of a named child window is a stored property; any other name is refused.
+TEST(WindowSettingsTarget, StoresOnlyTheTextOfItsNamedChildWindows) {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    const UniqueWindow window{
+        ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, instance, nullptr)};
+    const HWND field =
+        ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 0, 100, 20, window.get(), nullptr, instance, nullptr);
+    ASSERT_NE(field, nullptr);
+    TWindowSettingsTarget target{window.get(), {{"PdigiDir", field}}};
+    target.SetProperty("pdigidir.TEXT", "C:\\録画");
+    EXPECT_EQ(target.Property("PdigiDir.Text"), "C:\\録画");
+    for (const char* name : {"PdigiDir.Caption", "PdigiDir", "Other.Text", "Text"}) {
+        EXPECT_THROW((void)target.Property(name), QuellixError) << name;
     }
 }
 
