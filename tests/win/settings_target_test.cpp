@@ -67,6 +67,8 @@ TEST(WindowSettingsTarget, StoresOnlyTheTextOfItsNamedChildWindows) {
     TWindowSettingsTarget target{window.get(), {{"PdigiDir", field}}};
     target.SetProperty("pdigidir.TEXT", "C:\\録画");
     EXPECT_EQ(target.Property("PdigiDir.Text"), "C:\\録画");
+    target.SetProperty("PdigiDir.Text", "");
+    EXPECT_EQ(target.Property("PdigiDir.Text"), "");
     for (const char* name : {"PdigiDir.Caption", "PdigiDir", "Other.Text", "Text"}) {
         EXPECT_THROW((void)target.Property(name), QuellixError) << name;
     }
