@@ -272,6 +272,54 @@ protected:
     HWND window = nullptr;
 };
 
+// The window's keyboard focus as another program sees it.
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+// A top-level window of the test's own, standing for another program that takes the foreground.
+struct OtherProgramWindow {
+    OtherProgramWindow()
+        : handle{::CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                   nullptr, nullptr, nullptr)} {}
+    OtherProgramWindow(const OtherProgramWindow&) = delete;
+    OtherProgramWindow& operator=(const OtherProgramWindow&) = delete;
+    ~OtherProgramWindow() { ::DestroyWindow(handle); }
+    HWND handle;
+};
+
+// Coming back to the window, the focus goes to the control that had it, unless that control has
+// been disabled meanwhile (Pause, pressed while another program had the foreground): then to the
+// first enabled one, so that the keyboard still reaches a button.
+TEST_F(RunControlTest, ComingBackGivesTheFocusToAnEnabledControl) {
+    const HWND pause = ::GetDlgItem(window, kIdButtonPause);
+    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == window; }));
+    // Pause takes the focus, as a user's Tab would give it.
+    const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+    ASSERT_TRUE(::AttachThreadInput(::GetCurrentThreadId(), thread, TRUE));
+    ::SetFocus(pause);
+    ::AttachThreadInput(::GetCurrentThreadId(), thread, FALSE);
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(window) == pause; }));
+
+    const OtherProgramWindow other;
+    ::SetForegroundWindow(other.handle);
+    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == other.handle; }));
+    // Pressed without the focus moving, as the host's own click on the taskbar button would.
+    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(kIdButtonPause, BN_CLICKED), reinterpret_cast<LPARAM>(pause));
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(window, kIdButtonPlay)); }));
+
+    ::SetForegroundWindow(window);
+    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == window; }));
+    EXPECT_TRUE(WaitUntil([&] {
+        const HWND focus = FocusOf(window);
+        return focus != nullptr && ::IsChild(window, focus) && ::IsWindowEnabled(focus);
+    }));
+    Click(kIdButtonStop);
+    EXPECT_TRUE(WaitAndClose(process).finished);
+}
+
 TEST_F(RunControlTest, StopEndsTheDeletionAndClosesTheWindow) {
     Click(kIdButtonStop);
     const RunResult result = WaitAndClose(process);
