@@ -15,6 +15,7 @@ packages=(
     cmake ninja-build g++ python3
     git                               # the release's date and clean tree (scripts/release.sh)
     clang libclang-rt-14-dev          # libFuzzer and the sanitizers
+    clang-format clang-tidy           # the format and lint check (scripts/lint.py)
     googletest libgtest-dev           # GoogleTest: installed natively, sources for the cross build
     g++-mingw-w64-i686-posix          # the Windows cross compiler for the shipped 32-bit program
     g++-mingw-w64-x86-64-posix        # ... and for the 64-bit build kept beside it

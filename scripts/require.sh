@@ -12,6 +12,8 @@ apt-get apt
 basename coreutils
 bash bash
 cat coreutils
+clang-format clang-format
+clang-tidy clang-tidy
 chmod coreutils
 cmake cmake
 cmp diffutils

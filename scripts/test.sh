@@ -2,7 +2,8 @@
 # Installs what is missing, builds every preset from scratch and runs every test: the native unit
 # tests, the same under AddressSanitizer and UndefinedBehaviorSanitizer, a short run of every
 # fuzz target, and the shipped 32-bit Windows program's tests under Wine in a Japanese and a C
-# locale; the 64-bit build is compiled too and its in-process tests run in both locales.
+# locale; the 64-bit build is compiled too and its in-process tests run in both locales; the sources
+# must pass clang-format (no change) and clang-tidy (no finding) with the repo's configurations.
 # Where Wine runs only 64-bit programs (scripts/wine-loader.sh: this machine's kernel runs no 32-bit
 # programs, or QUELLIX_WINE64=1 asks for it), the shipped 32-bit exe is built and checked without
 # running it, and every Windows test runs against the 64-bit build instead; a line at the start and
@@ -69,6 +70,8 @@ fi
 step "windows64 (64-bit build)"
 cmake --preset windows64 -DQUELLIX_WERROR=ON >/dev/null
 cmake --build --preset windows64 -j "$jobs"
+step "format (clang-format) and lint (clang-tidy) of the sources"
+python3 scripts/lint.py build/native build/windows64
 for locale in ja c; do
     if [ "$QUELLIX_WINE_BITS" = 32 ]; then
         step "windows64 in-process tests under Wine, locale $locale"

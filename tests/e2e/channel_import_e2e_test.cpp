@@ -79,7 +79,7 @@ protected:
     void RunImport() {
         ProcessOptions options;
         options.workingDirectory = root.Path();
-        const RunResult result = RunQuellix({reserve}, 60000, options);
+        const RunResult result = RunQuellix({reserve}, kEventLimitMs, options);
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(result.exitCode, 0U);
     }
@@ -289,10 +289,7 @@ TEST_F(ChannelImportE2E, AStartWithoutArgumentsFillsPdigiDirButChangesNoRow) {
     const HWND window = WaitForMainWindow(process.dwProcessId);
     // The window can be found before its first activation: close it once the import has written
     // back its last table.
-    for (int i = 0; i < 2000 && !FileExists(root / L"tvchdata.csv"); ++i) {
-        ::Sleep(10);
-    }
-    const bool imported = FileExists(root / L"tvchdata.csv");
+    const bool imported = WaitUntil([&] { return FileExists(root / L"tvchdata.csv"); });
     if (window != nullptr) {
         ::PostMessageW(window, WM_CLOSE, 0, 0);
     }

@@ -84,14 +84,11 @@ TEST_F(HostCommandLineTest, QuotedDirectoriesEndingInABackslashGiveTheirDirector
         row.append(c.deck).append("\",\"TV Alpha\",\"21\",");
         if (!c.importRun) {
             // The settings window stays open; Stop is handled once the first activation is over.
-            const DWORD start = ::GetTickCount();
-            while (ReadLines(root / L"pex.log").size() < 3 && ::GetTickCount() - start < 30000) {
-                ::Sleep(20);
-            }
+            EXPECT_TRUE(WaitUntil([&] { return ReadLines(root / L"pex.log").size() >= 3; }));
             EXPECT_EQ(::WaitForSingleObject(process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
             ::PostMessageW(::GetDlgItem(WaitForMainWindow(process.dwProcessId), kIdButtonStop), BM_CLICK, 0, 0);
         }
-        const RunResult result = WaitAndClose(process, 60000);
+        const RunResult result = WaitAndClose(process);
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(result.exitCode, 0U);
         EXPECT_EQ(Contains(ReadLines(root / L"pexTVCHNo.csv"), row), *c.deck != '\0'); // no deck, no rows
@@ -126,7 +123,7 @@ TEST_F(HostCommandLineTest, OnlyALoneBackslashFallsBackToTheGigaPocketDirectory)
         std::wstring commandLine = L"\"" + QuellixExe() + L"\" " + c.argument;
         PROCESS_INFORMATION process{};
         ASSERT_TRUE(test_process::StartProcess(commandLine, 0, nullptr, nullptr, &process));
-        const RunResult result = WaitAndClose(process, 60000);
+        const RunResult result = WaitAndClose(process);
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(FileExists(root / L"reserve\\GigaPocket\\old.tvpi"), c.missing != nullptr);
         const std::vector<std::string> log = ReadLines(root / L"pex.log");

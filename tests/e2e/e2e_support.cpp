@@ -130,7 +130,7 @@ PROCESS_INFORMATION StartQuellix(const std::vector<std::wstring>& arguments, con
     PROCESS_INFORMATION process{};
     const BOOL started = test_process::StartProcess(
         commandLine, CREATE_UNICODE_ENVIRONMENT, environment.empty() ? nullptr : environment.data(),
-        options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &process);
+        options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &process, options.showCommand);
     EXPECT_TRUE(started) << "cannot start quellix.exe: error " << ::GetLastError();
     return process;
 }
@@ -158,19 +158,20 @@ RunResult RunQuellix(const std::vector<std::wstring>& arguments, DWORD timeoutMs
 }
 
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
-    const DWORD start = ::GetTickCount();
-    do {
-        HWND found = nullptr;
-        while ((found = ::FindWindowExW(nullptr, found, L"TFormPdigi", nullptr)) != nullptr) {
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(found, &owner);
-            if (owner == processId) {
-                return found;
+    HWND window = nullptr;
+    (void)WaitUntil(
+        [&] {
+            while ((window = ::FindWindowExW(nullptr, window, L"TFormPdigi", nullptr)) != nullptr) {
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(window, &owner);
+                if (owner == processId) {
+                    return true;
+                }
             }
-        }
-        ::Sleep(10);
-    } while (::GetTickCount() - start < timeoutMs);
-    return nullptr;
+            return false;
+        },
+        timeoutMs);
+    return window;
 }
 
 std::wstring SystemDirectory() {

@@ -4,6 +4,7 @@
 
 #include "support/unique_handle_win.h"
 #include "tests/shared/temp_dir_win.h"
+#include "tests/shared/wait_win.h"
 
 #include <windows.h>
 
@@ -21,6 +22,8 @@ inline constexpr const wchar_t* kHostKey = L"software\\Morvane\\Pexlan2\\etc";
 
 using testing_support::RemoveTree;
 using testing_support::TempDir;
+using testing_support::kEventLimitMs;
+using testing_support::WaitUntil;
 
 // HKEY_CURRENT_USER values.
 void SetRegistryString(const std::wstring& key, const std::wstring& name, const std::wstring& value);
@@ -57,6 +60,7 @@ private:
 struct ProcessOptions {
     std::wstring workingDirectory;              // empty: the test's own
     std::vector<std::wstring> extraEnvironment; // "NAME=value" entries added to the test's environment
+    int showCommand = -1;                       // the host's show command (SW_...); negative: none given
 };
 
 // Starts quellix.exe with these arguments.
@@ -69,13 +73,13 @@ struct RunResult {
 };
 
 // Starts quellix.exe and waits for it to end (killing it after `timeoutMs`).
-RunResult RunQuellix(const std::vector<std::wstring>& arguments, DWORD timeoutMs = 60000,
+RunResult RunQuellix(const std::vector<std::wstring>& arguments, DWORD timeoutMs = kEventLimitMs,
                      const ProcessOptions& options = {});
 // Waits for a started process, closes its handles.
-RunResult WaitAndClose(PROCESS_INFORMATION& process, DWORD timeoutMs = 60000);
+RunResult WaitAndClose(PROCESS_INFORMATION& process, DWORD timeoutMs = kEventLimitMs);
 
 // The main window of the given process (class TFormPdigi), waiting up to `timeoutMs` for it.
-[[nodiscard]] HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs = 20000);
+[[nodiscard]] HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs = kEventLimitMs);
 
 [[nodiscard]] std::wstring SystemDirectory();
 

@@ -56,17 +56,6 @@ protected:
 
     void TearDown() override { WaitAndClose(process, 5000); }
 
-    template <typename Condition> static bool WaitUntil(Condition condition, DWORD timeoutMs = 30000) {
-        const DWORD start = ::GetTickCount();
-        while (!condition()) {
-            if (::GetTickCount() - start > timeoutMs) {
-                return false;
-            }
-            ::Sleep(1);
-        }
-        return true;
-    }
-
     void Click(int id) const { ::PostMessageW(::GetDlgItem(window, id), BM_CLICK, 0, 0); }
     std::size_t FilesWritten() const { return ListDir(reserve).size(); }
 
@@ -95,7 +84,7 @@ protected:
 
 TEST_F(HarvestControlTest, StopEndsTheLineLoopAndTheRunEndsAsUsual) {
     Click(kIdButtonStop);
-    const RunResult result = WaitAndClose(process, 30000);
+    const RunResult result = WaitAndClose(process);
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0U);
     const std::size_t written = FilesWritten();
@@ -113,7 +102,7 @@ TEST_F(HarvestControlTest, PauseHoldsTheLineLoopAndResumeLetsItFinish) {
     EXPECT_EQ(FilesWritten(), held);
     EXPECT_LT(held, static_cast<std::size_t>(kTasks));
     Click(kIdButtonPlay);
-    const RunResult result = WaitAndClose(process, 60000);
+    const RunResult result = WaitAndClose(process);
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0U);
     EXPECT_EQ(FilesWritten(), static_cast<std::size_t>(kTasks));

@@ -166,13 +166,9 @@ TEST_F(StandInHarvestTest, StopWhileTheListingIsCapturedEndsBeforeTheFirstLine) 
     const HWND window = WaitForMainWindow(process.dwProcessId);
     ASSERT_NE(window, nullptr);
     // The stand-in records its command line as it starts; it then takes three seconds.
-    const DWORD start = ::GetTickCount();
-    while (!FileExists(root / L"command.txt") && ::GetTickCount() - start < 20000) {
-        ::Sleep(5);
-    }
-    ASSERT_TRUE(FileExists(root / L"command.txt"));
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(root / L"command.txt"); }));
     ::PostMessageW(::GetDlgItem(window, kIdButtonStop), BM_CLICK, 0, 0);
-    const RunResult result = WaitAndClose(process, 30000);
+    const RunResult result = WaitAndClose(process);
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0U);
     EXPECT_TRUE(ListDir(reserve).empty());

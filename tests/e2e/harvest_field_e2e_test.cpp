@@ -287,13 +287,10 @@ TEST_F(StandInHarvestTest, ATableFileHeldForAMomentDuringASaveIsSavedOnceRelease
                    Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("N", "21", 30))}));
     const ScopedEnvironment listingFile{L"QUELLIX_SCHTASKS_LISTING", root / L"listing.csv"};
     PROCESS_INFORMATION process = StartQuellix({reserve});
-    const DWORD start = ::GetTickCount();
-    while (!FileExists(root / L"tvconvert.csv") && ::GetTickCount() - start < 30000) {
-        ::Sleep(1);
-    }
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(root / L"tvconvert.csv"); }));
     ::Sleep(300);
     held.reset();
-    const RunResult result = WaitAndClose(process, 60000);
+    const RunResult result = WaitAndClose(process);
     ASSERT_TRUE(result.finished);
     const std::vector<std::string> lines = ReadLines(root / L"pex.log");
     EXPECT_FALSE(

@@ -72,21 +72,25 @@ std::string NumbersOf(const std::string& versionResource, bool product) {
 // Clicks About until the box shows: a click that comes while the window is still starting up (its
 // first activation) can be lost, and a second click shows the same box.
 HWND OpenAboutBox(HWND mainWindow, DWORD processId) {
-    for (int i = 0; i < 2000; ++i) {
-        if (i % 50 == 0) {
+    HWND found = nullptr;
+    DWORD clickedAt = 0;
+    bool clicked = false;
+    (void)WaitUntil([&] {
+        if (!clicked || ::GetTickCount() - clickedAt >= 500) {
             ::PostMessageW(::GetDlgItem(mainWindow, kIdButtonAbout), BM_CLICK, 0, 0);
+            clickedAt = ::GetTickCount();
+            clicked = true;
         }
-        HWND found = nullptr;
         while ((found = ::FindWindowExW(nullptr, found, L"TAboutForm", nullptr)) != nullptr) {
             DWORD owner = 0;
             ::GetWindowThreadProcessId(found, &owner);
             if (owner == processId && ::IsWindowVisible(found)) {
-                return found;
+                return true;
             }
         }
-        ::Sleep(10);
-    }
-    return nullptr;
+        return false;
+    });
+    return found;
 }
 
 TEST(ProgramVersion, ResourceManifestAndAboutBoxShowTheProjectVersion) {

@@ -26,17 +26,6 @@ int CountLinesStartingWith(const std::vector<std::string>& lines, const std::str
         std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return StartsWith(l, prefix); }));
 }
 
-template <typename Condition> bool WaitUntil(Condition condition, DWORD timeoutMs = 20000) {
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start > timeoutMs) {
-            return false;
-        }
-        ::Sleep(2);
-    }
-    return true;
-}
-
 // The process's windows that have a taskbar entry: visible top-level windows that are neither
 // owned nor tool windows, and those that ask for one.
 BOOL CALLBACK CollectTaskbarWindow(HWND window, LPARAM data) {
@@ -146,7 +135,7 @@ TEST_F(RunControllerTest, MissingRootPathUsesTheCurrentDriveRoot) {
     ::DeleteFileW(driveLog.c_str());
     ProcessOptions options;
     options.workingDirectory = root.Path();
-    const RunResult result = RunQuellix({reserve}, 60000, options);
+    const RunResult result = RunQuellix({reserve}, kEventLimitMs, options);
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0U);
     ExpectFramedLog(ReadLines(driveLog));
@@ -163,32 +152,43 @@ TEST_F(RunControllerTest, OnlyOneOfTenInstancesStartedTogetherRuns) {
     for (const PROCESS_INFORMATION& p : processes) {
         handles.push_back(p.hProcess);
     }
-    int ended = 0;
-    const DWORD start = ::GetTickCount();
-    while (ended < 9 && ::GetTickCount() - start < 30000) {
-        ended = static_cast<int>(std::count_if(handles.begin(), handles.end(),
-                                               [](HANDLE h) { return ::WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }));
-        ::Sleep(20);
-    }
-    EXPECT_EQ(ended, 9);
+    const auto ended = [&] {
+        return std::count_if(handles.begin(), handles.end(),
+                             [](HANDLE h) { return ::WaitForSingleObject(h, 0) == WAIT_OBJECT_0; });
+    };
+    EXPECT_TRUE(WaitUntil([&] { return ended() >= 9; }));
+    EXPECT_EQ(ended(), 9);
     // The one left is closed once it has started its run, as a user sees it: its window exists
     // before the run starts, and a close request that early would end it before its first log line.
-    for (DWORD waitStart = ::GetTickCount();
-         CountLinesStartingWith(ReadLines(root / L"pex.log"), "--- START ---\t") == 0 &&
-         ::GetTickCount() - waitStart < 30000;) {
-        ::Sleep(20);
-    }
+    (void)WaitUntil([&] { return CountLinesStartingWith(ReadLines(root / L"pex.log"), "--- START ---\t") > 0; });
     for (PROCESS_INFORMATION& p : processes) {
         if (::WaitForSingleObject(p.hProcess, 0) != WAIT_OBJECT_0) {
             ::PostMessageW(WaitForMainWindow(p.dwProcessId), WM_CLOSE, 0, 0);
         }
-        const RunResult result = WaitAndClose(p, 20000);
+        const RunResult result = WaitAndClose(p);
         EXPECT_TRUE(result.finished);
         EXPECT_EQ(result.exitCode, 0U);
     }
     const std::vector<std::string> lines = ReadLines(root / L"pex.log");
     EXPECT_EQ(CountLinesStartingWith(lines, "--- START ---\t"), 1);
     EXPECT_EQ(CountLinesStartingWith(lines, "--- END ---\t"), 1);
+}
+
+// A host may start the plug-in without activating it, as when another program keeps the
+// foreground: the window then never becomes active, and the run starts all the same.
+TEST_F(RunControllerTest, AnImportRunStartedWithoutActivationStillRunsAndCloses) {
+    for (const int show : {SW_SHOWNOACTIVATE, SW_SHOWMINNOACTIVE}) {
+        SCOPED_TRACE(show);
+        WriteFileBytes(reserve + L"\\old.tvpi", "");
+        ProcessOptions options;
+        options.showCommand = show;
+        const RunResult result = RunQuellix({reserve}, kEventLimitMs, options);
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 0U);
+        EXPECT_FALSE(FileExists(reserve + L"\\old.tvpi"));
+        ExpectFramedLog(ReadLines(root / L"pex.log"));
+        ASSERT_TRUE(::DeleteFileW((root / L"pex.log").c_str()));
+    }
 }
 
 // One taskbar entry, the application title, in both modes; the main window is owned by it and
@@ -214,7 +214,7 @@ TEST_F(RunControllerTest, TheTaskbarShowsTheApplicationTitleInBothModes) {
         EXPECT_EQ(TaskbarEntries(process.dwProcessId, entry), std::vector<std::wstring>{L"Quellix"});
         EXPECT_EQ(::GetWindow(window, GW_OWNER), entry);
         ::PostMessageW(::GetDlgItem(window, kIdButtonStop), BM_CLICK, 0, 0);
-        const RunResult result = WaitAndClose(process, 30000);
+        const RunResult result = WaitAndClose(process);
         EXPECT_TRUE(result.finished);
         EXPECT_EQ(result.exitCode, 0U);
     }
@@ -227,22 +227,17 @@ TEST_F(RunControllerTest, StopClosesTheWindowWhileAnotherProgramHoldsTheLog) {
     const HWND window = WaitForMainWindow(process.dwProcessId);
     ASSERT_NE(window, nullptr);
     UniqueFileHandle held;
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < 20000) {
+    ASSERT_TRUE(WaitUntil([&] {
         const std::vector<std::string> lines = ReadLines(root / L"pex.log");
         if (lines.size() >= 3 && lines[2] == "Quellix") {
             // The program opens the log only for a moment per line.
             held.reset(::CreateFileW((root / L"pex.log").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                      OPEN_EXISTING, 0, nullptr));
-            if (held) {
-                break;
-            }
         }
-        ::Sleep(10);
-    }
-    ASSERT_TRUE(held);
+        return static_cast<bool>(held);
+    }));
     ::PostMessageW(::GetDlgItem(window, kIdButtonStop), BM_CLICK, 0, 0);
-    const RunResult result = WaitAndClose(process, 20000);
+    const RunResult result = WaitAndClose(process);
     held.reset();
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0U);
@@ -277,9 +272,57 @@ protected:
     HWND window = nullptr;
 };
 
+// The window's keyboard focus as another program sees it.
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+// A top-level window of the test's own, standing for another program that takes the foreground.
+struct OtherProgramWindow {
+    OtherProgramWindow()
+        : handle{::CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                   nullptr, nullptr, nullptr)} {}
+    OtherProgramWindow(const OtherProgramWindow&) = delete;
+    OtherProgramWindow& operator=(const OtherProgramWindow&) = delete;
+    ~OtherProgramWindow() { ::DestroyWindow(handle); }
+    HWND handle;
+};
+
+// Coming back to the window, the focus goes to the control that had it, unless that control has
+// been disabled meanwhile (Pause, pressed while another program had the foreground): then to the
+// first enabled one, so that the keyboard still reaches a button.
+TEST_F(RunControlTest, ComingBackGivesTheFocusToAnEnabledControl) {
+    const HWND pause = ::GetDlgItem(window, kIdButtonPause);
+    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == window; }));
+    // Pause takes the focus, as a user's Tab would give it.
+    const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+    ASSERT_TRUE(::AttachThreadInput(::GetCurrentThreadId(), thread, TRUE));
+    ::SetFocus(pause);
+    ::AttachThreadInput(::GetCurrentThreadId(), thread, FALSE);
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(window) == pause; }));
+
+    const OtherProgramWindow other;
+    ::SetForegroundWindow(other.handle);
+    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == other.handle; }));
+    // Pressed without the focus moving, as the host's own click on the taskbar button would.
+    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(kIdButtonPause, BN_CLICKED), reinterpret_cast<LPARAM>(pause));
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(window, kIdButtonPlay)); }));
+
+    ::SetForegroundWindow(window);
+    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == window; }));
+    EXPECT_TRUE(WaitUntil([&] {
+        const HWND focus = FocusOf(window);
+        return focus != nullptr && ::IsChild(window, focus) && ::IsWindowEnabled(focus);
+    }));
+    Click(kIdButtonStop);
+    EXPECT_TRUE(WaitAndClose(process).finished);
+}
+
 TEST_F(RunControlTest, StopEndsTheDeletionAndClosesTheWindow) {
     Click(kIdButtonStop);
-    const RunResult result = WaitAndClose(process, 30000);
+    const RunResult result = WaitAndClose(process);
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0U);
     EXPECT_GT(FilesLeft(), 0U);
@@ -296,7 +339,7 @@ TEST_F(RunControlTest, PauseHoldsTheDeletionAndResumeLetsItFinish) {
     EXPECT_EQ(FilesLeft(), held);
     EXPECT_GT(held, 0U);
     Click(kIdButtonPlay);
-    const RunResult result = WaitAndClose(process, 60000);
+    const RunResult result = WaitAndClose(process);
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0U);
     EXPECT_EQ(FilesLeft(), 0U);
@@ -306,7 +349,7 @@ TEST_F(RunControlTest, PauseThenStopEndsTheRun) {
     Click(kIdButtonPause);
     ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(window, kIdButtonPlay)); }));
     Click(kIdButtonStop);
-    const RunResult result = WaitAndClose(process, 30000);
+    const RunResult result = WaitAndClose(process);
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0U);
     EXPECT_GT(FilesLeft(), 0U);

@@ -75,8 +75,8 @@ class SettingsWindow {
 public:
     explicit SettingsWindow(const RootDirectory& root) : process_{StartQuellix({root.ReserveDir(), L"/c"})} {
         window_ = WaitForMainWindow(process_.dwProcessId);
-        for (int i = 0; i < 2000 && window_ != nullptr && !::IsWindowVisible(window_); ++i) {
-            ::Sleep(10);
+        if (window_ != nullptr) {
+            (void)WaitUntil([&] { return ::IsWindowVisible(window_) != FALSE; });
         }
         EXPECT_TRUE(window_ != nullptr && ::IsWindowVisible(window_)) << "the settings window did not appear";
     }
@@ -275,12 +275,7 @@ TEST(SettingsStoreE2E, MinimizedOrMaximizedStateIsApplied) {
         WriteFileBytes(root.File(L"pex.ini"), Cat({"[TFormPdigi]\r\nShowCmd=", c.showCmd, "\r\n"}));
         SettingsWindow opened{root};
         ASSERT_NE(opened.Handle(), nullptr);
-        bool applied = false;
-        for (int i = 0; i < 250 && !applied; ++i) {
-            applied = c.state(opened.Handle()) != FALSE;
-            ::Sleep(20);
-        }
-        EXPECT_TRUE(applied);
+        EXPECT_TRUE(WaitUntil([&] { return c.state(opened.Handle()) != FALSE; }));
         EXPECT_EQ(opened.Close(), 0);
         EXPECT_NE(ReadFileBytes(root.File(L"pex.ini")).find(Cat({"\r\nShowCmd=", c.showCmd, "\r\n"})),
                   std::string::npos);

@@ -11,11 +11,16 @@
 
 namespace quellix::test_process {
 
+// `showCommand`, when not negative, is the show command the child's first window is shown with.
 inline BOOL StartProcess(std::wstring commandLine, DWORD flags, void* environment, const wchar_t* workingDirectory,
-                         PROCESS_INFORMATION* process) {
+                         PROCESS_INFORMATION* process, int showCommand = -1) {
     for (int attempt = 1;; ++attempt) {
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
+        if (showCommand >= 0) {
+            startup.dwFlags = STARTF_USESHOWWINDOW;
+            startup.wShowWindow = static_cast<WORD>(showCommand);
+        }
         std::wstring writable = commandLine; // CreateProcessW may write into it
         if (::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, flags, environment, workingDirectory,
                              &startup, process)) {

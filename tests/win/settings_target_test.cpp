@@ -1,6 +1,7 @@
 #include "support/settings_store_win.h"
 
 #include "support/errors.h"
+#include "tests/shared/wait_win.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@ namespace quellix {
 namespace {
 
 using settings::TWindowState;
+using testing_support::WaitUntil;
 
 struct UniqueWindowDeleter {
     void operator()(HWND window) const noexcept { ::DestroyWindow(window); }
@@ -45,14 +47,13 @@ TEST(WindowSettingsTarget, TakesTheWindowToTheStoredStateFromAnyOther) {
         const auto reached = [&] {
             return (::IsIconic(window.get()) != FALSE) == c.iconic && (::IsZoomed(window.get()) != FALSE) == c.zoomed;
         };
-        for (int i = 0; i < 200 && !reached(); ++i) {
+        EXPECT_TRUE(WaitUntil([&] {
             MSG message;
             while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
                 ::DispatchMessageW(&message);
             }
-            ::Sleep(10);
-        }
-        EXPECT_TRUE(reached());
+            return reached();
+        }));
     }
 }
 

@@ -14,6 +14,7 @@ using win_test::CountingWindow;
 using win_test::PostAppMessageLater;
 using win_test::ReadBytes;
 using win_test::TempDir;
+using win_test::WaitUntil;
 using win_test::WriteBytes;
 
 TEST(OpenRetry, WaitsBetweenAttemptsUntilTheFileIsFree) {
@@ -81,9 +82,7 @@ TEST(ShellOpen, OpensTheTargetInItsOwnFolderWithTheParameters) {
     const TempDir folder;
     const std::string report = folder.File("cwd.txt");
     ShellOpen(BinDir() + "capture_child.exe", "cwd \"" + report + "\"");
-    for (int i = 0; i < 200 && ReadBytes(report).empty(); ++i) {
-        ::Sleep(50);
-    }
+    EXPECT_TRUE(WaitUntil([&] { return !ReadBytes(report).empty(); }));
     const std::string directory = ReadBytes(report);
     std::wstring wide(directory.size() / sizeof(wchar_t), L'\0');
     directory.copy(reinterpret_cast<char*>(wide.data()), wide.size() * sizeof(wchar_t));

@@ -4,12 +4,15 @@
 
 #include "support/cp932_win.h"
 #include "tests/shared/temp_dir_win.h"
+#include "tests/shared/wait_win.h"
 
 #include <windows.h>
 
 #include <string>
 
 namespace quellix::win_test {
+
+using testing_support::WaitUntil;
 
 // The test program's folder with a trailing backslash, as a program path (Shift_JIS).
 inline std::string BinDir() {

@@ -21,7 +21,7 @@ import unittest
 from xvfb_support import (
     BIN, WINE_RUN, ENV, DESKTOP, PDIGI_DIR, BUTTON_PAUSE, BUTTON_STOP, BUTTON_PLAY, BUTTONS, BUTTON_HOME,
     BUTTON_ABOUT, BUTTON_FILE, LABEL_SETTING, LABEL1, TITLE_POINT, wine, PREFIX, kill_prefix, windows_path, probe,
-    wait_for, find, child, xdotool, click, press, Screen, WINDOW_BITMAP)
+    wait_for, EVENT_LIMIT, find, child, xdotool, click, press, Screen, WINDOW_BITMAP)
 
 
 class QuellixOnX(unittest.TestCase):
@@ -57,14 +57,14 @@ class QuellixOnX(unittest.TestCase):
             screen = Screen(name)
             return screen if screen.pixel(left + 420, top + 90) == WINDOW_BITMAP[90][420] else None
 
-        return wait_for("the window's bitmap on the screen", painted, timeout=20)
+        return wait_for("the window's bitmap on the screen", painted)
 
     def click_control(self, window, control_id):
         left, top = window["rect"][:2]
         x, y, width, height = BUTTONS[control_id]
         click(left + x + width // 2, top + y + height // 2)
 
-    def wait_ended(self, timeout=30):
+    def wait_ended(self, timeout=EVENT_LIMIT):
         self.assertEqual(self.process.wait(timeout=timeout), 0)
         self.process = None
 
@@ -102,7 +102,7 @@ class QuellixOnX(unittest.TestCase):
 
         def focused(control_id):
             return wait_for("the focus on control %d" % control_id,
-                            lambda: child(self.main_window(), control_id)["focus"], timeout=10)
+                            lambda: child(self.main_window(), control_id)["focus"])
 
         # Tab passes the disabled Skip and Resume; Enter presses the focused button.
         press("Tab", left + 300, top + 40)
@@ -113,7 +113,7 @@ class QuellixOnX(unittest.TestCase):
         about = wait_for("the About box opened by Enter", lambda: find(probe(), "TAboutForm"))[0]
         self.assertTrue(child(about, 2)["focus"], "OK holds the focus")
         press("Return", about["rect"][0] + 150, about["rect"][1] + 60)
-        wait_for("the About box closed by Enter", lambda: not find(probe(), "TAboutForm"), timeout=10)
+        wait_for("the About box closed by Enter", lambda: not find(probe(), "TAboutForm"))
         # In the directory field Enter does nothing: no box, no dialog, the window stays.
         focused(BUTTON_ABOUT)
         press("Tab", left + 300, top + 40)
@@ -141,8 +141,7 @@ class QuellixOnX(unittest.TestCase):
             xdotool("mouseup", 1)
             expected = [left + 60, top - 36]
             window = wait_for("the window moved by (60, -36)",
-                              lambda: (lambda w: w if w and w["rect"][:2] == expected else None)(self.main_window()),
-                              timeout=10)
+                              lambda: (lambda w: w if w and w["rect"][:2] == expected else None)(self.main_window()))
         self.click_control(window, BUTTON_STOP)
         self.wait_ended()
         self.assertIn("停止ボタン押下", self.log_lines())
@@ -179,7 +178,7 @@ class QuellixOnX(unittest.TestCase):
             time.sleep(0.05)
             xdotool("mousemove_relative", "--", -30, 0)
         xdotool("mouseup", 1)
-        wait_for("the About box moved", lambda: find(probe(), "TAboutForm")[0]["rect"][0] == left - 150, timeout=10)
+        wait_for("the About box moved", lambda: find(probe(), "TAboutForm")[0]["rect"][0] == left - 150)
         self.click_control(window, BUTTON_ABOUT)
         time.sleep(1)
         boxes = find(probe(), "TAboutForm", visible=False)
@@ -189,13 +188,13 @@ class QuellixOnX(unittest.TestCase):
         # Esc hides it; About shows the same box again.
         about = boxes[0]
         press("Escape", about["rect"][0] + 150, about["rect"][1] + 60)
-        wait_for("the About box hidden", lambda: not find(probe(), "TAboutForm"), timeout=10)
+        wait_for("the About box hidden", lambda: not find(probe(), "TAboutForm"))
         self.click_control(window, BUTTON_ABOUT)
-        about = wait_for("the About box again", lambda: find(probe(), "TAboutForm"), timeout=10)[0]
+        about = wait_for("the About box again", lambda: find(probe(), "TAboutForm"))[0]
         self.assertEqual(len(find(probe(), "TAboutForm", visible=False)), 1)
         ok = child(about, 2)["rect"]
         click((ok[0] + ok[2]) // 2, (ok[1] + ok[3]) // 2)
-        wait_for("the About box hidden by OK", lambda: not find(probe(), "TAboutForm"), timeout=10)
+        wait_for("the About box hidden by OK", lambda: not find(probe(), "TAboutForm"))
 
         self.click_control(window, BUTTON_STOP)
         self.wait_ended()
@@ -217,7 +216,7 @@ class QuellixOnX(unittest.TestCase):
             else:
                 xdotool("type", "--delay", 20, typed)
                 xdotool("key", "Return")
-            wait_for("the dialog closed", lambda: not find(probe(), "#32770"), timeout=15)
+            wait_for("the dialog closed", lambda: not find(probe(), "#32770"))
             return child(self.main_window(), PDIGI_DIR)["text"]
 
         chan1 = windows_path(os.path.join(self.work, "chan1")) + "\\"
@@ -266,7 +265,7 @@ class QuellixOnX(unittest.TestCase):
             window = self.start(windows_path(reserve))
             self.click_control(window, BUTTON_PAUSE)
             paused = wait_for("the pause", lambda: (lambda w: w if w and child(w, BUTTON_PLAY)["enabled"] and not child(
-                w, BUTTON_PAUSE)["enabled"] else None)(self.main_window()), timeout=10)
+                w, BUTTON_PAUSE)["enabled"] else None)(self.main_window()))
             screen = self.wait_painted(paused, "import-run-paused")
             screen.crop("import-run-paused-window", paused["rect"])
             # The status line shows over the caption's place by now: only the caption's start,
@@ -275,7 +274,7 @@ class QuellixOnX(unittest.TestCase):
             self.assertGreater(len(os.listdir(reserve)), 0, "held by the pause")
 
             self.click_control(paused, BUTTON_PLAY)
-            self.wait_ended(timeout=120)
+            self.wait_ended()
         self.assertEqual(os.listdir(reserve), [])
         self.assertIn("Quellix", self.log_lines())
 
@@ -295,11 +294,11 @@ class QuellixOnX(unittest.TestCase):
                 screen = Screen("import-run-status")
                 return screen if self.differs(screen, window, LABEL1) > 30 else None
 
-            screen = wait_for("the status line", status_shown, timeout=20)
+            screen = wait_for("the status line", status_shown)
             screen.crop("import-run-status-window", window["rect"])
             # Where the caption would begin, left of the status line, only the bitmap shows.
             self.assertEqual(self.differs(screen, window, (16, 56, 8, 12)), 0, "no directory caption")
-            self.wait_ended(timeout=60)
+            self.wait_ended()
             lines = self.log_lines()
             self.assertIn("Quellix開始", lines)
             self.assertIn("Quellix終了", lines)
