@@ -14,7 +14,7 @@ template <typename Step> void Guarded(const TFirstActivationSteps& steps, Step s
     } catch (const std::exception& error) {
         steps.AppException(error.what());
     } catch (...) {
-        steps.AppException("unknown error");
+        steps.AppException("原因の分からないエラーのため、この処理を中断しました");
     }
 }
 

@@ -19,6 +19,10 @@ namespace quellix {
 
 namespace {
 
+// What follows from an unusable temporary folder, and where the user changes it.
+constexpr const char* kWorkDirAdvice =
+    " タスクの一覧を読めないため予約は取り込みません (一時フォルダーは環境変数 TMP と TEMP で変えられます).";
+
 // Closes the tables in their order and writes the end line when the harvest ends, whichever way
 // it ends. The end line is written also when a close fails; on the normal path the first failure
 // is raised by Finish(), while an error already on its way out wins over a later one.
@@ -94,18 +98,20 @@ private:
         case TaskOutcome::Written:
             return;
         case TaskOutcome::NoNextRun:
-            log_.WriteLog("次回実行日時がありません: " + Quoted(reservation_.Title), false);
+            log_.WriteLog("次回実行日時がないため取り込みません: " + Quoted(reservation_.Title), false);
             return;
         case TaskOutcome::UnreadableNextRun:
-            log_.WriteLog("次回実行日時を読み取れません: " + Quoted(reservation_.Title) + " , " + Quoted(task.NextRun),
+            log_.WriteLog("次回実行日時を読み取れないため取り込みません: " + Quoted(reservation_.Title) + " , " +
+                              Quoted(task.NextRun),
                           false);
             return;
         case TaskOutcome::NoStation:
             log_.WriteLog("チャンネルエラー: " + Quoted(setup_.DeckName) + " , " + Quoted(reservation_.Channel), false);
             return;
         case TaskOutcome::FileNotCreated:
-            log_.WriteLog(
-                "予約ファイル[" + booking.FileName + "]を作成できません: " + SystemErrorText(booking.ErrorCode), true);
+            log_.WriteLog("予約ファイル[" + booking.FileName +
+                              "]を作成できないため取り込みません: " + SystemErrorText(booking.ErrorCode),
+                          true);
             return;
         case TaskOutcome::FileNotWritten:
             // A disk that takes no more ends the harvest: the error hook logs it.
@@ -170,7 +176,7 @@ void HarvestReservations(const HarvestSetup& setup, const ChannelTables& tables,
     HarvestEnd end{session, log};
 
     if (setup.WorkFile.empty()) {
-        log.WriteLog("ワークファイルの" + UnusableDirectoryText(setup.UnusableWorkDir), true);
+        log.WriteLog("一時" + UnusableDirectoryText(setup.UnusableWorkDir) + kWorkDirAdvice, true);
         end.Finish();
         return;
     }

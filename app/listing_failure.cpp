@@ -40,8 +40,9 @@ std::string ListingFailureText(const CommandEnd& end, std::string_view firstOutp
     if (said.size() > kMaxSaidBytes) {
         said = std::string{SjisHead(said, kMaxSaidBytes)} + "...";
     }
-    return "タスクスケジューラの一覧を取得できないので前回の予約ファイルを残します: \"" + said + "\" (終了コード " +
-           std::to_string(end.ExitCode) + ")";
+    return "タスク スケジューラからタスクの一覧を受け取れないため、前回の予約ファイルを残し新しい予約は取り込みません: "
+           "\"" +
+           said + "\" (終了コード " + std::to_string(end.ExitCode) + ")";
 }
 
 } // namespace quellix

@@ -8,7 +8,7 @@
 
 #define QUELLIX_PRODUCT_NAME "Quellix"
 #define QUELLIX_COMPANY_NAME "Quellix Project"
-#define QUELLIX_AUTHOR_NAME "Quellix Team"
+#define QUELLIX_AUTHOR_NAME QUELLIX_COMPANY_NAME
 #define QUELLIX_FILE_NAME "quellix.exe"
 
 #endif

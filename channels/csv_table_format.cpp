@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace quellix {
 
@@ -168,6 +169,23 @@ bool TableLoss::Any() const noexcept {
            std::any_of(longValues.begin(), longValues.end(), [](std::size_t n) { return n > 0; });
 }
 
+namespace {
+
+// The user's word for a field of the three tables: the log never shows a field's inner name.
+std::string FieldWord(const std::string& name) {
+    static constexpr std::pair<std::string_view, std::string_view> kWords[] = {
+        {"OldChannel", "元の放送局名"}, {"NewChannel", "新しい放送局名"},  {"VideoDeckName", "録画機名"},
+        {"TVChannel", "放送局名"},      {"TVChannelNo", "チャンネル番号"}, {"TVURL", "URL"}};
+    for (const auto& [field, word] : kWords) {
+        if (field == name) {
+            return std::string{word};
+        }
+    }
+    return name;
+}
+
+} // namespace
+
 std::string TableLossText(const std::string& path, std::span<const TFieldDef> fields, const TableLoss& loss) {
     if (!loss.Any()) {
         return {};
@@ -186,7 +204,7 @@ std::string TableLossText(const std::string& path, std::span<const TFieldDef> fi
     }
     for (std::size_t f = 0; f < loss.longValues.size() && f < fields.size(); ++f) {
         if (loss.longValues[f] > 0) {
-            part(std::to_string(fields[f].size) + "バイトを超える" + fields[f].name + "の値 " +
+            part(std::to_string(fields[f].size) + "バイトを超える" + FieldWord(fields[f].name) + "の値 " +
                  std::to_string(loss.longValues[f]) + "個");
         }
     }

@@ -11,8 +11,8 @@ Usage:
   release.py check ZIP
       lists the zip's entries and fails unless it holds exactly the five files of a release, in
       their order, with the exe a PE32 program whose version resource and manifest show the version
-      in the zip's name, the licence, both guides as UTF-8 with a byte-order mark and CRLF line ends,
-      and SHA256SUMS matching the other four.
+      in the zip's name, the licence, both guides as UTF-8 with a byte-order mark and CRLF line ends
+      and without a Markdown image line, and SHA256SUMS matching the other four.
 
 The zip is the same, byte for byte, for the same inputs: its entries come in a fixed order, each
 with the time EPOCH (the commit's date, as seconds since 1970, written as UTC), the same
@@ -37,6 +37,9 @@ ENTRIES = [EXE, LICENSE, README, README_JA, SUMS]
 BOM = b"\xef\xbb\xbf"
 PLACEHOLDER_DOMAINS = ("example.com", "example.org", "example.net")
 RESERVED_TLDS = ("example", "invalid", "localhost", "test")
+# A Markdown image on a line of its own: the zip holds no pictures, so its guides say in words what
+# the picture shows (the image's alternative text).
+IMAGE_LINE = re.compile(r"^[ \t]*!\[([^\]]*)\]\([^)]*\)[ \t]*$", re.M)
 # What the build accepts in an address (CMakeLists.txt): it goes into C and resource-script strings.
 URL_CHARACTERS = re.compile(r"^https?://[A-Za-z0-9._~:/?#@!$&'()*+,;=%-]+$")
 
@@ -69,6 +72,12 @@ def notepad_text(path):
     return BOM + crlf(data[len(BOM):] if data.startswith(BOM) else data)
 
 
+def guide_text(path):
+    """A guide as the zip holds it: each Markdown image line replaced by its alternative text."""
+    text = notepad_text(path).decode("utf-8")
+    return IMAGE_LINE.sub(lambda m: m.group(1), text.replace("\r\n", "\n")).replace("\n", "\r\n").encode("utf-8")
+
+
 def sha256(data):
     return hashlib.sha256(data).hexdigest()
 
@@ -82,8 +91,8 @@ def make_zip(exe_path, version, epoch, folder):
         exe = f.read()
     with open(os.path.join(REPO, "LICENSE"), "rb") as f:
         licence = crlf(f.read())
-    files = {EXE: exe, LICENSE: licence, README: notepad_text(os.path.join(REPO, "README.md")),
-             README_JA: notepad_text(os.path.join(REPO, "README.ja.md"))}
+    files = {EXE: exe, LICENSE: licence, README: guide_text(os.path.join(REPO, "README.md")),
+             README_JA: guide_text(os.path.join(REPO, "README.ja.md"))}
     # sha256sum's format ("HASH  NAME"), which `sha256sum -c` reads, with CRLF for Notepad.
     files[SUMS] = "".join("%s  %s\r\n" % (sha256(files[name]), name) for name in ENTRIES[:-1]).encode("ascii")
     # Zip times have no zone and a two-second step, and cannot lie before 1980.
@@ -167,7 +176,8 @@ def check_zip(path):
         text = files[name]
         if not text.startswith(BOM) or text.count(b"\n") != text.count(b"\r\n") or text.count(b"\n") < 10:
             raise Refused("%s is not UTF-8 with a byte-order mark and CRLF line ends" % name)
-        text.decode("utf-8")
+        if IMAGE_LINE.search(text.decode("utf-8").replace("\r\n", "\n")):
+            raise Refused("%s shows a Markdown image, but the zip holds no pictures" % name)
     if b"MIT" not in files[README] or "MIT".encode() not in files[README_JA]:
         raise Refused("a guide does not name the licence")
     expected = "".join("%s  %s\r\n" % (sha256(files[name]), name) for name in ENTRIES[:-1]).encode("ascii")

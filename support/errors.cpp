@@ -5,7 +5,8 @@
 namespace quellix {
 
 std::string UnusableDirectoryText(const std::string& shown) {
-    return "ディレクトリ[" + shown + "]はShift_JISで表せないので使えません.";
+    return "フォルダー[" + shown +
+           "]は、名前に日本語版 Windows の文字コード (Shift_JIS) にない文字 (?) があるため使いません.";
 }
 
 std::string SystemErrorText(std::uint32_t code) {

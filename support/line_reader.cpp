@@ -13,7 +13,7 @@ bool LineReader::Fill() {
     }
     const long long got = file_.Read(buffer_.data(), buffer_.size());
     if (got < 0) {
-        ThrowLastIoError("read");
+        ThrowLastIoError("ファイルの読み込みが途中で失敗しました");
     }
     position_ = 0;
     size_ = static_cast<std::size_t>(got);

@@ -160,7 +160,7 @@ std::string ErrorMessage(std::uint32_t code) {
         ::LocalFree(buffer);
     }
     if (text.empty()) {
-        text = "error " + std::to_string(code);
+        text = "理由の分からない Windows のエラー";
     }
     return text;
 }

@@ -38,7 +38,7 @@ void ReportingErrors(const std::function<void()>& step) noexcept {
     } catch (const std::exception& error) {
         Report(error.what());
     } catch (...) {
-        Report("unknown error");
+        Report("原因の分からないエラーのため、この処理を中断しました");
     }
 }
 

@@ -246,8 +246,9 @@ TEST_F(ChannelImportE2E, ATunerDirectoryOutsideCodePage932IsLoggedAndPassedOver)
     WriteChNo({});
     RunImport();
     EXPECT_EQ(ChNoLines(), (std::vector<std::string>{kChNoHeader, Row("Deck1", "A", "2")}));
-    const std::string error = "pex.log: ディレクトリ[" + SjisFromWide(root.Path()) +
-                              "\\tuner-caf?]はShift_JISで表せないので使えません. (C.ERROR)";
+    const std::string error = "pex.log: フォルダー[" + SjisFromWide(root.Path()) +
+                              "\\tuner-caf?]は、名前に日本語版 Windows の文字コード (Shift_JIS) にない文字 (?) "
+                              "があるため使いません. (C.ERROR)";
     const std::vector<std::string> log = ReadLines(root / L"pex.log");
     EXPECT_EQ(std::count(log.begin(), log.end(), error), 1) << error;
 }

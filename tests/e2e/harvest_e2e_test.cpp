@@ -58,7 +58,7 @@ TEST_F(StandInHarvestTest, WritesExactlyTheExpectedFilesAndLogLines) {
     expected["20090306190121.tvpi"] = TvpiFile("TV Alpha", "2009", "03", "06", "19:01", "19:45", "ＮＨＫ");
     EXPECT_EQ(Files(reserve), expected);
     EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", "チャンネルエラー: \"GigaPocket\" , \"33\"",
-                                                      "次回実行日時がありません: \"Finished\"",
+                                                      "次回実行日時がないため取り込みません: \"Finished\"",
                                                       "チャンネルエラー: \"GigaPocket\" , \"5\"", "Quellix終了"}));
     // The listing came through the work file, byte for byte.
     EXPECT_EQ(ReadFileBytes(temp + L"\\task.csv"), listing);
@@ -132,7 +132,7 @@ TEST_F(StandInHarvestTest, AFileThatCannotBeCreatedIsLoggedAndTheOthersAreWritte
     const std::string dir = SjisFromWide(reserve) + "\\";
     for (const auto& [line, name] : {std::pair{lines[1], "20090301210121.tvpi"}, {lines[2], "20090302210108.tvpi"}}) {
         // The system's reason follows, with its code.
-        EXPECT_TRUE(line.starts_with("pex.log: 予約ファイル[" + dir + name + "]を作成できません: ") &&
+        EXPECT_TRUE(line.starts_with("pex.log: 予約ファイル[" + dir + name + "]を作成できないため取り込みません: ") &&
                     line.ends_with(") (C.ERROR)"))
             << line;
     }
@@ -231,7 +231,9 @@ TEST_F(StandInHarvestTest, EveryStationOfTheChannelFileIsFoundByTheHarvestThatFo
 // host the last good reservations, and the log says what the tool said; its note that there are
 // no tasks empties the directory, as cancelled reservations must go.
 TEST_F(StandInHarvestTest, AFailingTaskSchedulerKeepsTheLastGoodReservationsAndSaysSo) {
-    const std::string failed = "pex.log: タスクスケジューラの一覧を取得できないので前回の予約ファイルを残します: ";
+    const std::string failed =
+        "pex.log: タスク "
+        "スケジューラからタスクの一覧を受け取れないため、前回の予約ファイルを残し新しい予約は取り込みません: ";
     const std::string task = ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30));
     const struct {
         const char* what;

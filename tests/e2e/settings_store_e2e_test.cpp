@@ -214,9 +214,11 @@ TEST(SettingsStoreE2E, ATypedDirectoryThatShiftJisCannotHoldIsLoggedAndNotStored
     const std::string saved = ReadFileBytes(root.File(L"pex.ini"));
     EXPECT_NE(saved.find("PdigiDir_Text=C:\\表\\\r\n"), std::string::npos) << saved;
     EXPECT_EQ(saved.find("Caf"), std::string::npos) << saved;
-    EXPECT_NE(ReadFileBytes(root.File(L"pex.log"))
-                  .find("pex.log: ディレクトリ[C:\\Caf?\\]はShift_JISで表せないので使えません. (C.ERROR)\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        ReadFileBytes(root.File(L"pex.log"))
+            .find("pex.log: フォルダー[C:\\Caf?\\]は、名前に日本語版 Windows の文字コード (Shift_JIS) にない文字 (?) "
+                  "があるため使いません. (C.ERROR)\r\n"),
+        std::string::npos);
 }
 
 TEST(SettingsStoreE2E, PositionNeedsTheSameDensityAndTheFieldComesBackRegardless) {

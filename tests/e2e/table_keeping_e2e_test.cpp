@@ -72,7 +72,7 @@ TEST_F(TableKeepingTest, TablesAreReadAsTheUserSavedThemAndWrittenOnlyWhenARowCh
         // What a save of tvchdata.csv would drop is named once a run (the log grows by a run).
         EXPECT_EQ(Logged("テーブルファイル[" + SjisFromWide(root.Path()) +
                          "\\tvchdata.csv]には表に入らない内容があり、表を書き換えると失われます: 表にない列 \"Memo\"; "
-                         "表にない列の値 1個; 16バイトを超えるTVChannelNoの値 1個"),
+                         "表にない列の値 1個; 16バイトを超えるチャンネル番号の値 1個"),
                   static_cast<std::size_t>(run));
         EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始", "Quellix終了"}));
     }

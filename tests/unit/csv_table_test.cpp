@@ -242,7 +242,7 @@ TEST(CsvTable, OnlyAChangedTableIsWrittenAndWhatItCannotKeepIsToldOnce) {
         ASSERT_EQ(notices.size(), 1U);
         EXPECT_EQ(notices[0], "テーブルファイル[" + dir.File("tvconvert.csv") +
                                   "]には表に入らない内容があり、表を書き換えると失われます: 表にない列 \"メモ\"; "
-                                  "表にない列の値 1個; 40バイトを超えるOldChannelの値 1個");
+                                  "表にない列の値 1個; 40バイトを超える元の放送局名の値 1個");
     }
 }
 

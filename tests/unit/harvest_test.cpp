@@ -146,11 +146,11 @@ TEST_F(HarvestTest, WritesOneFilePerKnownChannelAndLogsTheUnknownOnes) {
     // Windows finds the program in any letter case, and so does the tuner's own task.
     expected["20090303210121.tvpi"] = FormatReservationFile(Expected("TV Alpha", At(2009, 3, 3, 21, 0), 30, "Lower"));
     EXPECT_EQ(ReserveFiles(), expected);
-    EXPECT_EQ(LogLines(),
-              (std::vector<std::string>{"Quellix開始", "チャンネルエラー: \"GigaPocket\" , \"33\"",
-                                        "次回実行日時がありません: \"Done\"",
-                                        "次回実行日時を読み取れません: \"No Such Day\" , \"2009/02/30 21:00:00\"",
-                                        "チャンネルエラー: \"GigaPocket\" , \"05\"", "Quellix終了"}));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{
+                              "Quellix開始", "チャンネルエラー: \"GigaPocket\" , \"33\"",
+                              "次回実行日時がないため取り込みません: \"Done\"",
+                              "次回実行日時を読み取れないため取り込みません: \"No Such Day\" , \"2009/02/30 21:00:00\"",
+                              "チャンネルエラー: \"GigaPocket\" , \"05\"", "Quellix終了"}));
     EXPECT_EQ(captures, 1);
     EXPECT_EQ(pumps, 13); // every line, the blank ones too
     // The tables were closed; the harvest changes no row, so none was written again.
@@ -201,8 +201,8 @@ TEST_F(HarvestTest, ReadsTheListingsOfEveryWindowsGenerationWhateverComesBeforeT
                        FormatReservationFile(Expected("ソフト放送", At(2009, 3, 1, 21, 0), 45, "Last"))}}));
         const std::vector<std::string> lines = LogLines();
         EXPECT_EQ(std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(logged), lines.end()),
-                  (std::vector<std::string>{"Quellix開始", "次回実行日時がありません: \"Off\"",
-                                            "次回実行日時がありません: \"Off\"", "Quellix終了"}));
+                  (std::vector<std::string>{"Quellix開始", "次回実行日時がないため取り込みません: \"Off\"",
+                                            "次回実行日時がないため取り込みません: \"Off\"", "Quellix終了"}));
     }
 }
 
@@ -280,7 +280,9 @@ TEST_F(HarvestTest, AWorkFileThatCannotBeWrittenEndsTheHarvestWithTheSystemsMess
 // the log says what it said.
 TEST_F(HarvestTest, TheLastGoodReservationsStayUntilAListingIsRead) {
     const std::string task = ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30));
-    const std::string failed = "pex.log: タスクスケジューラの一覧を取得できないので前回の予約ファイルを残します: ";
+    const std::string failed =
+        "pex.log: タスク "
+        "スケジューラからタスクの一覧を受け取れないため、前回の予約ファイルを残し新しい予約は取り込みません: ";
     const struct {
         const char* what;
         std::string output;
@@ -359,8 +361,10 @@ TEST_F(HarvestTest, ATemporaryDirectoryWithoutAUsableNameIsLoggedAndNothingIsCap
     EXPECT_TRUE(ReserveFiles().empty());
     EXPECT_EQ(LogLines(),
               (std::vector<std::string>{"Quellix開始",
-                                        "pex.log: ワークファイルのディレクトリ[C:\\Users\\Ren?\\AppData\\Local\\Temp\\]"
-                                        "はShift_JISで表せないので使えません. (C.ERROR)",
+                                        "pex.log: 一時フォルダー[C:\\Users\\Ren?\\AppData\\Local\\Temp\\]"
+                                        "は、名前に日本語版 Windows の文字コード (Shift_JIS) にない文字 (?) があるため"
+                                        "使いません. タスクの一覧を読めないため予約は取り込みません (一時フォルダーは"
+                                        "環境変数 TMP と TEMP で変えられます). (C.ERROR)",
                                         "Quellix終了"}));
     EXPECT_TRUE(std::filesystem::exists(folder.Native("tvchdata.csv")));
 }
@@ -389,7 +393,7 @@ TEST_F(HarvestTest, AReservationFileThatCannotBeCreatedIsLoggedAndTheNextIsWritt
     Harvest();
     const std::vector<std::string> lines = LogLines();
     ASSERT_EQ(lines.size(), 3U);
-    EXPECT_TRUE(lines[1].starts_with("pex.log: 予約ファイル[" + taken + "]を作成できません: ") &&
+    EXPECT_TRUE(lines[1].starts_with("pex.log: 予約ファイル[" + taken + "]を作成できないため取り込みません: ") &&
                 lines[1].ends_with(") (C.ERROR)"))
         << lines[1];
     EXPECT_TRUE(std::filesystem::exists(folder.Native("reserve/GigaPocket/20090301220108.tvpi")));

@@ -25,7 +25,8 @@ TEST(IsNoTasksNote, KnowsTheToolsNoteInItsLanguages) {
 }
 
 TEST(ListingFailureText, SaysWhatTheToolSaidOnOneLine) {
-    const std::string start = "タスクスケジューラの一覧を取得できないので前回の予約ファイルを残します: \"";
+    const std::string start =
+        "タスク スケジューラからタスクの一覧を受け取れないため、前回の予約ファイルを残し新しい予約は取り込みません: \"";
     const std::string longText = "ERROR: " + std::string(292, 'x') + "表示"; // the cut falls inside 表
     const struct {
         CommandEnd end;

@@ -153,7 +153,7 @@ class QuellixOnX(unittest.TestCase):
         about = wait_for("the About box", lambda: find(probe(), "TAboutForm"))[0]
         texts = [c["text"] for c in about["children"]]
         version = os.environ["QUELLIX_FILE_VERSION"]  # the project's version, which ctest passes on
-        for text in ("Quellix", "バージョン " + version, "作者 Quellix Team", "OK"):
+        for text in ("Quellix", "バージョン " + version, "作者 Quellix Project", "OK"):
             self.assertIn(text, texts)
         self.assertTrue(any(t.startswith("https://") for t in texts))
         left, top, right, bottom = about["rect"]
