@@ -1,7 +1,7 @@
 // Command capture for native builds, so that code built on it can be tested with stand-in
 // programs: the command line is split into words as Windows programs split theirs (blanks
-// separate, double quotes group) and the program is searched on PATH. There is no window, so
-// nothing is dispatched while waiting.
+// separate, double quotes group) and the program is searched on PATH. There is no window: the
+// run's message pump (a test's stand-in for the buttons) is called on every pass while waiting.
 #include "app/command_capture.h"
 
 #include <cerrno>
@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 extern char** environ;
@@ -127,16 +128,46 @@ void FeedInput(Fd& inWrite, std::string_view input) {
     inWrite.Reset();
 }
 
-// Reads both pipes into `result` until the command has ended and they hold nothing more; returns
-// the command's wait status.
-int Collect(pid_t pid, const Fd& outRead, const Fd& errRead, CommandResult& result) {
+using Clock = std::chrono::steady_clock;
+
+// Whether the run wants the command ended now, after it ran `ran`.
+CommandEndedBy Cut(const TRunControl* run, Clock::duration ran) {
+    if (run == nullptr) {
+        return CommandEndedBy::Itself;
+    }
+    if (run->FStopRequested) {
+        return CommandEndedBy::StopRequest;
+    }
+    return ran >= std::chrono::milliseconds{run->ToolTimeLimitMilliseconds} ? CommandEndedBy::TimeLimit
+                                                                            : CommandEndedBy::Itself;
+}
+
+// Reads both pipes into `result` until the command has ended and they hold nothing more, or the
+// run cuts it short (then it is killed here); returns the command's wait status.
+int Collect(pid_t pid, const Fd& outRead, const Fd& errRead, const TRunControl* run, CommandResult& result) {
     ::fcntl(outRead.Get(), F_SETFL, O_NONBLOCK);
     ::fcntl(errRead.Get(), F_SETFL, O_NONBLOCK);
     bool outOpen = true;
     bool errOpen = true;
     bool ended = false;
     int status = 0;
+    const Clock::time_point start = Clock::now();
+    Clock::duration held{}; // time spent in the pump: a pause holds the run, not the command
     for (;;) {
+        if (run != nullptr) {
+            const Clock::time_point beforePump = Clock::now();
+            run->Pump();
+            held += Clock::now() - beforePump;
+        }
+        const CommandEndedBy cut = Cut(run, Clock::now() - start - held);
+        if (cut == CommandEndedBy::StopRequest || (cut == CommandEndedBy::TimeLimit && !ended)) {
+            if (!ended) { // an ended command's id may belong to another process by now
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, &status, 0);
+            }
+            result.End.EndedBy = cut;
+            return status;
+        }
         // Tested before reading, as on Windows: once the command has ended, one read that finds
         // the pipes empty has seen all of its output, even if a process it started holds them.
         ended = ended || ::waitpid(pid, &status, WNOHANG) == pid;
@@ -158,7 +189,13 @@ int Collect(pid_t pid, const Fd& outRead, const Fd& errRead, CommandResult& resu
 
 } // namespace
 
-std::optional<CommandResult> RunCommand(const std::string& commandLine, std::string_view input) {
+std::optional<CommandResult> RunCommand(const std::string& commandLine, std::string_view input,
+                                        const TRunControl* run) {
+    if (run != nullptr && run->FStopRequested) {
+        CommandResult stopped;
+        stopped.End.EndedBy = CommandEndedBy::StopRequest;
+        return stopped;
+    }
     const std::vector<std::string> words = SplitWords(commandLine);
     if (words.empty()) {
         return std::nullopt;
@@ -192,7 +229,7 @@ std::optional<CommandResult> RunCommand(const std::string& commandLine, std::str
 
     FeedInput(inWrite, input);
     CommandResult result;
-    const int status = Collect(pid, outRead, errRead, result);
+    const int status = Collect(pid, outRead, errRead, run, result);
     // A command ended by a signal reports it as a shell does.
     result.End.ExitCode = static_cast<std::uint32_t>(WIFEXITED(status)     ? WEXITSTATUS(status)
                                                      : WIFSIGNALED(status) ? 128 + WTERMSIG(status)
