@@ -43,5 +43,17 @@ TEST(ListingFailureText, SaysWhatTheToolSaidOnOneLine) {
     }
 }
 
+TEST(ListingTimeoutText, NamesTheLimitInWholeSecondsNeverShorterThanItWas) {
+    const std::string start = "タスクスケジューラの一覧を取得できないので前回の予約ファイルを残します: ツールが ";
+    const struct {
+        std::uint32_t milliseconds;
+        const char* seconds;
+    } cases[] = {{120000, "120"}, {1000, "1"}, {1001, "2"}, {999, "1"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ListingTimeoutText(c.milliseconds), start + c.seconds + " 秒たっても終わらないので終了させました")
+            << c.milliseconds;
+    }
+}
+
 } // namespace
 } // namespace quellix

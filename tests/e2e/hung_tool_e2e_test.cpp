@@ -1,0 +1,146 @@
+// A Task Scheduler tool that does not answer never holds the program, nor the host that waits for
+// it: Stop and the time limit end the tool and the run, and the last good reservations stay.
+// The tool also inherits the error mode that keeps the system's dialogs away.
+#include "tests/e2e/harvest_e2e_fixture.h"
+
+#include <tlhelp32.h>
+
+#include <cstdlib>
+
+namespace quellix::e2e {
+namespace {
+
+using testing::ListingHeader;
+using testing::ListingRow;
+using testing::TunerCommand;
+
+constexpr DWORD kHungToolMs = 60000;
+
+template <typename Condition> bool WaitUntil(Condition condition, DWORD timeoutMs = 30000) {
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > timeoutMs) {
+            return false;
+        }
+        ::Sleep(1);
+    }
+    return true;
+}
+
+// The processes still running that `parent` started.
+int LiveChildren(DWORD parent) {
+    const UniqueKernelHandle snapshot{::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)};
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    int children = 0;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+        children += entry.th32ParentProcessID == parent && entry.th32ProcessID != parent ? 1 : 0;
+    }
+    return children;
+}
+
+class HungToolTest : public StandInHarvestTest {
+protected:
+    // The import run, with the stand-in held for a minute once started, until the run ends.
+    struct HungRun {
+        RunResult result;
+        DWORD endMs = 0; // from `act` to the program's end
+        int childrenLeft = 0;
+    };
+
+    template <typename Act> HungRun RunWithHungTool(Act act) {
+        WriteFileBytes(root / L"listing.csv", Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00",
+                                                                                   TunerCommand("New", "21", 30))}));
+        const ScopedEnvironment listing{L"QUELLIX_SCHTASKS_LISTING", root / L"listing.csv"};
+        const ScopedEnvironment delay{L"QUELLIX_SCHTASKS_DELAY_MS", std::to_wstring(kHungToolMs)};
+        const ScopedEnvironment started{L"QUELLIX_SCHTASKS_COMMAND_FILE", root / L"started.txt"};
+        HungRun run;
+        PROCESS_INFORMATION process = StartQuellix({reserve});
+        const HWND window = WaitForMainWindow(process.dwProcessId);
+        EXPECT_NE(window, nullptr);
+        EXPECT_TRUE(WaitUntil([&] { return FileExists(root / L"started.txt"); })) << "the tool never started";
+        const DWORD processId = process.dwProcessId;
+        const DWORD acted = ::GetTickCount();
+        act(window);
+        run.result = WaitAndClose(process, kHungToolMs / 2);
+        run.endMs = ::GetTickCount() - acted;
+        run.childrenLeft = LiveChildren(processId);
+        return run;
+    }
+};
+
+// Stop, the window closing and the time limit each end the hung tool and the run at once; the
+// listing counts as not read, so the last good reservations stay.
+TEST_F(HungToolTest, StopAndTheTimeLimitEndAHungToolAndKeepTheLastGoodReservations) {
+    const std::string timedOut = "pex.log: タスクスケジューラの一覧を取得できないので前回の予約ファイルを残します: "
+                                 "ツールが 1 秒たっても終わらないので終了させました (C.ERROR)";
+    const UINT limitMessage = ::RegisterWindowMessageW(L"Quellix.ShortenToolTimeLimit");
+    const struct {
+        const char* what;
+        void (*act)(HWND window, UINT limitMessage);
+        DWORD withinMs; // from the act to the program's end
+        std::vector<std::string> log;
+    } cases[] = {
+        {"Stop",
+         [](HWND window, UINT) { ::PostMessageW(::GetDlgItem(window, kIdButtonStop), BM_CLICK, 0, 0); },
+         1000,
+         {"Quellix開始", "停止ボタン押下", "Quellix終了"}},
+        {"the window closed",
+         [](HWND window, UINT) { ::PostMessageW(window, WM_CLOSE, 0, 0); },
+         1000,
+         {"Quellix開始", "Quellix終了"}},
+        {"the time limit, shortened to a second by the tests' message",
+         [](HWND window, UINT message) {
+             DWORD_PTR taken = 0;
+             ::SendMessageTimeoutW(window, message, 1000, 0, SMTO_NORMAL, 10000, &taken);
+             EXPECT_EQ(taken, 1U);
+         },
+         10000,
+         {"Quellix開始", timedOut, "Quellix終了"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::DeleteFileW((root / L"pex.log").c_str());
+        ::DeleteFileW((root / L"started.txt").c_str());
+        WriteFileBytes(reserve + L"\\20090101000021.tvpi", "from the last good run");
+        const HungRun run = RunWithHungTool([&](HWND window) { c.act(window, limitMessage); });
+        ASSERT_TRUE(run.result.finished);
+        EXPECT_EQ(run.result.exitCode, 0U);
+        EXPECT_LT(run.endMs, c.withinMs);
+        EXPECT_EQ(run.childrenLeft, 0) << "the tool was left running";
+        EXPECT_EQ(HarvestLog(), c.log);
+        EXPECT_EQ(ListDir(reserve), std::vector<std::wstring>{L"20090101000021.tvpi"});
+        EXPECT_EQ(ReadFileBytes(reserve + L"\\20090101000021.tvpi"), "from the last good run");
+    }
+}
+
+// The message shortens the limit only: a longer one, or none, is refused.
+TEST_F(HungToolTest, TheTestsMessageNeverLengthensTheTimeLimit) {
+    const UINT limitMessage = ::RegisterWindowMessageW(L"Quellix.ShortenToolTimeLimit");
+    const HungRun run = RunWithHungTool([&](HWND window) {
+        for (const WPARAM refused : {WPARAM{0}, WPARAM{2 * 60 * 1000}, WPARAM{24 * 60 * 60 * 1000}}) {
+            DWORD_PTR taken = 1;
+            ::SendMessageTimeoutW(window, limitMessage, refused, 0, SMTO_NORMAL, 10000, &taken);
+            EXPECT_EQ(taken, 0U) << refused;
+        }
+        ::PostMessageW(::GetDlgItem(window, kIdButtonStop), BM_CLICK, 0, 0);
+    });
+    ASSERT_TRUE(run.result.finished);
+}
+
+// The tool runs with the error mode the program set at its start: a tool that fails shows no
+// dialog that would hold the run. The test's own mode is cleared first, so that what the tool
+// has can only come from the program.
+TEST_F(StandInHarvestTest, TheTaskSchedulerToolInheritsTheModeThatKeepsDialogsAway) {
+    const UINT before = ::SetErrorMode(0);
+    const ScopedEnvironment record{L"QUELLIX_SCHTASKS_ERROR_MODE_FILE", root / L"mode.txt"};
+    const RunResult result = Import(reserve, Listing({ListingHeader()}));
+    ::SetErrorMode(before);
+    ASSERT_TRUE(result.finished);
+    const unsigned long mode = std::strtoul(ReadFileBytes(root / L"mode.txt").c_str(), nullptr, 10);
+    constexpr unsigned long kNoDialogs = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
+    EXPECT_EQ(mode & kNoDialogs, kNoDialogs) << mode;
+}
+
+} // namespace
+} // namespace quellix::e2e
