@@ -63,7 +63,9 @@ CrashSite SiteOf(const EXCEPTION_RECORD& record) {
     site.Code = record.ExceptionCode;
     site.Address = reinterpret_cast<std::uintptr_t>(record.ExceptionAddress);
     HMODULE module = nullptr;
-    if (::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    // A null address lies in no module; asked for it, Wine names the program's own.
+    if (record.ExceptionAddress != nullptr &&
+        ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                              static_cast<LPCWSTR>(record.ExceptionAddress), &module)) {
         wchar_t path[MAX_PATH]{};
         const DWORD length = ::GetModuleFileNameW(module, path, MAX_PATH);

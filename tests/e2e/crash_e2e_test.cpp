@@ -5,23 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 
 namespace quellix::e2e {
 namespace {
-
-int LiveChildren(DWORD parent) {
-    const UniqueKernelHandle snapshot{::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)};
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    int children = 0;
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-        children += entry.th32ParentProcessID == parent && entry.th32ProcessID != parent ? 1 : 0;
-    }
-    return children;
-}
 
 TEST(CrashTest, AThreadThatFaultsLogsOneLineAndEndsTheProgram) {
     TempDir root;
