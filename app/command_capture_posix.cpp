@@ -10,10 +10,10 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <vector>
 
 extern char** environ;
@@ -128,18 +128,22 @@ void FeedInput(Fd& inWrite, std::string_view input) {
     inWrite.Reset();
 }
 
-using Clock = std::chrono::steady_clock;
+// A steady clock in milliseconds (<chrono> holds text that the program's code page cannot).
+std::uint64_t NowMilliseconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000 + static_cast<std::uint64_t>(now.tv_nsec) / 1000000;
+}
 
-// Whether the run wants the command ended now, after it ran `ran`.
-CommandEndedBy Cut(const TRunControl* run, Clock::duration ran) {
+// Whether the run wants the command ended now, after it ran `ranMilliseconds`.
+CommandEndedBy Cut(const TRunControl* run, std::uint64_t ranMilliseconds) {
     if (run == nullptr) {
         return CommandEndedBy::Itself;
     }
     if (run->FStopRequested) {
         return CommandEndedBy::StopRequest;
     }
-    return ran >= std::chrono::milliseconds{run->ToolTimeLimitMilliseconds} ? CommandEndedBy::TimeLimit
-                                                                            : CommandEndedBy::Itself;
+    return ranMilliseconds >= run->ToolTimeLimitMilliseconds ? CommandEndedBy::TimeLimit : CommandEndedBy::Itself;
 }
 
 // Reads both pipes into `result` until the command has ended and they hold nothing more, or the
@@ -151,15 +155,15 @@ int Collect(pid_t pid, const Fd& outRead, const Fd& errRead, const TRunControl* 
     bool errOpen = true;
     bool ended = false;
     int status = 0;
-    const Clock::time_point start = Clock::now();
-    Clock::duration held{}; // time spent in the pump: a pause holds the run, not the command
+    const std::uint64_t start = NowMilliseconds();
+    std::uint64_t held = 0; // time spent in the pump: a pause holds the run, not the command
     for (;;) {
         if (run != nullptr) {
-            const Clock::time_point beforePump = Clock::now();
+            const std::uint64_t beforePump = NowMilliseconds();
             run->Pump();
-            held += Clock::now() - beforePump;
+            held += NowMilliseconds() - beforePump;
         }
-        const CommandEndedBy cut = Cut(run, Clock::now() - start - held);
+        const CommandEndedBy cut = Cut(run, NowMilliseconds() - start - held);
         if (cut == CommandEndedBy::StopRequest || (cut == CommandEndedBy::TimeLimit && !ended)) {
             if (!ended) { // an ended command's id may belong to another process by now
                 ::kill(pid, SIGKILL);
