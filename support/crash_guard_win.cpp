@@ -81,8 +81,18 @@ CrashSite SiteOf(const EXCEPTION_RECORD& record) {
     return site;
 }
 
+// GCC's C++ throw where exceptions unwind by the system's own means (64-bit Windows) is a
+// system exception with this code. One that no frame catches reaches the filter, and the C++
+// runtime expects to go on from there to std::terminate, which names the exception.
+constexpr DWORD kGccThrowMask = 0x20FFFFFF;
+constexpr DWORD kGccThrow = ('G' << 16) | ('C' << 8) | 'C' | (1U << 29);
+
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
     const EXCEPTION_RECORD* record = pointers != nullptr ? pointers->ExceptionRecord : nullptr;
+    if (record != nullptr && (record->ExceptionCode & kGccThrowMask) == kGccThrow &&
+        (record->ExceptionFlags & EXCEPTION_NONCONTINUABLE) == 0) {
+        return EXCEPTION_CONTINUE_EXECUTION;
+    }
     const UINT code = record != nullptr && record->ExceptionCode != 0 ? record->ExceptionCode : kAbortExitCode;
     LogAndEnd(code, [record] { return record != nullptr ? CrashText(SiteOf(*record)) : CrashText({}); });
 }
