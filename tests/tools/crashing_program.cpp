@@ -16,18 +16,29 @@
 #include <stdexcept>
 #include <string>
 
-namespace {
+// Outside the unnamed namespace: see g_callPure.
+struct Base;
+void CallPure(Base* object);
+// Through a pointer the compiler cannot follow, on classes others could derive from: seeing that
+// the object is a Base, or every class there is, it would drop the call rather than make it as
+// the table says.
+void (*volatile g_callPure)(Base*) = CallPure;
 
 struct Base {
-    Base() { Call(); } // the object is a Base while this runs: its function has no body
+    Base() { g_callPure(this); } // the object is a Base while this runs: its function has no body
     virtual ~Base() = default;
-    void Call() { Pure(); }
     virtual void Pure() = 0;
 };
+
+void CallPure(Base* object) {
+    object->Pure();
+}
 
 struct Derived : Base {
     void Pure() override {}
 };
+
+namespace {
 
 DWORD WINAPI ThrowingThread(void* /*unused*/) {
     throw std::runtime_error("boom on a thread");
