@@ -42,9 +42,9 @@ struct CommandResult {
 // inherited pipe. nullopt when the command cannot be started.
 // With `run`, the command is ended, and the call returns at once, when the run's stop is requested
 // (a stop already requested starts nothing) or when the command has run longer than the run's
-// ToolTimeLimitMilliseconds; the result then says so and holds what it wrote until then. The time that the
-// window's handlers hold the call (a pause) does not count, and both are looked at while the
-// messages are dispatched, so a handler may change them.
+// ToolTimeLimitMilliseconds; the result then says so and holds what had been read of its output.
+// Time that the window's handlers hold the call (a pause) does not count; the command keeps
+// running meanwhile. Both are looked at after every dispatch, so a handler may change them.
 [[nodiscard]] std::optional<CommandResult> RunCommand(const std::string& commandLine, std::string_view input = {},
                                                       const TRunControl* run = nullptr);
 
