@@ -1,7 +1,7 @@
 // Command capture for native builds, so that code built on it can be tested with stand-in
 // programs: the command line is split into words as Windows programs split theirs (blanks
-// separate, double quotes group) and the program is searched on PATH. There is no window, so
-// nothing is dispatched while waiting.
+// separate, double quotes group) and the program is searched on PATH. There is no window: the
+// run's message pump (a test's stand-in for the buttons) is called on every pass while waiting.
 #include "app/command_capture.h"
 
 #include <cerrno>
@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -127,16 +128,50 @@ void FeedInput(Fd& inWrite, std::string_view input) {
     inWrite.Reset();
 }
 
-// Reads both pipes into `result` until the command has ended and they hold nothing more; returns
-// the command's wait status.
-int Collect(pid_t pid, const Fd& outRead, const Fd& errRead, CommandResult& result) {
+// A steady clock in milliseconds (<chrono> holds text that the program's code page cannot).
+std::uint64_t NowMilliseconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000 + static_cast<std::uint64_t>(now.tv_nsec) / 1000000;
+}
+
+// Whether the run wants the command ended now, after it ran `ranMilliseconds`.
+CommandEndedBy Cut(const TRunControl* run, std::uint64_t ranMilliseconds) {
+    if (run == nullptr) {
+        return CommandEndedBy::Itself;
+    }
+    if (run->FStopRequested) {
+        return CommandEndedBy::StopRequest;
+    }
+    return ranMilliseconds >= run->ToolTimeLimitMilliseconds ? CommandEndedBy::TimeLimit : CommandEndedBy::Itself;
+}
+
+// Reads both pipes into `result` until the command has ended and they hold nothing more, or the
+// run cuts it short (then it is killed here); returns the command's wait status.
+int Collect(pid_t pid, const Fd& outRead, const Fd& errRead, const TRunControl* run, CommandResult& result) {
     ::fcntl(outRead.Get(), F_SETFL, O_NONBLOCK);
     ::fcntl(errRead.Get(), F_SETFL, O_NONBLOCK);
     bool outOpen = true;
     bool errOpen = true;
     bool ended = false;
     int status = 0;
+    const std::uint64_t start = NowMilliseconds();
+    std::uint64_t held = 0; // time spent in the pump: a pause holds the run, not the command
     for (;;) {
+        if (run != nullptr) {
+            const std::uint64_t beforePump = NowMilliseconds();
+            run->Pump();
+            held += NowMilliseconds() - beforePump;
+        }
+        const CommandEndedBy cut = Cut(run, NowMilliseconds() - start - held);
+        if (cut == CommandEndedBy::StopRequest || (cut == CommandEndedBy::TimeLimit && !ended)) {
+            if (!ended) { // an ended command's id may belong to another process by now
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, &status, 0);
+            }
+            result.End.EndedBy = cut;
+            return status;
+        }
         // Tested before reading, as on Windows: once the command has ended, one read that finds
         // the pipes empty has seen all of its output, even if a process it started holds them.
         ended = ended || ::waitpid(pid, &status, WNOHANG) == pid;
@@ -158,7 +193,13 @@ int Collect(pid_t pid, const Fd& outRead, const Fd& errRead, CommandResult& resu
 
 } // namespace
 
-std::optional<CommandResult> RunCommand(const std::string& commandLine, std::string_view input) {
+std::optional<CommandResult> RunCommand(const std::string& commandLine, std::string_view input,
+                                        const TRunControl* run) {
+    if (run != nullptr && run->FStopRequested) {
+        CommandResult stopped;
+        stopped.End.EndedBy = CommandEndedBy::StopRequest;
+        return stopped;
+    }
     const std::vector<std::string> words = SplitWords(commandLine);
     if (words.empty()) {
         return std::nullopt;
@@ -192,7 +233,7 @@ std::optional<CommandResult> RunCommand(const std::string& commandLine, std::str
 
     FeedInput(inWrite, input);
     CommandResult result;
-    const int status = Collect(pid, outRead, errRead, result);
+    const int status = Collect(pid, outRead, errRead, run, result);
     // A command ended by a signal reports it as a shell does.
     result.End.ExitCode = static_cast<std::uint32_t>(WIFEXITED(status)     ? WEXITSTATUS(status)
                                                      : WIFSIGNALED(status) ? 128 + WTERMSIG(status)

@@ -97,13 +97,43 @@ void WaitForProcessOrInput(HANDLE process, DWORD milliseconds) {
     ::MsgWaitForMultipleObjects(1, &process, FALSE, milliseconds, QS_ALLINPUT);
 }
 
+// The exit code of a command this program ended.
+constexpr UINT kEndedExitCode = 1;
+// How long an ended command is given to go, so that none is left behind when the call returns.
+constexpr DWORD kEndWaitMilliseconds = 5000;
+
+// Whether the run wants the command ended now, `ranMilliseconds` after it started.
+CommandEndedBy Cut(const TRunControl* run, HANDLE process, ULONGLONG ranMilliseconds) {
+    if (run == nullptr) {
+        return CommandEndedBy::Itself;
+    }
+    if (run->FStopRequested) {
+        return CommandEndedBy::StopRequest;
+    }
+    const ULONGLONG limit = run->ToolTimeLimitMilliseconds;
+    if (ranMilliseconds >= limit && ::WaitForSingleObject(process, 0) != WAIT_OBJECT_0) {
+        return CommandEndedBy::TimeLimit;
+    }
+    return CommandEndedBy::Itself;
+}
+
 // Reads both pipes into `result`, dispatching the window's messages, until the command has ended
-// and they hold nothing more.
-void Collect(HANDLE process, HANDLE outRead, HANDLE errRead, CommandResult& result) {
+// and they hold nothing more, or the run cuts it short (ended here, unread output left behind).
+CommandEndedBy Collect(HANDLE process, HANDLE outRead, HANDLE errRead, const TRunControl* run, CommandResult& result) {
     std::vector<char> buffer(kReadChunkSize);
     DWORD wait = kShortestWaitMilliseconds;
+    const ULONGLONG start = ::GetTickCount64();
+    ULONGLONG held = 0; // time spent in the window's handlers: a pause holds the run, not the tool
     for (;;) {
+        const ULONGLONG beforeDispatch = ::GetTickCount64();
         DispatchPendingMessages();
+        const ULONGLONG now = ::GetTickCount64();
+        held += now - beforeDispatch;
+        if (const CommandEndedBy cut = Cut(run, process, now - start - held); cut != CommandEndedBy::Itself) {
+            ::TerminateProcess(process, kEndedExitCode);
+            ::WaitForSingleObject(process, kEndWaitMilliseconds);
+            return cut;
+        }
         // Tested before reading: whatever the command wrote before it ended is in the pipes now,
         // so a read that finds them empty afterwards has seen all of it. Waiting for the end of
         // the pipes instead could last for ever: a process the command started may hold them.
@@ -112,7 +142,7 @@ void Collect(HANDLE process, HANDLE outRead, HANDLE errRead, CommandResult& resu
         const std::size_t moved = Drain(outRead, result.Output, std::string::npos, buffer, until) +
                                   Drain(errRead, result.End.ErrorOutput, kMaxErrorOutput, buffer, until);
         if (ended && moved == 0) {
-            return;
+            return CommandEndedBy::Itself;
         }
         // The pipes are empty now (or reading took its full time slice). Waiting a moment, rather
         // than looking again at once, lets output gather in the pipe, so the next pass moves it
@@ -126,7 +156,13 @@ void Collect(HANDLE process, HANDLE outRead, HANDLE errRead, CommandResult& resu
 
 } // namespace
 
-std::optional<CommandResult> RunCommand(const std::string& commandLine, std::string_view input) {
+std::optional<CommandResult> RunCommand(const std::string& commandLine, std::string_view input,
+                                        const TRunControl* run) {
+    if (run != nullptr && run->FStopRequested) {
+        CommandResult stopped;
+        stopped.End.EndedBy = CommandEndedBy::StopRequest;
+        return stopped;
+    }
     Pipe in;
     Pipe out;
     Pipe err;
@@ -163,7 +199,7 @@ std::optional<CommandResult> RunCommand(const std::string& commandLine, std::str
     in.write.reset();
 
     CommandResult result;
-    Collect(process.get(), out.read.get(), err.read.get(), result);
+    result.End.EndedBy = Collect(process.get(), out.read.get(), err.read.get(), run, result);
     DWORD exitCode = 0;
     ::GetExitCodeProcess(process.get(), &exitCode); // it has ended, so this cannot fail but for a lost handle
     result.End.ExitCode = exitCode;

@@ -187,8 +187,20 @@ void HarvestReservations(const HarvestSetup& setup, const ChannelTables& tables,
     if (setup.CaptureListing) {
         tool = setup.CaptureListing(setup.WorkFile);
     }
-    if (tool.Status == CaptureStatus::FileNotWritten) {
+    switch (tool.Status) {
+    case CaptureStatus::Captured:
+    case CaptureStatus::NotStarted:
+        break;
+    case CaptureStatus::FileNotWritten:
         ThrowIoError(setup.WorkFile, tool.ErrorCode); // ends the harvest: the error hook logs it
+    case CaptureStatus::Stopped:
+        // The listing is not read, so the previous run's files stay; the stop has its own line.
+        end.Finish();
+        return;
+    case CaptureStatus::TimedOut:
+        log.WriteLog(ListingTimeoutText(run.ToolTimeLimitMilliseconds), true);
+        end.Finish();
+        return;
     }
     if (!os::FileExists(setup.WorkFile)) {
         log.WriteLog("ワークファイル[" + setup.WorkFile + "]を作成できません.", true);

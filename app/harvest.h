@@ -23,7 +23,8 @@ struct HarvestSetup {
     DateTimeFormats Formats;     // the user's, in which the tool prints the next run times
     // Runs the Task Scheduler's listing into the work file, keeping the window responsive while
     // it waits, and tells how it went (RunCommandToFile): a tool that cannot be started writes no
-    // file (the harvest removed an earlier one before).
+    // file (the harvest removed an earlier one before), nor one ended by the run's stop or time
+    // limit.
     std::function<FileCapture(const std::string& workFile)> CaptureListing;
 };
 
@@ -39,6 +40,8 @@ struct HarvestSetup {
 //   once a listing is read: at its header, or at the tool's note that there are no tasks. A tool
 //   that cannot be started, ends with an exit code other than 0, or prints no listing (nothing,
 //   or an error text alone) leaves them where they are, with an error line saying what it said.
+//   So does a tool ended by the run: by its stop, without a line of its own (the stop has one),
+//   or by its time limit, with an error line naming the limit.
 void HarvestReservations(const HarvestSetup& setup, const ChannelTables& tables, TRunControl& run, TLogFile& log);
 
 } // namespace quellix

@@ -32,6 +32,13 @@ bool IsNoTasksNote(std::string_view line) {
     return AsciiLower(text.substr(0, 5)) == "info:" || text.starts_with("情報:") || text.starts_with("情報：");
 }
 
+namespace {
+
+constexpr std::string_view kKeepingFiles =
+    "タスク スケジューラからタスクの一覧を受け取れないため、前回の予約ファイルを残し新しい予約は取り込みません: ";
+
+} // namespace
+
 std::string ListingFailureText(const CommandEnd& end, std::string_view firstOutputLine) {
     std::string said = OneLine(end.ErrorOutput);
     if (said.empty()) {
@@ -40,9 +47,14 @@ std::string ListingFailureText(const CommandEnd& end, std::string_view firstOutp
     if (said.size() > kMaxSaidBytes) {
         said = std::string{SjisHead(said, kMaxSaidBytes)} + "...";
     }
-    return "タスク スケジューラからタスクの一覧を受け取れないため、前回の予約ファイルを残し新しい予約は取り込みません: "
-           "\"" +
-           said + "\" (終了コード " + std::to_string(end.ExitCode) + ")";
+    return std::string{kKeepingFiles} + "\"" + said + "\" (終了コード " + std::to_string(end.ExitCode) + ")";
+}
+
+std::string ListingTimeoutText(std::uint32_t limitMilliseconds) {
+    // In whole seconds, rounded up: a limit is never shown shorter than it was.
+    const std::uint32_t seconds = limitMilliseconds / 1000 + (limitMilliseconds % 1000 != 0 ? 1 : 0);
+    return std::string{kKeepingFiles} + "タスク スケジューラのコマンドが " + std::to_string(seconds) +
+           " 秒たっても終わらないため終了させました";
 }
 
 } // namespace quellix

@@ -4,6 +4,7 @@
 
 #include "app/command_capture.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,8 @@ namespace quellix {
 // output, else the first line it printed) on one line and cut to a readable length, and its
 // exit code.
 [[nodiscard]] std::string ListingFailureText(const CommandEnd& end, std::string_view firstOutputLine);
+
+// The text of the error line for a tool that was ended because it had not ended within its limit.
+[[nodiscard]] std::string ListingTimeoutText(std::uint32_t limitMilliseconds);
 
 } // namespace quellix

@@ -41,7 +41,9 @@ void TRunController::HarvestReservations() {
         setup.UnusableWorkDir = temp.shown;
     }
     setup.Formats = UserDateTimeFormats(); // the tool prints the next run times in them
-    setup.CaptureListing = [](const std::string& workFile) { return RunCommandToFile(TaskSchedulerQuery(), workFile); };
+    setup.CaptureListing = [&run = parts_.Run](const std::string& workFile) {
+        return RunCommandToFile(TaskSchedulerQuery(), workFile, &run);
+    };
     quellix::HarvestReservations(setup, parts_.Tables, parts_.Run, parts_.LogFile1);
 }
 

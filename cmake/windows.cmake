@@ -41,6 +41,8 @@ foreach(src ${QUELLIX_TEST_TOOLS})
     target_link_libraries(${name} PRIVATE quellix_flags)
     list(APPEND QUELLIX_TOOL_TARGETS ${name})
 endforeach()
+# The crash handling's test program runs the program's own handlers.
+target_link_libraries(crashing_program PRIVATE quellix_core)
 
 # In-process Win32 tests of the shell.
 file(GLOB QUELLIX_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)

@@ -1,6 +1,8 @@
 // Program entry, the one place that puts the layers together: single instance, the application
-// window and the main window, the error hook, the message loop; exit code 0 in every case.
+// window and the main window, the error hook, the message loop; exit code 0 in every case but a
+// crash (support/crash_guard_win.h).
 #include "app/command_line_win.h"
+#include "support/crash_guard_win.h"
 #include "support/message_queue_win.h"
 #include "support/single_instance_win.h"
 #include "ui/application_window_win.h"
@@ -11,6 +13,7 @@
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int showCommand) {
+    quellix::InstallCrashGuard(); // before anything can fail, and before the tool is started
     if (!quellix::CheckSingleInstance(L"RIVUzovUv")) {
         return 0; // another instance runs: no window, no log line
     }
@@ -19,6 +22,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
         quellix::TFormPdigi form{instance, quellix::CommandLineArguments()};
         // Every window's errors end in the main window's log.
         const quellix::ScopedErrorHook errorHook{[&form](const std::string& message) { form.AppException(message); }};
+        // A crash on any thread ends in the same log, once it is open (the first activation).
+        const quellix::ScopedCrashLog crashLog{
+            [&form](const std::string& text) { form.LogFile1.WriteLog(text, true); }};
         if (form.CreateAndShow(application.Handle(), showCommand)) {
             const HWND window = form.Handle();
             quellix::RegisterDialogKeyWindow(window); // Esc and Tab, in this loop and in every wait

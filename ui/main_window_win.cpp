@@ -127,6 +127,9 @@ LRESULT TFormPdigi::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         window_ = nullptr;
         return 0;
     default:
+        if (message == ToolTimeLimitMessage()) {
+            return ShortenToolTimeLimit(wParam) ? 1 : 0;
+        }
         break;
     }
     return ::DefWindowProcW(window_, message, wParam, lParam);

@@ -22,6 +22,10 @@
 
 namespace quellix {
 
+// The registered message by which a test program shortens the run's time limit for a system tool
+// (wParam: milliseconds; returns 1 when taken).
+[[nodiscard]] UINT ToolTimeLimitMessage();
+
 class TFormPdigi : public TWindowBase<TFormPdigi>, private RunView {
 public:
     TFormPdigi(HINSTANCE instance, std::vector<std::string> arguments);
@@ -81,6 +85,7 @@ private:
     void ButtonPauseClick();
     void ButtonSkipClick();
     void ButtonStopClick();
+    bool ShortenToolTimeLimit(WPARAM milliseconds);
 
     [[nodiscard]] std::string GetRootDir() const;
 

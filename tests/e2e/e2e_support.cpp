@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 
 namespace quellix::e2e {
@@ -254,6 +256,24 @@ std::vector<std::wstring> ListDir(const std::wstring& path) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+int LiveChildren(DWORD parent) {
+    const UniqueKernelHandle snapshot{::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)};
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    int children = 0;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID == parent && entry.th32ProcessID != parent &&
+            ::lstrcmpiW(entry.szExeFile, L"explorer.exe") != 0) {
+            ++children;
+        }
+    }
+    return children;
+}
+
+bool UnderWine() {
+    return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
 } // namespace quellix::e2e

@@ -100,6 +100,14 @@ private:
     std::optional<std::wstring> previous_;
 };
 
+// The number of processes still running that `parent` started. Wine's desktop process
+// (explorer.exe), which Wine starts from the first program that shows a window and which outlives
+// it, is not counted: on Windows no program of ours starts it.
+[[nodiscard]] int LiveChildren(DWORD parent);
+
+// Whether the tests run under Wine (for its known differences from Windows, each marked).
+[[nodiscard]] bool UnderWine();
+
 // Whole files as bytes.
 [[nodiscard]] std::string ReadFileBytes(const std::wstring& path);
 [[nodiscard]] bool FileExists(const std::wstring& path);

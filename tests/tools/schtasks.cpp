@@ -4,6 +4,8 @@
 //                                  no tasks (an empty listing)
 //   QUELLIX_SCHTASKS_DELAY_MS      milliseconds to wait before printing (a slow tool)
 //   QUELLIX_SCHTASKS_COMMAND_FILE  where to record the command line it was started with (UTF-8)
+//   QUELLIX_SCHTASKS_ERROR_MODE_FILE  where to record its error mode (GetErrorMode(), in decimal),
+//                                  which it inherits from the program that started it
 //   QUELLIX_SCHTASKS_ERROR         a text to print to the standard error, in the system's code page
 //   QUELLIX_SCHTASKS_EXIT_CODE     the exit code to end with (0 when not set)
 #include <windows.h>
@@ -32,17 +34,21 @@ bool WriteAll(HANDLE handle, const char* data, DWORD size) {
     return true;
 }
 
+void WriteFileText(const std::wstring& path, const std::string& text) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        WriteAll(file, text.data(), static_cast<DWORD>(text.size()));
+        ::CloseHandle(file);
+    }
+}
+
 void RecordCommandLine(const std::wstring& path) {
     const wchar_t* commandLine = ::GetCommandLineW();
     const int size = ::WideCharToMultiByte(CP_UTF8, 0, commandLine, -1, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, commandLine, -1, utf8.data(), size, nullptr, nullptr);
     utf8.resize(utf8.size() - 1);
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        WriteAll(file, utf8.data(), static_cast<DWORD>(utf8.size()));
-        ::CloseHandle(file);
-    }
+    WriteFileText(path, utf8);
 }
 
 } // namespace
@@ -50,6 +56,9 @@ void RecordCommandLine(const std::wstring& path) {
 int main() {
     if (const std::wstring record = Environment(L"QUELLIX_SCHTASKS_COMMAND_FILE"); !record.empty()) {
         RecordCommandLine(record);
+    }
+    if (const std::wstring record = Environment(L"QUELLIX_SCHTASKS_ERROR_MODE_FILE"); !record.empty()) {
+        WriteFileText(record, std::to_string(::GetErrorMode()));
     }
     if (const std::wstring delay = Environment(L"QUELLIX_SCHTASKS_DELAY_MS"); !delay.empty()) {
         ::Sleep(static_cast<DWORD>(std::wcstoul(delay.c_str(), nullptr, 10)));

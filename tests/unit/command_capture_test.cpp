@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <time.h>
+#include <unistd.h>
+
 namespace quellix {
 namespace {
 
@@ -47,6 +50,64 @@ TEST(RunCommandCapture, ReturnsWhenTheCommandEndsThoughAChildKeepsThePipe) {
 TEST(RunCommandCapture, GivesNothingForACommandThatCannotStart) {
     EXPECT_FALSE(RunCommandCapture("qx-no-such-program-here /x"));
     EXPECT_FALSE(RunCommandCapture(""));
+}
+
+// The run's stop and time limit end a command that would not end for half a minute; a stop
+// already requested starts nothing; time that the window's handlers hold the wait (a pause) is
+// not counted against the limit, and a command that ends meanwhile is read whole.
+TEST(RunCommand, TheRunsStopOrTimeLimitEndsTheCommandAtOnce) {
+    const auto seconds = [] {
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+    };
+    const TempDir dir;
+    const std::string marker = dir.Native("started");
+    const struct {
+        const char* what;
+        std::string command;
+        bool stopBefore;
+        bool stopOnceStarted;  // a pump call presses Stop once the command has started
+        std::uint32_t limitMs; // the run's limit
+        int holdMs;            // the first pump call holds this long (a pause)
+        CommandEndedBy endedBy;
+        std::optional<std::string> output; // nullopt: not looked at
+        bool started;
+    } cases[] = {
+        {"Stop while it runs", "sh -c \"touch '" + marker + "'; sleep 30\"", false, true, kToolTimeLimitMilliseconds, 0,
+         CommandEndedBy::StopRequest, std::nullopt, true},
+        {"past the limit", "sleep 30", false, false, 300, 0, CommandEndedBy::TimeLimit, std::nullopt, false},
+        {"Stop before it starts", "sh -c \"touch '" + marker + "'\"", true, false, kToolTimeLimitMilliseconds, 0,
+         CommandEndedBy::StopRequest, "", false},
+        {"held by a pause longer than the limit", "sh -c \"touch '" + marker + "'; sleep 0.3; printf done\"", false,
+         false, 2000, 3000, CommandEndedBy::Itself, "done", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(marker);
+        TRunControl run;
+        run.FStopRequested = c.stopBefore;
+        run.ToolTimeLimitMilliseconds = c.limitMs;
+        int pumps = 0;
+        run.PumpMessages = [&] {
+            ++pumps;
+            if (pumps == 1 && c.holdMs > 0) {
+                ::usleep(static_cast<useconds_t>(c.holdMs) * 1000);
+            }
+            if (c.stopOnceStarted && std::filesystem::exists(marker)) {
+                run.FStopRequested = true;
+            }
+        };
+        const double start = seconds();
+        const auto result = RunCommand(c.command, {}, &run);
+        ASSERT_TRUE(result);
+        EXPECT_LT(seconds() - start, c.holdMs / 1000.0 + 5);
+        EXPECT_EQ(result->End.EndedBy, c.endedBy);
+        if (c.output) {
+            EXPECT_EQ(result->Output, *c.output);
+        }
+        EXPECT_EQ(std::filesystem::exists(marker), c.started);
+    }
 }
 
 TEST(RunCommandToFile, WritesTheOutputOrLeavesTheFileAlone) {

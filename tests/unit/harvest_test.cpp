@@ -352,6 +352,34 @@ TEST_F(HarvestTest, TheLastGoodReservationsStayUntilAListingIsRead) {
     }
 }
 
+// A tool that the run ended wrote no listing: the last good reservations stay. Its stop has a
+// line of its own already; its time limit gets one.
+TEST_F(HarvestTest, AToolEndedByTheRunKeepsTheLastGoodReservations) {
+    const struct {
+        const char* what;
+        CaptureStatus status;
+        std::vector<std::string> log;
+    } cases[] = {
+        {"stopped", CaptureStatus::Stopped, {"Quellix開始", "Quellix終了"}},
+        {"past its time limit",
+         CaptureStatus::TimedOut,
+         {"Quellix開始",
+          "pex.log: タスク スケジューラからタスクの一覧を受け取れないため、前回の予約ファイルを残し新しい予約は"
+          "取り込みません: タスク スケジューラのコマンドが 120 秒たっても終わらないため終了させました (C.ERROR)",
+          "Quellix終了"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(folder.Native("pex.log"));
+        log.SetActive(true);
+        WriteAll(folder.Native("reserve/GigaPocket/20090101000021.tvpi"), "previous");
+        setup.CaptureListing = [&](const std::string&) { return FileCapture{c.status, {1, ""}, 0}; };
+        Harvest();
+        EXPECT_EQ(ReserveFiles(), (std::map<std::string, std::string>{{"20090101000021.tvpi", "previous"}}));
+        EXPECT_EQ(LogLines(), c.log);
+    }
+}
+
 TEST_F(HarvestTest, ATemporaryDirectoryWithoutAUsableNameIsLoggedAndNothingIsCaptured) {
     listing = Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30))});
     setup.WorkFile.clear();

@@ -44,5 +44,18 @@ TEST(ListingFailureText, SaysWhatTheToolSaidOnOneLine) {
     }
 }
 
+TEST(ListingTimeoutText, NamesTheLimitInWholeSecondsNeverShorterThanItWas) {
+    const std::string start = "タスク スケジューラからタスクの一覧を受け取れないため、前回の予約ファイルを残し新しい予約は"
+                              "取り込みません: タスク スケジューラのコマンドが ";
+    const struct {
+        std::uint32_t milliseconds;
+        const char* seconds;
+    } cases[] = {{120000, "120"}, {1000, "1"}, {1001, "2"}, {999, "1"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ListingTimeoutText(c.milliseconds), start + c.seconds + " 秒たっても終わらないため終了させました")
+            << c.milliseconds;
+    }
+}
+
 } // namespace
 } // namespace quellix
