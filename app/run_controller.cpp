@@ -5,6 +5,8 @@
 #include "support/os.h"
 #include "support/text.h"
 
+#include <exception>
+
 namespace quellix {
 
 namespace {
@@ -50,6 +52,18 @@ void TRunController::RunImport() {
     HarvestReservations();
     view_.SetProgress(100);
     view_.SetStatusText(kStatusFinishing);
+}
+
+void TRunController::RunCheck(HarvestWatch& watch) {
+    checkWatch_ = &watch;
+    for (void (TRunController::*step)() : {&TRunController::ImportChannelFile, &TRunController::HarvestReservations}) {
+        try {
+            (this->*step)();
+        } catch (const std::exception& error) {
+            AppException(error.what());
+        }
+    }
+    checkWatch_ = nullptr;
 }
 
 void TRunController::DisableRunButtons() {

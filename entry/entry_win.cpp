@@ -1,5 +1,7 @@
 // Program entry, the one place that puts the layers together: single instance, the application
 // window and the main window, the error hook, the message loop; exit code 0 in every case.
+#include "app/check_run_win.h"
+#include "app/command_line.h"
 #include "app/command_line_win.h"
 #include "support/message_queue_win.h"
 #include "support/single_instance_win.h"
@@ -10,8 +12,20 @@
 
 #include <windows.h>
 
+namespace {
+
+constexpr const wchar_t* kInstanceMutex = L"RIVUzovUv";
+
+} // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int showCommand) {
-    if (!quellix::CheckSingleInstance(L"RIVUzovUv")) {
+    // The check changes nothing, so it runs beside an open settings window (which it reports).
+    if (const std::vector<std::string> arguments = quellix::CommandLineArguments();
+        quellix::DecideMode(arguments) == quellix::RunMode::Check) {
+        quellix::RunCheck(arguments, quellix::layout::kWindowClass, kInstanceMutex);
+        return 0;
+    }
+    if (!quellix::CheckSingleInstance(kInstanceMutex)) {
         return 0; // another instance runs: no window, no log line
     }
     {

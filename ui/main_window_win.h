@@ -81,6 +81,7 @@ private:
     void ButtonPauseClick();
     void ButtonSkipClick();
     void ButtonStopClick();
+    void StartCheck(); // main_window_check_win.cpp
 
     [[nodiscard]] std::string GetRootDir() const;
 
@@ -100,6 +101,7 @@ private:
     HINSTANCE instance_;
     HWND applicationWindow_ = nullptr; // owns this window and the About box
     std::string rootDir_;
+    std::string firstArgument_; // the reserve directory the host named, for the check
     bool closeRequested_ = false;
     bool labelSettingVisible_ = true;
     std::string label1Text_;
