@@ -127,7 +127,7 @@ TEST_F(CheckTest, ChangesNothingAndForetellsTheImportThatFollows) {
              "[OK]   取り込みで変わる行: 3 件",
              "       追加: 21 = ＮＨＫ総合",
              "[OK]   タスク スケジューラの一覧: 終了コード 0, タスク 6 件, うちチューナーの予約 5 件",
-             "[注意] タスク 「\\copy」 は PcastDigi.exe の名前を含みますが、実行するのは 「C:\\Tools\\copy.exe」 "
+             "[注意] タスク 「\\copy」 は PcastDigi.exe の名前を含みますが、実行するのは 「copy.exe」 "
              "なので予約として扱いません",
          }) {
         EXPECT_TRUE(Has(report, line)) << line << "\n" << reportBytes;

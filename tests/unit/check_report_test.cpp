@@ -116,7 +116,7 @@ TEST(CheckReport, EachFactGivesItsVerdictAndTheSummaryCountsWhatIsNotImported) {
         // The summary comes first, before the first section.
         const std::size_t summaryEnd = report.find("\r\n\r\n■ このパソコン");
         ASSERT_NE(summaryEnd, std::string::npos) << c.name;
-        const std::string summary = report.substr(0, summaryEnd);
+        const std::string summary = report.substr(0, summaryEnd + 2);
         EXPECT_NE(summary.find("\r\n" + c.summary + "\r\n"), std::string::npos) << c.name << "\n" << summary;
     }
 }
