@@ -44,7 +44,10 @@ std::string Count(std::size_t n) {
 }
 
 std::string Quoted(std::string_view text) {
-    return "「" + std::string{text} + "」";
+    std::string quoted{"「"};
+    quoted += text;
+    quoted += "」";
+    return quoted;
 }
 
 std::string OrNone(std::string_view text) {
@@ -170,7 +173,8 @@ void Tuner(const CheckFacts& f, Report& r) {
         }
     }
     for (const std::string& line : f.UnreadableLines) {
-        r.Add(Verdict::Note, "チャンネルファイルの読めない行 (取り込みません): " + Quoted(line));
+        r.Add(Verdict::Note, "チャンネルファイルの番号か名前のない行: " + Quoted(line),
+              "チューナーのソフトでチャンネル設定をやり直すと直ります。");
     }
 }
 
@@ -181,7 +185,7 @@ void Tables(const CheckFacts& f, Report& r) {
         const auto same = std::find_if(f.RowsBefore.begin(), f.RowsBefore.end(),
                                        [&](const DeckRow& b) { return b.Station == row.Station; });
         if (same == f.RowsBefore.end()) {
-            changes.push_back("追加: " + row.Number + " = " + row.Station);
+            changes.push_back("追加: " + OrNone(row.Number) + " = " + OrNone(row.Station));
         } else if (same->Number != row.Number) {
             changes.push_back("変更: " + row.Station + " の番号 " + OrNone(same->Number) + " → " + OrNone(row.Number));
         }
@@ -203,7 +207,7 @@ void Tables(const CheckFacts& f, Report& r) {
           "取り込み後の「" + f.DeckName + "」の行: " + Count(f.RowsAfter.size()),
           f.RowsAfter.empty() ? "チャンネルファイルが見つかるようにしてください (上の「チューナー」)。" : "");
     for (const DeckRow& row : f.RowsAfter) {
-        r.Detail(OrNone(row.Number) + " = " + row.Station);
+        r.Detail(OrNone(row.Number) + " = " + OrNone(row.Station));
     }
     for (const std::string& notice : f.TableNotices) {
         r.Add(Verdict::Note, notice, "表のファイルを表計算ソフトで編集したときは、列と長さを元に戻してください。");

@@ -227,7 +227,7 @@ void RunCheck(const std::vector<std::string>& arguments, const std::string& sett
     for (TCsvTable* table : {&tableTV, &tableTVChNo, &tableTVChData}) {
         table->KeepInMemory();
     }
-    facts.StationNameSize = tableTVChNo.FieldDefs()[tableTVChNo.FieldIndex("TVChannel")].Size;
+    facts.StationNameSize = tableTVChNo.FieldDefs()[tableTVChNo.FieldIndex("TVChannel")].size;
     {
         TCsvTable before = CreateTableTVChNo(tableTVChNo.FilePath());
         try {
@@ -240,14 +240,21 @@ void RunCheck(const std::vector<std::string>& arguments, const std::string& sett
     }
 
     // Every line the run would log is kept here instead.
+    // The import's plain lines tell what the tables did to their files and what they cannot keep;
+    // the harvest's tell its start, its end and the tasks (which the watch has).
     std::vector<std::pair<std::string, bool>> logged;
+    bool harvesting = false;
     TLogFile log;
-    log.RedirectTo([&logged](std::string_view text, bool isError) { logged.emplace_back(text, isError); });
+    log.RedirectTo([&](std::string_view text, bool isError) {
+        if (isError || !harvesting) {
+            logged.emplace_back(text, isError);
+        }
+    });
     TRunControl run;
     CheckView view{WideFromSjis(settingDir)};
     TRunController controller{view, {log, {tableTV, tableTVChNo, tableTVChData}, run, reserveDir}, arguments};
     CheckWatch watch{facts};
-    controller.RunCheck(watch);
+    controller.RunCheck(watch, [&harvesting] { harvesting = true; });
     const TempDirectory temp = SystemTempDirectory();
     if (temp.path) {
         os::RemoveFile(*temp.path + "quellix-check-task.csv");

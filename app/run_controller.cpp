@@ -54,15 +54,18 @@ void TRunController::RunImport() {
     view_.SetStatusText(kStatusFinishing);
 }
 
-void TRunController::RunCheck(HarvestWatch& watch) {
+void TRunController::RunCheck(HarvestWatch& watch, const std::function<void()>& harvestStarts) {
     checkWatch_ = &watch;
-    for (void (TRunController::*step)() : {&TRunController::ImportChannelFile, &TRunController::HarvestReservations}) {
+    const auto guarded = [this](auto step) {
         try {
-            (this->*step)();
+            step();
         } catch (const std::exception& error) {
             AppException(error.what());
         }
-    }
+    };
+    guarded([this] { ImportChannelFile(); });
+    harvestStarts();
+    guarded([this] { HarvestReservations(); });
     checkWatch_ = nullptr;
 }
 

@@ -10,6 +10,7 @@
 #include "support/log_file.h"
 #include "support/run_control.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,8 +36,9 @@ public:
     void FirstActivation(const std::string& rootDir);
     // The check: the channel-file import and the harvest as an import run does them, every error
     // of a step to AppException, but the work file is the check's own and `watch` follows a dry
-    // harvest. The caller keeps the tables in memory and the log off the disk.
-    void RunCheck(HarvestWatch& watch);
+    // harvest. The caller keeps the tables in memory and the log off the disk; `harvestStarts`
+    // is called between the two steps.
+    void RunCheck(HarvestWatch& watch, const std::function<void()>& harvestStarts);
     // Resume, Pause, Skip and Stop. Pause holds the caller (a loop's message pump) until Resume,
     // Stop or Skip.
     void Play();

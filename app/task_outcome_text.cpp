@@ -7,7 +7,12 @@ namespace quellix {
 namespace {
 
 std::string Quoted(std::string_view text) {
-    return "\"" + std::string{text} + "\"";
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += '"';
+    quoted += text;
+    quoted += '"';
+    return quoted;
 }
 
 } // namespace
