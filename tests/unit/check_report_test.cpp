@@ -44,6 +44,7 @@ TEST(CheckReport, EachFactGivesItsVerdictAndTheSummaryCountsWhatIsNotImported) {
         std::function<void(CheckFacts&)> change;
         std::vector<std::string> lines; // each must stand in the report
         std::string summary;            // the summary's last verdict line
+        std::vector<std::string> absent = {};
     };
     const Case cases[] = {
         {"sound",
@@ -51,7 +52,12 @@ TEST(CheckReport, EachFactGivesItsVerdictAndTheSummaryCountsWhatIsNotImported) {
          {"[OK]   取り込まれる予約: 1 件",
           "[OK]   チャンネルファイルあり (これを使います): C:\\PCast\\channels\\Channel13.txt",
           "       予約ファイル: 200903012101021.tvpi", "[OK]   取り込みで変わる行: なし"},
-         "[OK]   問題は見つかりませんでした"},
+         "[OK]   問題は見つかりませんでした",
+         {"[OK]   チャンネルファイルなし: C:\\PCast\\channels\\Channel13.txt"}},
+        {"a channel file without the deck's stations",
+         [](CheckFacts& f) { f.RowsAfter.clear(); },
+         {"[問題] 取り込み後の「GigaPocket」の行: 0 件"},
+         "[問題] ほかの問題: 1 件"},
         {"a task without a next run",
          [](CheckFacts& f) {
              f.Tasks.push_back({"\\PCastTV_2", "Done", "N/A", "", "21", "", TaskOutcome::NoNextRun, "",
@@ -65,11 +71,13 @@ TEST(CheckReport, EachFactGivesItsVerdictAndTheSummaryCountsWhatIsNotImported) {
              f.Places = {{"C:\\a\\Channel13.txt", PlaceState::Missing}, {"C:\\b\\Channel13.txt", PlaceState::Held}};
              f.Stations.clear();
              f.CodePage = 1252;
+             f.RowsAfter.clear(); // told once, as the channel file's problem
          },
          {"[注意] 文字コード (ANSI コードページ): 1252 (日本語ではありません)",
           "[OK]   チャンネルファイルなし: C:\\a\\Channel13.txt",
           "[問題] チャンネルファイルをほかのプログラムが使っています: C:\\b\\Channel13.txt",
-          "[問題] チャンネルファイルが見つかりません。チャンネルの表は今のままです"},
+          "[問題] チャンネルファイルが見つかりません。チャンネルの表は今のままです",
+          "[注意] 取り込み後の「GigaPocket」の行: 0 件"},
          "[問題] ほかの問題: 2 件"},
         {"a failing Task Scheduler",
          [](CheckFacts& f) {
@@ -112,6 +120,9 @@ TEST(CheckReport, EachFactGivesItsVerdictAndTheSummaryCountsWhatIsNotImported) {
         for (const std::string& line : c.lines) {
             EXPECT_NE(report.find("\r\n" + line + "\r\n"), std::string::npos) << c.name << ": " << line << "\n"
                                                                               << report;
+        }
+        for (const std::string& line : c.absent) {
+            EXPECT_EQ(report.find("\r\n" + line + "\r\n"), std::string::npos) << c.name << ": " << line;
         }
         // The summary comes first, before the first section.
         const std::size_t summaryEnd = report.find("\r\n\r\n■ このパソコン");

@@ -198,6 +198,9 @@ TEST_F(HarvestTest, ADryHarvestChangesNothingAndForetellsTheRunsFilesAndLines) {
     ASSERT_EQ(facts.Others.size(), 1u);
     EXPECT_EQ(facts.Others[0].TaskName, "\\Copy");
     EXPECT_EQ(facts.Others[0].Program, "copy.exe");
+    ASSERT_EQ(facts.Tasks.size(), 6u);
+    EXPECT_EQ(facts.Tasks[0].Start, "2009/03/01 21:01"); // the programme's start, a minute after the task's
+    EXPECT_EQ(facts.Tasks[3].Start, "");                 // no next run
 
     setup.Dry = false;
     setup.Watch = nullptr;
