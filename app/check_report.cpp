@@ -81,6 +81,8 @@ void Host(const CheckFacts& f, Report& r) {
         r.Add(Verdict::Ok, "Pexlan のフォルダー: " + *f.RootPath);
     }
     r.Add(Verdict::Ok, "pex.log を書く場所: " + f.LogFile);
+    r.Add(Verdict::Ok,
+          "チャンネルの表 (pexTVCHNo.csv, tvconvert.csv, tvchdata.csv) の場所: " + ExtractFilePath(f.LogFile));
     if (f.VirtualStore) {
         std::string names;
         for (const std::string& name : f.FilesInVirtualStore) {
@@ -92,7 +94,7 @@ void Host(const CheckFacts& f, Report& r) {
               "エクスプローラーで Pexlan のフォルダーを開き、「互換性ファイル」を押すと見えます。");
     }
     if (f.SettingsWindowOpen) {
-        r.Add(Verdict::Problem, "Quellix がほかに動いています (設定画面が開いたままかもしれません)",
+        r.Add(Verdict::Note, "Quellix がほかに動いています (設定画面が開いたままかもしれません)",
               "開いている Quellix の画面を閉じてください。開いている間、Pexlan からの取り込みは動きません。");
     }
 }

@@ -185,5 +185,26 @@ TEST_F(CheckTest, AFailingTaskSchedulerAMissingChannelFileAndAMissingFolderArePr
     EXPECT_FALSE(FileExists(root / L"pex.log"));
 }
 
+// The settings window's window menu starts the same check for the reserve directory it was opened
+// for, and the window stays open.
+TEST_F(CheckTest, TheSettingsWindowsMenuStartsTheCheck) {
+    const std::wstring record = root / L"viewer.txt";
+    const ScopedEnvironment viewerVariable{L"QUELLIX_CHECK_VIEWER", BinDir() + L"\\report_viewer.exe"};
+    const ScopedEnvironment recordVariable{L"QUELLIX_VIEWER_RECORD", record};
+    PROCESS_INFORMATION process = StartQuellix({reserve, L"/c"});
+    const HWND window = WaitForMainWindow(process.dwProcessId);
+    ASSERT_NE(window, nullptr);
+    ::PostMessageW(window, WM_SYSCOMMAND, 0x0110, 0);
+    for (int i = 0; i < 600 && !FileExists(record); ++i) {
+        ::Sleep(50);
+    }
+    const std::vector<std::string> report = ReadLines(temp + L"\\quellix-check.txt");
+    EXPECT_TRUE(Has(report, "[OK]   録画機の名前 (フォルダー名から): GigaPocket"));
+    EXPECT_TRUE(Has(report, "[注意] Quellix がほかに動いています (設定画面が開いたままかもしれません)"));
+    EXPECT_TRUE(::IsWindowVisible(window));
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitAndClose(process).finished);
+}
+
 } // namespace
 } // namespace quellix::e2e
