@@ -69,6 +69,9 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
 
 RunMode DecideMode(const std::vector<std::string>& arguments) {
     const auto normalised = [&](std::size_t i) { return Trim(AsciiLower(arguments[i])); };
+    if (arguments.size() == 2 && normalised(1) == "/check") {
+        return RunMode::Check;
+    }
     if (arguments.empty() || normalised(0).empty() || arguments.size() == 2) {
         return RunMode::Settings;
     }

@@ -8,7 +8,7 @@
 
 namespace quellix {
 
-enum class RunMode { Settings, Import };
+enum class RunMode { Settings, Import, Check };
 
 // The arguments that follow the program name on a whole command line, the way the host writes it
 // for a directory: a double quote only opens or closes quoting, a backslash is an ordinary
@@ -19,7 +19,8 @@ enum class RunMode { Settings, Import };
 // an argument of backslashes alone is kept as it is.
 [[nodiscard]] std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
-// `arguments` excludes the program name.
+// `arguments` excludes the program name. Exactly two arguments open the settings window, as the host
+// relies on, unless the second, trimmed and in lower case, is "/check": the check that changes nothing.
 [[nodiscard]] RunMode DecideMode(const std::vector<std::string>& arguments);
 
 // The first argument exactly as passed with a trailing backslash; a lone "\" falls back to

@@ -29,8 +29,8 @@ void RunFirstActivation(const std::vector<std::string>& arguments, std::string_v
         steps.WriteLog("Quellix", false);
     });
     Guarded(steps, [&] { steps.ImportChannelFile(); });
-    if (DecideMode(arguments) == RunMode::Settings) {
-        return; // the settings window stays open until the user closes it
+    if (DecideMode(arguments) != RunMode::Import) {
+        return; // the settings window stays open until the user closes it; the check has no window
     }
     Guarded(steps, [&] {
         steps.HideLabelSetting();

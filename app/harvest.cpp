@@ -67,10 +67,6 @@ private:
     bool finished_ = false;
 };
 
-std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
-}
-
 // The tuner tasks of one listing, each booked and its outcome logged.
 class Harvest {
 public:
@@ -80,7 +76,7 @@ public:
     void TunerTask(const ListedTask& task) {
         const TaskBooking booking = BookTunerTask(
             task, [this](std::string_view channel) { return Station(channel); }, setup_.ReserveDir, setup_.Formats,
-            reservation_);
+            reservation_, !setup_.Dry);
         Tell(booking, task);
     }
 
@@ -94,28 +90,16 @@ private:
 
     // A reservation the host does not get is a recording lost: never without a word.
     void Tell(const TaskBooking& booking, const ListedTask& task) {
-        switch (booking.Outcome) {
-        case TaskOutcome::Written:
-            return;
-        case TaskOutcome::NoNextRun:
-            log_.WriteLog("次回実行日時がないため取り込みません: " + Quoted(reservation_.Title), false);
-            return;
-        case TaskOutcome::UnreadableNextRun:
-            log_.WriteLog("次回実行日時を読み取れないため取り込みません: " + Quoted(reservation_.Title) + " , " +
-                              Quoted(task.NextRun),
-                          false);
-            return;
-        case TaskOutcome::NoStation:
-            log_.WriteLog("チャンネルエラー: " + Quoted(setup_.DeckName) + " , " + Quoted(reservation_.Channel), false);
-            return;
-        case TaskOutcome::FileNotCreated:
-            log_.WriteLog("予約ファイル[" + booking.FileName +
-                              "]を作成できないため取り込みません: " + SystemErrorText(booking.ErrorCode),
-                          true);
-            return;
-        case TaskOutcome::FileNotWritten:
+        const std::optional<OutcomeLine> line = TaskOutcomeLine(booking, reservation_, task, setup_.DeckName);
+        if (setup_.Watch != nullptr) {
+            setup_.Watch->TunerTask(task, reservation_, booking, line);
+        }
+        if (booking.Outcome == TaskOutcome::FileNotWritten) {
             // A disk that takes no more ends the harvest: the error hook logs it.
             ThrowIoError(booking.FileName, booking.ErrorCode);
+        }
+        if (line) {
+            log_.WriteLog(line->Text, line->IsError);
         }
     }
 
@@ -147,9 +131,14 @@ void ReadListing(const HarvestSetup& setup, os::File& workFile, const CommandEnd
         while (!lines.Eof() && !run.FStopRequested) {
             const std::string line = lines.ReadLine();
             const std::optional<ListedTask> task = listing.ReadTunerTask(line);
+            if (setup.Watch != nullptr) {
+                setup.Watch->ListingLine(line, listing, task.has_value());
+            }
             if (!listed && (listing.HeaderFieldCount() > 0 || IsNoTasksNote(line))) {
                 listed = true;
-                DeleteOldReservationFiles(setup.ReserveDir, run);
+                if (!setup.Dry) {
+                    DeleteOldReservationFiles(setup.ReserveDir, run);
+                }
             } else if (!listed) {
                 keepLine(line);
             }
@@ -186,6 +175,9 @@ void HarvestReservations(const HarvestSetup& setup, const ChannelTables& tables,
     FileCapture tool;
     if (setup.CaptureListing) {
         tool = setup.CaptureListing(setup.WorkFile);
+    }
+    if (setup.Watch != nullptr) {
+        setup.Watch->Captured(tool);
     }
     switch (tool.Status) {
     case CaptureStatus::Captured:

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "app/command_capture.h"
+#include "app/task_listing.h"
+#include "app/task_outcome_text.h"
 #include "channels/table_session.h"
 #include "support/run_control.h"
 #include "support/date_formats.h"
@@ -14,6 +16,22 @@
 #include <string>
 
 namespace quellix {
+
+// What the check follows of a harvest: every line of the listing once the reader took it, and
+// every tuner task with its outcome and the log line that tells it.
+class HarvestWatch {
+public:
+    HarvestWatch() = default;
+    HarvestWatch(const HarvestWatch&) = delete;
+    HarvestWatch& operator=(const HarvestWatch&) = delete;
+    virtual ~HarvestWatch() = default;
+
+    virtual void ListingLine(std::string_view line, const TaskListingReader& listing, bool tunerTask) = 0;
+    virtual void TunerTask(const ListedTask& task, const TReservation& reservation, const TaskBooking& booking,
+                           const std::optional<OutcomeLine>& logLine) = 0;
+    // How the Task Scheduler's tool ended, once it ran.
+    virtual void Captured(const FileCapture& tool) = 0;
+};
 
 struct HarvestSetup {
     std::string DeckName;        // names the recorder in TableTVChNo
@@ -26,6 +44,9 @@ struct HarvestSetup {
     // file (the harvest removed an earlier one before), nor one ended by the run's stop or time
     // limit.
     std::function<FileCapture(const std::string& workFile)> CaptureListing;
+    // The check: the same run, but no reservation file is written and none removed.
+    bool Dry = false;
+    HarvestWatch* Watch = nullptr;
 };
 
 // Logs "Quellix開始", opens the tables, captures and reads the listing, closes the tables and logs

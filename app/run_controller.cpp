@@ -5,6 +5,8 @@
 #include "support/os.h"
 #include "support/text.h"
 
+#include <exception>
+
 namespace quellix {
 
 namespace {
@@ -50,6 +52,21 @@ void TRunController::RunImport() {
     HarvestReservations();
     view_.SetProgress(100);
     view_.SetStatusText(kStatusFinishing);
+}
+
+void TRunController::RunCheck(HarvestWatch& watch, const std::function<void()>& harvestStarts) {
+    checkWatch_ = &watch;
+    const auto guarded = [this](auto step) {
+        try {
+            step();
+        } catch (const std::exception& error) {
+            AppException(error.what());
+        }
+    };
+    guarded([this] { ImportChannelFile(); });
+    harvestStarts();
+    guarded([this] { HarvestReservations(); });
+    checkWatch_ = nullptr;
 }
 
 void TRunController::DisableRunButtons() {

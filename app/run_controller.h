@@ -4,11 +4,13 @@
 // reserve directory, and shows the run through RunView.
 #pragma once
 
+#include "app/harvest.h"
 #include "app/run_view.h"
 #include "channels/table_session.h"
 #include "support/log_file.h"
 #include "support/run_control.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,11 @@ public:
     // window open or runs the import and closes the window. Every error of a step goes to
     // AppException and the next step runs.
     void FirstActivation(const std::string& rootDir);
+    // The check: the channel-file import and the harvest as an import run does them, every error
+    // of a step to AppException, but the work file is the check's own and `watch` follows a dry
+    // harvest. The caller keeps the tables in memory and the log off the disk; `harvestStarts`
+    // is called between the two steps.
+    void RunCheck(HarvestWatch& watch, const std::function<void()>& harvestStarts);
     // Resume, Pause, Skip and Stop. Pause holds the caller (a loop's message pump) until Resume,
     // Stop or Skip.
     void Play();
@@ -52,6 +59,7 @@ private:
     RunView& view_;
     RunParts parts_;
     std::vector<std::string> arguments_;
+    HarvestWatch* checkWatch_ = nullptr; // during RunCheck
 };
 
 } // namespace quellix

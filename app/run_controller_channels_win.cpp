@@ -6,57 +6,12 @@
 #include "channels/channel_import.h"
 #include "support/cp932_win.h"
 #include "support/errors.h"
-#include "support/registry_win.h"
+#include "app/tuner_settings_win.h"
 #include "support/system_folders_win.h"
 #include "support/text.h"
 #include "support/text_file.h"
 
 namespace quellix {
-
-namespace {
-
-constexpr const char* kTunerAppCfgKey = "Software\\BUFFALO INC.\\PCastTVDigital\\AppCfg";
-constexpr const char* kTunerProgramKey = "Software\\BUFFALO INC.\\PCastTVDigital\\PCastDigi";
-
-struct TunerSettings {
-    int areaNumber = 0;
-    std::vector<std::string> tunerDirs;
-    std::optional<std::string> unusableDir; // a "Dir" whose name code page 932 cannot hold, as it can show it
-};
-
-TunerSettings ReadTunerSettings() {
-    TunerSettings settings;
-    if (const auto appCfg = RegistryKeyReader::OpenCurrentUser(kTunerAppCfgKey)) {
-        // A missing value, or one that is not a DWORD, leaves area 0. The value is the tuner's
-        // 32-bit integer: read as signed, as the tuner stores it.
-        if (const auto area = appCfg->ReadDword("LocationIdx")) {
-            settings.areaNumber = static_cast<int>(*area);
-        }
-    }
-    const auto program = RegistryKeyReader::OpenCurrentUser(kTunerProgramKey);
-    if (!program) {
-        // The tuner is a 32-bit program: on 64-bit Windows, and on a system installed on another
-        // drive, it does not lie under C:\Program Files.
-        settings.tunerDirs = DefaultTunerDirs(ProgramFilesX86Folder());
-    } else if (!program->ValueType("Dir")) {
-        // The key is there, the value is not: no tuner directory (an empty one would be the
-        // drive's root).
-    } else if (const std::optional<std::wstring> dir = program->ReadWideString("Dir")) {
-        // A name that code page 932 cannot hold is told in the log and not used: a look-alike
-        // name would be another directory.
-        if (std::optional<std::string> usable = ExactSjisFromWide(*dir)) {
-            settings.tunerDirs = {std::move(*usable)};
-        } else {
-            settings.unusableDir = SjisFromWide(*dir);
-        }
-    } else {
-        // A "Dir" of another type cannot be read as a directory: the defaults stay.
-        settings.tunerDirs = DefaultTunerDirs(ProgramFilesX86Folder());
-    }
-    return settings;
-}
-
-} // namespace
 
 // An error here (a table file that cannot be read or written, a read error in the channel file)
 // goes on once the tables are closed; the first activation reports it and goes on.

@@ -36,7 +36,7 @@ void TRunController::HarvestReservations() {
     // own (a user name with é or 𠮷): a look-alike name would be a directory that does not exist.
     const TempDirectory temp = SystemTempDirectory();
     if (temp.path) {
-        setup.WorkFile = *temp.path + "task.csv";
+        setup.WorkFile = *temp.path + (checkWatch_ != nullptr ? "quellix-check-task.csv" : "task.csv");
     } else {
         setup.UnusableWorkDir = temp.shown;
     }
@@ -44,6 +44,8 @@ void TRunController::HarvestReservations() {
     setup.CaptureListing = [&run = parts_.Run](const std::string& workFile) {
         return RunCommandToFile(TaskSchedulerQuery(), workFile, &run);
     };
+    setup.Dry = checkWatch_ != nullptr;
+    setup.Watch = checkWatch_;
     quellix::HarvestReservations(setup, parts_.Tables, parts_.Run, parts_.LogFile1);
 }
 

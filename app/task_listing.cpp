@@ -28,8 +28,9 @@ char AsciiLowerByte(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// True when the line holds the recorder's name in any letter case: a line without it holds no
-// tuner task. A false match on a double-byte character's bytes only costs a full split.
+} // namespace
+
+// A false match on a double-byte character's bytes only costs a full split.
 bool MentionsTunerProgram(std::string_view line) {
     struct LowerHash {
         std::size_t operator()(char c) const noexcept { return std::hash<char>{}(AsciiLowerByte(c)); }
@@ -39,8 +40,6 @@ bool MentionsTunerProgram(std::string_view line) {
         [](char a, char b) { return AsciiLowerByte(a) == AsciiLowerByte(b); }};
     return std::search(line.begin(), line.end(), searcher) != line.end();
 }
-
-} // namespace
 
 std::string CommandProgramName(std::string_view commandLine) {
     std::size_t first = 0;
@@ -158,7 +157,7 @@ std::optional<ListedTask> TaskListingReader::ReadTunerTask(std::string_view line
     if (!ReadFields(line)) {
         return std::nullopt;
     }
-    return ListedTask{std::move(fields_[kNextRunField]), std::move(fields_[commandField_])};
+    return ListedTask{std::move(fields_[kNextRunField]), std::move(fields_[commandField_]), fields_[1]};
 }
 
 } // namespace quellix

@@ -33,6 +33,10 @@ inline constexpr std::size_t kHeaderMinFields = 9;
 // double quote left at its end (by a listing whose quotes were not all doubled) is dropped.
 [[nodiscard]] std::string CommandProgramName(std::string_view commandLine);
 
+// True when the line holds the recorder's name in any letter case: a line without it holds no
+// tuner task.
+[[nodiscard]] bool MentionsTunerProgram(std::string_view line);
+
 // True when the program that the command line starts is the tuner's recorder.
 [[nodiscard]] bool IsTunerCommand(std::string_view commandLine);
 
@@ -53,6 +57,7 @@ void SplitListingLine(std::string_view line, std::size_t headerFieldCount, std::
 struct ListedTask {
     std::string NextRun;     // the next run time as the tool printed it
     std::string CommandLine; // the recorder's command line
+    std::string TaskName;    // as the tool printed it (the second field)
 };
 
 class TaskListingReader {
@@ -65,6 +70,9 @@ public:
     // The header's field count (0 before the header) and the command line's column.
     [[nodiscard]] std::size_t HeaderFieldCount() const noexcept { return headerFieldCount_; }
     [[nodiscard]] std::size_t CommandField() const noexcept { return commandField_; }
+    // The fields of the last line that was split: every line that mentions the tuner's program
+    // once the header is known (a tuner task's own command line and next run excepted: taken).
+    [[nodiscard]] const std::vector<std::string>& LastFields() const noexcept { return fields_; }
 
 private:
     void TakeHeader(std::string_view line);

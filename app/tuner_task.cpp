@@ -97,7 +97,7 @@ std::optional<TaskOutcome> ReadTunerTask(const ListedTask& task, TReservation& r
 }
 
 TaskBooking BookTunerTask(const ListedTask& task, const StationFinder& findStation, std::string_view reserveDir,
-                          const DateTimeFormats& formats, TReservation& reservation) {
+                          const DateTimeFormats& formats, TReservation& reservation, bool writeFile) {
     if (const std::optional<TaskOutcome> stopped = ReadTunerTask(task, reservation, formats)) {
         return {*stopped, {}, 0};
     }
@@ -108,6 +108,9 @@ TaskBooking BookTunerTask(const ListedTask& task, const StationFinder& findStati
     }
     if (OneLineValue(reservation.Station).empty()) {
         return {TaskOutcome::NoStation, {}, 0};
+    }
+    if (!writeFile) {
+        return {TaskOutcome::Written, ReservationFileName(reserveDir, reservation), 0};
     }
     return WriteReservationFile(reservation, reserveDir);
 }

@@ -33,9 +33,11 @@ using StationFinder = std::function<std::optional<std::string>(std::string_view 
 
 // One tuner task's whole way: read into `reservation` (ReadTunerTask), its station found for its
 // channel, its file written into `reserveDir` (WriteReservationFile). A task without a channel,
-// or whose station is not found or blank, is NoStation: the host would get no file.
+// or whose station is not found or blank, is NoStation: the host would get no file. Without
+// `writeFile` (the check) a task that would be written is Written with its file's name, and
+// nothing is written.
 [[nodiscard]] TaskBooking BookTunerTask(const ListedTask& task, const StationFinder& findStation,
                                         std::string_view reserveDir, const DateTimeFormats& formats,
-                                        TReservation& reservation);
+                                        TReservation& reservation, bool writeFile = true);
 
 } // namespace quellix

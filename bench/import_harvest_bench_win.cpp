@@ -12,7 +12,7 @@
 //   cmake --build --preset windows --target import_harvest_bench_win
 //   scripts/wine-run.sh build/windows/bin/import_harvest_bench_win.exe [rounds, default 3]
 #include "bench/wine_bench_support_win.h"
-#include "tests/shared/task_listing_rows.h"
+#include "bench/big_listing_win.h"
 
 #include <cstdio>
 #include <string>
@@ -22,60 +22,7 @@ namespace {
 
 using namespace quellix::bench;
 
-constexpr int kTasks = 20000;
-constexpr int kTunerTasks = 2000;
-constexpr int kRowsPerHeader = 500;
-constexpr int kTableRows = 500;
-constexpr int kDeckRows = 100;
 constexpr int kIdButtonStop = 102;
-
-// The next run time of tuner task `tuner`: every task on its own start minute.
-std::string NextRun(int tuner) {
-    const int minute = tuner * 37;
-    char text[32];
-    std::snprintf(text, sizeof text, "2009/%02d/%02d %d:%02d:00", 3 + minute / (28 * 1440), 1 + minute / 1440 % 28,
-                  minute / 60 % 24, minute % 60);
-    return text;
-}
-
-std::string MakeListing() {
-    using namespace quellix::testing;
-    std::string listing;
-    int tuner = 0;
-    for (int task = 0; task < kTasks; ++task) {
-        if (task % kRowsPerHeader == 0) {
-            listing += "\r\n" + ListingHeader() + "\r\n";
-        }
-        char name[64];
-        if (task % (kTasks / kTunerTasks) == 0) {
-            std::snprintf(name, sizeof name, "\\PCastDigi\\Reserve_%05d", tuner);
-            listing += ListingRow(
-                name, NextRun(tuner),
-                TunerCommand("番組表示ソフト " + std::to_string(tuner), std::to_string(tuner % 100), 30 + tuner % 90),
-                tuner % 2 == 0 ? Quotes::Doubled : Quotes::AsIs);
-            ++tuner;
-        } else {
-            std::snprintf(name, sizeof name, "\\Task_%05d", task);
-            listing += ListingRow(name, "2009/03/07 1:00:00", "%windir%\\system32\\defrag.exe -c");
-        }
-        listing += "\r\n";
-    }
-    return listing;
-}
-
-// Other decks' rows first, so that a look-up walks most of the table.
-std::string MakeChannelTable() {
-    std::string table = "\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n";
-    for (int row = 0; row < kTableRows - kDeckRows; ++row) {
-        table += "\"Deck" + std::to_string(row % 7) + "\",\"局" + std::to_string(row) + "\",\"" +
-                 std::to_string(row % 100) + "\",\r\n";
-    }
-    for (int channel = 0; channel < kDeckRows; ++channel) {
-        table +=
-            "\"GigaPocket\",\"ソフト放送" + std::to_string(channel) + "\",\"" + std::to_string(channel) + "\",\r\n";
-    }
-    return table;
-}
 
 HWND FindMainWindow(DWORD processId) {
     for (int attempt = 0; attempt < 20000; ++attempt) {

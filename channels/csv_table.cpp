@@ -71,7 +71,11 @@ void TCsvTable::Open() {
     }
     records_.Clear();
     bool loaded = false;
-    if (!filePath_.empty()) {
+    if (kept_) {
+        records_ = std::move(*kept_);
+        kept_.reset();
+        loaded = keptLoaded_;
+    } else if (!filePath_.empty()) {
         // Read and parsed block by block; on a read error the partial records are dropped, and
         // the table stays closed.
         TableTextReader reader{defs_};
@@ -111,9 +115,16 @@ void TCsvTable::Close() {
             table.current_ = 0;
         }
     } forget{*this};
+    const bool save = !filePath_.empty() && (rowsChanged_ || !fileLoaded_);
+    if (inMemory_) {
+        wouldSave_ = wouldSave_ || save;
+        keptLoaded_ = fileLoaded_ || save;
+        kept_ = std::move(records_);
+        return;
+    }
     // An unchanged table is not written: the file may hold what the table cannot keep (a
     // spreadsheet's columns, longer values), and a new backup would push out the user's last one.
-    if (!filePath_.empty() && (rowsChanged_ || !fileLoaded_)) {
+    if (save) {
         SaveTableFile(
             filePath_,
             [this](const std::function<bool(std::string_view)>& write) {

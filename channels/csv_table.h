@@ -91,6 +91,11 @@ public:
     // Forgets the records and closes the table without writing its file (for a caller that read
     // nothing from the tables, so has nothing to save). Does nothing when the table is closed.
     void CloseWithoutSaving();
+    // For a run that must change no file (the check): from now on the file is read at the first
+    // Open only, and Close keeps the records for the next Open instead of writing them, noting
+    // that it would have written the file.
+    void KeepInMemory() noexcept { inMemory_ = true; }
+    [[nodiscard]] bool WouldSave() const noexcept { return wouldSave_; }
 
     [[nodiscard]] TableState State() const noexcept { return state_; }
     [[nodiscard]] bool Active() const noexcept { return state_ != TableState::Closed; }
@@ -155,6 +160,10 @@ private:
     TableFileSystem* fs_{&TableFileSystem::Real()};
     TableNotice notice_;
     std::string lossTold_; // the last loss told to the notice
+    bool inMemory_{};
+    bool wouldSave_{};
+    std::optional<TableRecords> kept_; // what Close kept in memory, with whether a file held it
+    bool keptLoaded_{};
 };
 
 } // namespace quellix

@@ -1,6 +1,8 @@
 // Program entry, the one place that puts the layers together: single instance, the application
 // window and the main window, the error hook, the message loop; exit code 0 in every case but a
-// crash (support/crash_guard_win.h).
+// crash (support/crash_guard_win.h). The check runs without the window and the single instance.
+#include "app/check_run_win.h"
+#include "app/command_line.h"
 #include "app/command_line_win.h"
 #include "support/crash_guard_win.h"
 #include "support/message_queue_win.h"
@@ -12,9 +14,21 @@
 
 #include <windows.h>
 
+namespace {
+
+constexpr const wchar_t* kInstanceMutex = L"RIVUzovUv";
+
+} // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int showCommand) {
     quellix::InstallCrashGuard(); // before anything can fail, and before the tool is started
-    if (!quellix::CheckSingleInstance(L"RIVUzovUv")) {
+    // The check changes nothing, so it runs beside an open settings window (which it reports).
+    if (const std::vector<std::string> arguments = quellix::CommandLineArguments();
+        quellix::DecideMode(arguments) == quellix::RunMode::Check) {
+        quellix::RunCheck(arguments, quellix::layout::kWindowClass, kInstanceMutex);
+        return 0;
+    }
+    if (!quellix::CheckSingleInstance(kInstanceMutex)) {
         return 0; // another instance runs: no window, no log line
     }
     {

@@ -74,6 +74,10 @@ void TLogFile::WriteEnd() noexcept {
 }
 
 bool TLogFile::WriteLog(std::string_view text, bool isError) {
+    if (sink_) {
+        sink_(text, isError);
+        return true;
+    }
     if (!active_ || NameIsBlank()) {
         return false;
     }

@@ -2,6 +2,7 @@
 // so the log is whole on disk at every moment; runs are framed by start and end records.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,11 @@ public:
     // IoError when the line cannot be written.
     bool WriteLog(std::string_view text, bool isError);
 
+    // Lines for a run that must leave no trace: from now on WriteLog hands each line to `sink` and
+    // writes nothing (also when inactive).
+    using Sink = std::function<void(std::string_view text, bool isError)>;
+    void RedirectTo(Sink sink) { sink_ = std::move(sink); }
+
 private:
     void WriteStart();
     void WriteEnd() noexcept;
@@ -33,6 +39,7 @@ private:
 
     bool active_ = false;
     std::string logFileName_;
+    Sink sink_;
 };
 
 } // namespace quellix

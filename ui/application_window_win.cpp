@@ -1,6 +1,7 @@
 #include "ui/application_window_win.h"
 
 #include "support/cp932_win.h"
+#include "ui/check_menu_win.h"
 
 namespace quellix {
 
@@ -40,6 +41,13 @@ TApplicationWindow::~TApplicationWindow() {
     }
 }
 
+void TApplicationWindow::SetMainWindow(HWND mainWindow) noexcept {
+    if (mainWindow_ == nullptr && window_ != nullptr) {
+        AddCheckMenuItem(window_);
+    }
+    mainWindow_ = mainWindow;
+}
+
 void TApplicationWindow::Show() const noexcept {
     if (window_ != nullptr) {
         ::ShowWindow(window_, SW_SHOWNA);
@@ -55,6 +63,12 @@ LRESULT TApplicationWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             ::SetFocus(target);
         }
         return 0;
+    case WM_SYSCOMMAND: // the check, from the taskbar entry's window menu
+        if (IsCheckCommand(wParam) && mainWindow_ != nullptr) {
+            ::PostMessageW(mainWindow_, WM_SYSCOMMAND, wParam, lParam);
+            return 0;
+        }
+        break;
     case WM_CLOSE: // "Close window" on the taskbar entry closes the program as the main window's close does
         if (mainWindow_ != nullptr) {
             ::PostMessageW(mainWindow_, WM_CLOSE, 0, 0);

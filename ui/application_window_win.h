@@ -19,8 +19,9 @@ public:
     TApplicationWindow& operator=(const TApplicationWindow&) = delete;
     ~TApplicationWindow();
 
-    // The window that takes the focus when the taskbar entry is picked, and the close command.
-    void SetMainWindow(HWND mainWindow) noexcept { mainWindow_ = mainWindow; }
+    // The window that takes the focus when the taskbar entry is picked, the close command and the
+    // check of the entry's window menu.
+    void SetMainWindow(HWND mainWindow) noexcept;
     // Puts the entry on the taskbar without taking the activation from the main window.
     void Show() const noexcept;
 

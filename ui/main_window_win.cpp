@@ -1,11 +1,12 @@
 #include "ui/main_window_win.h"
 
 #include "app/command_line.h"
+#include "app/host_root_win.h"
 #include "support/cp932_win.h"
 #include "support/errors.h"
 #include "support/message_pump_win.h"
-#include "support/registry_win.h"
 #include "support/text.h"
+#include "ui/check_menu_win.h"
 #include "ui/main_window_layout.h"
 #include "ui/progress_bar_win.h"
 
@@ -33,9 +34,8 @@ void DrawLabel(HDC dc, const layout::Bounds& b, const std::string& text, COLORRE
 } // namespace
 
 TFormPdigi::TFormPdigi(HINSTANCE instance, std::vector<std::string> arguments)
-    : instance_{instance}, controller_{*this,
-                                       {LogFile1, {TableTV, TableTVChNo, TableTVChData}, run_, FReserveDir},
-                                       std::move(arguments)} {}
+    : instance_{instance}, firstArgument_{arguments.empty() ? std::string{} : arguments.front()},
+      controller_{*this, {LogFile1, {TableTV, TableTVChNo, TableTVChData}, run_, FReserveDir}, std::move(arguments)} {}
 
 TFormPdigi::~TFormPdigi() {
     if (window_ != nullptr) {
@@ -69,6 +69,7 @@ bool TFormPdigi::CreateAndShow(HWND applicationWindow, int showCommand) {
     if (window_ == nullptr) {
         return false;
     }
+    AddCheckMenuItem(window_);
     ::ShowWindow(window_, showCommand);
     ::UpdateWindow(window_);
     // The first activation may not come as WM_ACTIVATE when another program has the foreground.
@@ -108,6 +109,12 @@ LRESULT TFormPdigi::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
+    case WM_SYSCOMMAND:
+        if (IsCheckCommand(wParam)) {
+            StartCheck();
+            return 0;
+        }
+        break;
     case WM_NCHITTEST: {
         // The whole surface drags the window; child windows get their own hit tests.
         const LRESULT hit = ::DefWindowProcW(window_, message, wParam, lParam);
@@ -315,16 +322,7 @@ void TFormPdigi::AppException(const std::string& message) noexcept {
 }
 
 std::string TFormPdigi::GetRootDir() const {
-    // A missing key or value, or a value that is not a string, leaves the root directory empty.
-    const auto key = RegistryKeyReader::OpenCurrentUser("software\\Morvane\\Pexlan2\\etc");
-    const std::optional<std::wstring> root = key ? key->ReadWideString("RootPath") : std::nullopt;
-    if (!root) {
-        return {};
-    }
-    // A name that code page 932 cannot hold is taken by its short name, the same directory. Without
-    // one it keeps a "?" for each such character: the log, which lies there, cannot tell it, and
-    // no file can be written under that name, so none goes elsewhere either.
-    return SjisPathFromWide(*root).value_or(SjisFromWide(*root));
+    return HostRootDir();
 }
 
 void TFormPdigi::FormCreate() {

@@ -86,6 +86,7 @@ private:
     void ButtonSkipClick();
     void ButtonStopClick();
     bool ShortenToolTimeLimit(WPARAM milliseconds);
+    void StartCheck(); // main_window_check_win.cpp
 
     [[nodiscard]] std::string GetRootDir() const;
 
@@ -105,6 +106,7 @@ private:
     HINSTANCE instance_;
     HWND applicationWindow_ = nullptr; // owns this window and the About box
     std::string rootDir_;
+    std::string firstArgument_; // the reserve directory the host named, for the check
     bool closeRequested_ = false;
     bool labelSettingVisible_ = true;
     std::string label1Text_;

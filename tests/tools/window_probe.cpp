@@ -1,6 +1,6 @@
 // Reports the program's windows for the X display tests, one JSON object per line in UTF-8: the
-// application window, the main window, the About box and dialog boxes, with their child controls (class, id, text,
-// position, enabled state) and which window holds the keyboard focus. Reads only, changes nothing.
+// application window, the main window, the About box, dialog boxes and Notepad, with their child controls (class, id,
+// text, position, enabled state) and which window holds the keyboard focus. Reads only, changes nothing.
 #include <windows.h>
 
 #include <string>
@@ -65,7 +65,8 @@ struct Found {
 
 BOOL CALLBACK CollectTopLevel(HWND window, LPARAM data) {
     const std::wstring name = ClassOf(window);
-    if (name == L"TApplication" || name == L"TFormPdigi" || name == L"TAboutForm" || name == L"#32770") {
+    if (name == L"TApplication" || name == L"TFormPdigi" || name == L"TAboutForm" || name == L"#32770" ||
+        name == L"Notepad") { // the editor the check's report opens in
         reinterpret_cast<Found*>(data)->windows.push_back(window);
     }
     return TRUE;

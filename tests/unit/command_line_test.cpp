@@ -63,6 +63,11 @@ TEST(DecideMode, FollowsTheDecisionTable) {
         {{"C:\\Host\\reserve\\GigaPocket\\", "/C ", "z"}, RunMode::Settings},
         {{"C:\\Host\\reserve\\GigaPocket\\", "/x", "z"}, RunMode::Import},
         {{"\\"}, RunMode::Import},
+        {{"C:\\Host\\reserve\\GigaPocket\\", " /CHECK\t"}, RunMode::Check},
+        {{"", "/check"}, RunMode::Check},
+        {{"C:\\Host\\reserve\\GigaPocket\\", "/check", "z"}, RunMode::Import},
+        {{"C:\\Host\\reserve\\GigaPocket\\", "/checks"}, RunMode::Settings},
+        {{"/check"}, RunMode::Import},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DecideMode(c.args), c.expected) << testing::PrintToString(c.args);

@@ -288,6 +288,37 @@ TEST(CsvTable, EmptyPathKeepsTheTableInMemory) {
     table.Close();
 }
 
+// The check's tables: a changed table, and one whose file is missing, write nothing and keep
+// their records from one Open to the next.
+TEST(CsvTable, ATableKeptInMemoryWritesNoFileAndKeepsItsChangesForTheNextOpen) {
+    TempDir dir;
+    dir.Write("pexTVCHNo.csv", kChNoHeader + "\"deck\",\"A\",\"1\",\r\n");
+    TCsvTable changed = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
+    TCsvTable missing = CreateTableTVChData(dir.File("tvchdata.csv"));
+    for (TCsvTable* table : {&changed, &missing}) {
+        table->KeepInMemory();
+        table->Open();
+    }
+    AppendChNo(changed, "deck", "B", "2");
+    for (int round = 0; round < 2; ++round) {
+        changed.Close();
+        missing.Close();
+        EXPECT_EQ(dir.Names(), std::vector<std::string>{"pexTVCHNo.csv"});
+        EXPECT_EQ(dir.Read("pexTVCHNo.csv"), kChNoHeader + "\"deck\",\"A\",\"1\",\r\n");
+        EXPECT_TRUE(changed.WouldSave() && missing.WouldSave());
+        changed.Open();
+        missing.Open();
+        EXPECT_EQ(changed.RecordCount(), 2U);
+        EXPECT_TRUE(changed.Locate("TVChannel", {"B"}));
+    }
+    // A table left as it was would not be written either.
+    TCsvTable same = CreateTableTVChNo(dir.File("pexTVCHNo.csv"));
+    same.KeepInMemory();
+    same.Open();
+    same.Close();
+    EXPECT_FALSE(same.WouldSave());
+}
+
 TEST(CsvTable, FileNamesReplaceTheExtension) {
     EXPECT_EQ(TemporaryPathOf("C:\\Host\\pexTVCHNo.csv"), "C:\\Host\\pexTVCHNo.$$$");
     EXPECT_EQ(BackupPathOf("C:\\Host\\tvconvert.csv"), "C:\\Host\\tvconvert.old");

@@ -1,5 +1,7 @@
 #include "app/harvest.h"
 
+#include "app/check_watch.h"
+
 #include "app/reservation.h"
 #include "channels/channel_tables.h"
 #include "support/errors.h"
@@ -11,6 +13,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 
 namespace quellix {
 namespace {
@@ -159,6 +162,68 @@ TEST_F(HarvestTest, WritesOneFilePerKnownChannelAndLogsTheUnknownOnes) {
         EXPECT_FALSE(std::filesystem::exists(folder.Native(std::string{name} + ".old"))) << name;
         EXPECT_FALSE(tableTV.Active() || tableTVChNo.Active() || tableTVChData.Active());
     }
+}
+
+// The check's harvest: nothing written, removed or logged, and what it says of every task is what
+// the import run then does and logs.
+TEST_F(HarvestTest, ADryHarvestChangesNothingAndForetellsTheRunsFilesAndLines) {
+    listing = Listing({
+        ListingHeader(),
+        ListingRow("\\PCastTV_1", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
+        ListingRow("\\Copy", "2009/03/01 03:00:00", "C:\\Tools\\copy.exe C:\\PCast\\PcastDigi.exe D:\\"),
+        ListingRow("\\PCastTV_2", "2009/03/02 9:05:00", TunerCommand("表示ソフト", "8", 55), Quotes::AsIs),
+        ListingRow("\\PCastTV_4", "2009/03/03 20:00:00", TunerCommand("Unknown", "33", 30)),
+        ListingRow("\\PCastTV_5", "N/A", TunerCommand("Done", "21", 30)),
+        ListingRow("\\PCastTV_5b", "2009/02/30 21:00:00", TunerCommand("No Such Day", "21", 30)),
+        "",
+        ListingHeader(),
+        ListingRow("\\Folder\\PCastTV_7", "2009/03/04 21:00:00", TunerCommand("Elsewhere", "12", 30)),
+    });
+    WriteAll(folder.Native("reserve/GigaPocket/200001010000.tvpi"), "old");
+    const std::map<std::string, std::string> before = ReserveFiles();
+    const std::string logBefore = ReadAll(folder.Native("pex.log"));
+
+    CheckFacts facts;
+    CheckWatch watch{facts};
+    setup.Dry = true;
+    setup.Watch = &watch;
+    TLogFile dryLog;
+    std::vector<std::string> dryLines;
+    dryLog.RedirectTo([&](std::string_view text, bool) { dryLines.emplace_back(text); });
+    HarvestReservations(setup, {tableTV, tableTVChNo, tableTVChData}, run, dryLog);
+    EXPECT_EQ(ReserveFiles(), before);
+    EXPECT_EQ(ReadAll(folder.Native("pex.log")), logBefore);
+    EXPECT_TRUE(facts.ToolStarted && facts.Listed);
+    EXPECT_EQ(facts.TaskCount, 7u);
+    ASSERT_EQ(facts.Others.size(), 1u);
+    EXPECT_EQ(facts.Others[0].TaskName, "\\Copy");
+    EXPECT_EQ(facts.Others[0].Program, "copy.exe");
+    ASSERT_EQ(facts.Tasks.size(), 6u);
+    EXPECT_EQ(facts.Tasks[0].Start, "2009/03/01 21:01"); // the programme's start, a minute after the task's
+    EXPECT_EQ(facts.Tasks[3].Start, "");                 // no next run
+
+    setup.Dry = false;
+    setup.Watch = nullptr;
+    Harvest();
+    std::vector<std::string> foretold{"Quellix開始"};
+    std::set<std::string> names{"200001010000.tvpi"}; // the dry run never removed it; the real one does
+    for (const CheckedTask& task : facts.Tasks) {
+        if (task.Outcome == TaskOutcome::Written) {
+            names.insert(ExtractFileName(task.FileName));
+        } else {
+            foretold.push_back(task.Reason);
+        }
+    }
+    foretold.emplace_back("Quellix終了");
+    names.erase("200001010000.tvpi");
+    std::set<std::string> written;
+    for (const auto& [name, bytes] : ReserveFiles()) {
+        written.insert(name);
+    }
+    EXPECT_EQ(names, written);
+    EXPECT_EQ(names.size(), 3u);
+    EXPECT_EQ(LogLines(), foretold);
+    EXPECT_EQ(dryLines, foretold);
 }
 
 TEST_F(HarvestTest, ReadsTheListingsOfEveryWindowsGenerationWhateverComesBeforeTheHeader) {

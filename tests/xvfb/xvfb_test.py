@@ -303,6 +303,27 @@ class QuellixOnX(unittest.TestCase):
             self.assertIn("Quellix開始", lines)
             self.assertIn("Quellix終了", lines)
 
+    def test_check_report_opens_in_notepad(self):
+        """The check's report in Notepad (named as the viewer: this prefix's shell opens no .txt file)."""
+        reserve = os.path.join(self.root, "reserve", "GigaPocket")
+        os.makedirs(reserve)
+        env = dict(ENV, QUELLIX_CHECK_VIEWER="C:\\windows\\notepad.exe")
+        try:
+            code = subprocess.run([WINE_RUN, os.path.join(BIN, "quellix.exe"), windows_path(reserve) + "\\", "/check"],
+                                  env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120).returncode
+            self.assertEqual(code, 0)
+            notepad = wait_for("Notepad with the report", lambda: (find(probe(), "Notepad") or [None])[0], timeout=60)
+            self.assertIn("quellix-check", notepad["text"])
+            left, top, right, bottom = notepad["rect"]
+            rect = (max(left, 0), max(top, 0), min(right, 1024), min(bottom, 768))
+            time.sleep(1)  # the text drawn
+            Screen("check-report").crop("check-report", rect)
+            self.assertTrue(child(notepad, 0)["text"].startswith("Quellix の点検"))
+            self.assertFalse(os.path.exists(os.path.join(self.root, "pex.log")), "the check logs nothing")
+        finally:
+            kill_prefix()  # Notepad, which the user would close
+
+
 if __name__ == "__main__":
     # Programs of an earlier run lost their display: start and end with a clean prefix.
     kill_prefix()
