@@ -69,9 +69,7 @@ protected:
         const RunResult result = RunQuellix({reserveDir, L" /Check "});
         EXPECT_TRUE(result.finished);
         EXPECT_EQ(result.exitCode, 0U);
-        for (int i = 0; i < 600 && !FileExists(record); ++i) {
-            ::Sleep(50);
-        }
+        EXPECT_TRUE(WaitUntil([&] { return FileExists(record); }));
         const std::string opened = ReadFileBytes(record);
         ::DeleteFileW(record.c_str());
         EXPECT_NE(opened.find("quellix-check.txt"), std::string::npos) << opened;

@@ -3,6 +3,8 @@
 // The tool also inherits the error mode that keeps the system's dialogs away.
 #include "tests/e2e/harvest_e2e_fixture.h"
 
+#include "support/run_control.h"
+
 #include <cstdlib>
 
 namespace quellix::e2e {
