@@ -52,6 +52,20 @@ std::size_t FindLineEnd(std::string_view bytes, std::size_t at) {
 
 enum class ValueKind { None, Null, Text };
 
+bool IsBlank(char c) noexcept {
+    return c == ' ' || c == '\t';
+}
+
+// Where the next value starts after the closing quote at `close`: blanks typed before the comma
+// are passed over, then one byte, normally the delimiting comma.
+std::size_t AfterClosingQuote(const char* line, std::size_t size, std::size_t close) {
+    std::size_t at = close + 1;
+    while (at < size && IsBlank(line[at])) {
+        ++at;
+    }
+    return at + 1 < size ? at + 1 : size;
+}
+
 // The rest of a quoted value from its first doubled double quote, at `close`: each pair stands for
 // one double quote, and the text after it is moved up to follow it. See NextValue.
 ValueKind UnquoteDoubled(char* line, std::size_t size, std::size_t& position, std::size_t start, std::size_t& length,
@@ -65,7 +79,7 @@ ValueKind UnquoteDoubled(char* line, std::size_t size, std::size_t& position, st
         std::memmove(line + start + length, line + position, close - position);
         length += close - position;
         if (close + 1 >= size || line[close + 1] != '"') {
-            position = close + 2 < size ? close + 2 : size;
+            position = AfterClosingQuote(line, size, close);
             return ValueKind::Text;
         }
     }
@@ -73,7 +87,7 @@ ValueKind UnquoteDoubled(char* line, std::size_t size, std::size_t& position, st
 
 // The quoted value whose opening quote is at `quote`: unquoted in place ("" inside stands for ")
 // and given as the span of the line that now holds it. A quote left open runs to the end of the
-// line; after the closing quote one byte, normally the delimiting comma, is passed over.
+// line; after the closing quote blanks and then one byte, normally the delimiting comma, are passed over.
 inline ValueKind QuotedValue(char* line, std::size_t size, std::size_t quote, std::size_t& position, std::size_t& start,
                              std::size_t& length) {
     start = position = quote + 1;
@@ -83,15 +97,15 @@ inline ValueKind QuotedValue(char* line, std::size_t size, std::size_t quote, st
         return UnquoteDoubled(line, size, position, start, length, close);
     }
     length = close - start;
-    position = close + 2 < size ? close + 2 : size;
+    position = AfterClosingQuote(line, size, close);
     return ValueKind::Text;
 }
 
 // Reads the value at `position` of the line and moves past it. A value in double quotes (blanks
 // before the opening quote skipped) is read as QuotedValue does. Any other value, as a spreadsheet
-// writes one that holds no comma, quote or line break, is its text up to the next comma; an empty
-// one is null, as the writer puts a null value. Unquoting only ever shortens a value, so the bytes
-// still to be read are never touched.
+// writes one that holds no comma, quote or line break, is its text up to the next comma without
+// the blanks around it; an empty one is null, as the writer puts a null value. Unquoting only ever shortens a value, so
+// the bytes still to be read are never touched.
 inline ValueKind NextValue(char* line, std::size_t size, std::size_t& position, std::size_t& start,
                            std::size_t& length) {
     if (position >= size) {
@@ -105,7 +119,7 @@ inline ValueKind NextValue(char* line, std::size_t size, std::size_t& position, 
         return ValueKind::Null;
     }
     std::size_t at = position;
-    while (at < size && (line[at] == ' ' || line[at] == '\t')) {
+    while (at < size && IsBlank(line[at])) {
         ++at;
     }
     if (at >= size) {
@@ -115,11 +129,19 @@ inline ValueKind NextValue(char* line, std::size_t size, std::size_t& position, 
     if (line[at] == '"') {
         return QuotedValue(line, size, at, position, start, length);
     }
-    start = position;
-    const auto* comma = static_cast<const char*>(std::memchr(line + position, ',', size - position));
-    const std::size_t end = comma == nullptr ? size : static_cast<std::size_t>(comma - line);
-    length = end - start;
+    const auto* comma = static_cast<const char*>(std::memchr(line + at, ',', size - at));
+    std::size_t end = comma == nullptr ? size : static_cast<std::size_t>(comma - line);
     position = end < size ? end + 1 : size;
+    // Blanks typed around the value are no part of it (a blank is never a trail byte); a cell of
+    // blanks alone is empty, so null.
+    while (end > at && IsBlank(line[end - 1])) {
+        --end;
+    }
+    if (end == at) {
+        return ValueKind::Null;
+    }
+    start = at;
+    length = end - start;
     return ValueKind::Text;
 }
 
@@ -210,17 +232,52 @@ void TableTextReader::Expect(std::size_t bytes) {
 // in it (unquoted and decoded in place, which only ever shortens them): loading copies no value.
 void TableTextReader::Feed(std::string_view bytes) {
     records_.AppendToPool(bytes);
-    ReadLines(false);
+    if (!sjis_) {
+        Decide();
+    }
+    if (sjis_) {
+        ReadLines(false);
+    }
+}
+
+// A byte order mark leaves the text to Finish; so do bytes that are valid UTF-8 so far. The first
+// byte that is not tells Shift_JIS, as early as the first double-byte character mostly.
+void TableTextReader::Decide() {
+    const std::string_view pool = records_.Pool();
+    if (pool.size() < 3 || pool.starts_with("\xEF\xBB\xBF") || pool.starts_with("\xFF\xFE") ||
+        pool.starts_with("\xFE\xFF")) {
+        return;
+    }
+    bool invalid = false;
+    checked_ += Utf8ValidPrefix(pool.substr(checked_), invalid);
+    sjis_ = invalid;
 }
 
 TableRecords TableTextReader::Finish(TableTextNotes* notes) {
+    if (!sjis_) {
+        const TextEncoding encoding = DetectTextEncoding(records_.Pool());
+        if (encoding != TextEncoding::ShiftJis) {
+            SjisText text = SjisFromFileBytes(records_.Pool(), encoding, '?');
+            records_ = TableRecords{fields_.size()};
+            records_.Reserve(text.text.size() / 16, text.text.size());
+            records_.AppendToPool(text.text);
+            encoding_ = encoding;
+            unholdableLine_ = text.unholdableLine;
+        }
+    }
     ReadLines(true); // the last line needs no line end
     TableRecords records{std::move(records_)};
     records_ = TableRecords{fields_.size()};
     if (notes != nullptr) {
         notes->header = headerRead_;
         notes->loss = std::move(loss_);
+        notes->encoding = encoding_;
+        notes->unholdableLine = unholdableLine_;
     }
+    sjis_ = false;
+    checked_ = 0;
+    encoding_ = TextEncoding::ShiftJis;
+    unholdableLine_ = 0;
     loss_ = TableLoss{};
     loss_.longValues.assign(fields_.size(), 0);
     binding_.clear();

@@ -314,7 +314,7 @@ void TFormPdigi::AppException(const std::string& message) noexcept {
 std::string TFormPdigi::GetRootDir() const {
     // A missing key or value, or a value that is not a string, leaves the root directory empty.
     const auto key = RegistryKeyReader::OpenCurrentUser("software\\Morvane\\Pexlan2\\etc");
-    const std::optional<std::wstring> root = key ? key->ReadWideString("RootPath") : std::nullopt;
+    const std::optional<std::wstring> root = key ? key->ReadExpandedString("RootPath") : std::nullopt;
     if (!root) {
         return {};
     }

@@ -65,7 +65,7 @@ TEST(TableFormat, ReadsTableTVChNoFiles) {
         {"unquoted values and labels read as their text",
          "ToolName,TVChannel,TVChannelNo\r\ndeck,A B,27\r\n\"d,1\",\"say \"\"hi\"\"\",7\r\n,x\"y,%%5\r\n\"d\",7\r\n",
          {{"deck", "A B", "27"}, {"d,1", "say \"hi\"", "7"}, {N, "x\"y", "%5"}, {"d", "7", N}}},
-        {"blanks before a quote skipped, kept before other text", kChNoHeader + " \"d\", A,\t\r\n", {{"d", " A", N}}},
+        {"blanks before a quote skipped, and around other text", kChNoHeader + " \"d\", A,\t\r\n", {{"d", "A", N}}},
         {"one byte after a closing quote is consumed", kChNoHeader + "\"deck\"x,\"A\",\r\n", {{"deck", N, "A"}}},
         {"open quote runs to the line end", kChNoHeader + "\"deck\",\"A,B\r\n", {{"deck", "A,B", N}}},
         {"quotes and percent codes decoded",
