@@ -83,6 +83,10 @@ bool DecodedFileLineSource::Eof() {
     return lines_->Eof();
 }
 
+char DecodedFileLineSource::LostCharacterMark() {
+    return !Eof() && text_->encoding != TextEncoding::ShiftJis ? kMark : 0;
+}
+
 std::string DecodedFileLineSource::ReadLine() {
     return Eof() ? std::string{} : lines_->ReadLine();
 }

@@ -51,7 +51,7 @@ public:
     virtual std::string ReadLine() = 0;
     // The byte that stands in the lines for a character code page 932 cannot hold; 0 when the
     // lines are the file's own bytes.
-    [[nodiscard]] virtual char LostCharacterMark() const noexcept { return 0; }
+    [[nodiscard]] virtual char LostCharacterMark() { return 0; }
 };
 
 // The lines of an open file; read errors raise IoError.
@@ -84,7 +84,7 @@ public:
     explicit DecodedFileLineSource(os::File& file) : file_{file} {}
     [[nodiscard]] bool Eof() override;
     std::string ReadLine() override;
-    [[nodiscard]] char LostCharacterMark() const noexcept override { return kMark; }
+    [[nodiscard]] char LostCharacterMark() override;
 
 private:
     // DEL: no character of a station name, and never the second byte of a double-byte one.
