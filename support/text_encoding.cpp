@@ -171,6 +171,31 @@ SjisText FromUtf16(std::string_view bytes, TextEncoding encoding, char substitut
     return out.Take();
 }
 
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | c >> 6);
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | c >> 18);
+        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+void AppendUtf16(std::string& out, char32_t unit, bool bigEndian) {
+    const auto high = static_cast<char>(unit >> 8);
+    const auto low = static_cast<char>(unit & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+}
+
 } // namespace
 
 std::string_view TextEncodingName(TextEncoding encoding) noexcept {
@@ -305,14 +330,70 @@ SjisText SjisFromFileBytes(std::string_view bytes, TextEncoding encoding, char s
 std::string Utf16FromSjis(std::string_view sjis, bool bigEndian) {
     std::string out;
     out.reserve(sjis.size() * 2);
-    const auto put = [&](char32_t unit) {
-        const auto high = static_cast<char>(unit >> 8);
-        const auto low = static_cast<char>(unit & 0xFF);
-        out += bigEndian ? high : low;
-        out += bigEndian ? low : high;
-    };
     for (std::size_t at = 0; at < sjis.size();) {
-        put(CodePointFromSjis(sjis, at)); // code page 932 holds nothing beyond the BMP
+        AppendUtf16(out, CodePointFromSjis(sjis, at), bigEndian); // code page 932 holds nothing beyond the BMP
+    }
+    return out;
+}
+
+std::string Utf8FromSjis(std::string_view sjis) {
+    std::string out;
+    out.reserve(sjis.size() * 2);
+    for (std::size_t at = 0; at < sjis.size();) {
+        AppendUtf8(out, CodePointFromSjis(sjis, at));
+    }
+    return out;
+}
+
+std::string Utf8FromUtf16(std::string_view utf16, bool bigEndian) {
+    const auto unit = [&](std::size_t i) {
+        const auto a = static_cast<unsigned char>(utf16[i]);
+        const auto b = static_cast<unsigned char>(utf16[i + 1]);
+        return static_cast<char32_t>(bigEndian ? (a << 8 | b) : (b << 8 | a));
+    };
+    std::string out;
+    out.reserve(utf16.size() * 3 / 2);
+    std::size_t at = 0;
+    for (; at + 1 < utf16.size(); at += 2) {
+        const char32_t c = unit(at);
+        if (c >= 0xD800 && c <= 0xDBFF && at + 3 < utf16.size()) {
+            const char32_t low = unit(at + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                at += 2;
+                AppendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+                continue;
+            }
+        }
+        AppendUtf8(out, c);
+    }
+    out.append(utf16.substr(at));
+    return out;
+}
+
+std::string Utf16FromUtf8(std::string_view utf8, bool bigEndian) {
+    std::string out;
+    out.reserve(utf8.size() * 2);
+    for (std::size_t at = 0; at < utf8.size();) {
+        const auto first = static_cast<unsigned char>(utf8[at]);
+        // A lone surrogate carried by Utf8FromUtf16 is no valid UTF-8, so it is read here.
+        if (first == 0xED && utf8.size() - at >= 3 && (static_cast<unsigned char>(utf8[at + 1]) & 0xE0U) == 0xA0) {
+            AppendUtf16(out,
+                        0xD000 | (static_cast<unsigned char>(utf8[at + 1]) & 0x3FU) << 6 |
+                            (static_cast<unsigned char>(utf8[at + 2]) & 0x3FU),
+                        bigEndian);
+            at += 3;
+            continue;
+        }
+        const std::size_t start = at;
+        const std::optional<char32_t> c = NextUtf8(utf8, at);
+        if (!c) {
+            out += utf8[start]; // an odd last byte, as it came
+        } else if (*c >= 0x10000) {
+            AppendUtf16(out, 0xD800 + ((*c - 0x10000) >> 10), bigEndian);
+            AppendUtf16(out, 0xDC00 + ((*c - 0x10000) & 0x3FF), bigEndian);
+        } else {
+            AppendUtf16(out, *c, bigEndian);
+        }
     }
     return out;
 }

@@ -50,7 +50,14 @@ struct SjisText {
 // The same for bytes whose encoding is known.
 [[nodiscard]] SjisText SjisFromFileBytes(std::string_view bytes, TextEncoding encoding, char substitute);
 
-// Shift_JIS text as UTF-16 bytes (no byte order mark); bytes that are no character become U+FFFD.
+// Shift_JIS text as UTF-16 or UTF-8 bytes (no byte order mark); bytes that are no character
+// become U+FFFD.
 [[nodiscard]] std::string Utf16FromSjis(std::string_view sjis, bool bigEndian);
+[[nodiscard]] std::string Utf8FromSjis(std::string_view sjis);
+
+// UTF-16 bytes (no byte order mark) as UTF-8 and back, losing nothing: a surrogate without its
+// pair is carried as the three bytes UTF-8 would give it, and an odd last byte as it is.
+[[nodiscard]] std::string Utf8FromUtf16(std::string_view utf16, bool bigEndian);
+[[nodiscard]] std::string Utf16FromUtf8(std::string_view utf8, bool bigEndian);
 
 } // namespace quellix
