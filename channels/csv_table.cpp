@@ -85,10 +85,12 @@ void TCsvTable::Open() {
         // Told once, not at every Open: the import and the harvest both open the table.
         std::string told = TableLossText(filePath_, defs_, notes.loss);
         if (fileUnholdable_) {
-            told += (told.empty() ? "" : "\n") +
-                    ("テーブルファイル[" + filePath_ + "]の" + std::to_string(notes.unholdableLine) + "行目に" +
-                     std::string{TextEncodingName(notes.encoding)} +
-                     "からシフトJISに変換できない文字があるため、このファイルは書き換えません");
+            if (!told.empty()) {
+                told += '\n';
+            }
+            told += "テーブルファイル[" + filePath_ + "]の" + std::to_string(notes.unholdableLine) + "行目に" +
+                    std::string{TextEncodingName(notes.encoding)} +
+                    "からシフトJISに変換できない文字があるため、このファイルは書き換えません";
         }
         if (told != lossTold_) {
             for (std::size_t start = 0; start < told.size();) {

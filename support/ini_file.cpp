@@ -117,12 +117,17 @@ std::string Utf8Text(std::string_view content, Form form) {
     return Utf8FromUtf16(content.substr(2), form == Form::Utf16Be);
 }
 
-std::string StoredForm(std::string_view utf8, Form form) {
+// The file's bytes for the edited text; a UTF-16 file's odd last byte stays at its end.
+std::string StoredForm(std::string_view utf8, Form form, std::string_view content) {
     if (form == Form::Utf8) {
         return "\xEF\xBB\xBF" + std::string{utf8};
     }
     const bool big = form == Form::Utf16Be;
-    return (big ? "\xFE\xFF" : "\xFF\xFE") + Utf16FromUtf8(utf8, big);
+    std::string stored = (big ? "\xFE\xFF" : "\xFF\xFE") + Utf16FromUtf8(utf8, big);
+    if (content.size() % 2 != 0) {
+        stored += content.back();
+    }
+    return stored;
 }
 
 std::optional<std::string> FindIn(std::string_view content, std::string_view section, std::string_view key, bool utf8);
@@ -166,7 +171,8 @@ std::string SetValue(std::string_view content, std::string_view section, std::st
         return SetIn(content, section, key, value, false);
     }
     return StoredForm(
-        SetIn(Utf8Text(content, form), Utf8FromSjis(section), Utf8FromSjis(key), Utf8FromSjis(value), true), form);
+        SetIn(Utf8Text(content, form), Utf8FromSjis(section), Utf8FromSjis(key), Utf8FromSjis(value), true), form,
+        content);
 }
 
 namespace {

@@ -366,7 +366,6 @@ std::string Utf8FromUtf16(std::string_view utf16, bool bigEndian) {
         }
         AppendUtf8(out, c);
     }
-    out.append(utf16.substr(at));
     return out;
 }
 

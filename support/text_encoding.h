@@ -56,7 +56,7 @@ struct SjisText {
 [[nodiscard]] std::string Utf8FromSjis(std::string_view sjis);
 
 // UTF-16 bytes (no byte order mark) as UTF-8 and back, losing nothing: a surrogate without its
-// pair is carried as the three bytes UTF-8 would give it, and an odd last byte as it is.
+// pair is carried as the three bytes UTF-8 would give it. An odd last byte is left out.
 [[nodiscard]] std::string Utf8FromUtf16(std::string_view utf16, bool bigEndian);
 [[nodiscard]] std::string Utf16FromUtf8(std::string_view utf8, bool bigEndian);
 
