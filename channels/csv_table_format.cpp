@@ -58,7 +58,10 @@ bool IsBlank(char c) noexcept {
 
 // Where the next value starts after the closing quote at `close`: blanks typed before the comma
 // are passed over, then one byte, normally the delimiting comma.
-std::size_t AfterClosingQuote(const char* line, std::size_t size, std::size_t close) {
+inline std::size_t AfterClosingQuote(const char* line, std::size_t size, std::size_t close) {
+    if (close + 1 >= size || line[close + 1] == ',') { // the writer's form
+        return close + 2 < size ? close + 2 : size;
+    }
     std::size_t at = close + 1;
     while (at < size && IsBlank(line[at])) {
         ++at;
