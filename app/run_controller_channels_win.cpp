@@ -40,7 +40,7 @@ void TRunController::ImportChannelFile() {
                               SharedChannelsDir(CommonAppDataFolder()), tuner.areaNumber);
     std::optional<TTextFile> channelFile = OpenFirstChannelFile(candidates);
 
-    std::optional<FileLineSource> lines;
+    std::optional<DecodedFileLineSource> lines;
     if (channelFile) {
         lines.emplace(channelFile->Handle);
     }

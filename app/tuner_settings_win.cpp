@@ -31,7 +31,7 @@ TunerSettings ReadTunerSettings() {
     } else if (!program->ValueType("Dir")) {
         // The key is there, the value is not: no tuner directory (an empty one would be the
         // drive's root).
-    } else if (const std::optional<std::wstring> dir = program->ReadWideString("Dir")) {
+    } else if (const std::optional<std::wstring> dir = program->ReadExpandedString("Dir")) {
         // A name that code page 932 cannot hold is told in the log and not used: a look-alike
         // name would be another directory.
         if (std::optional<std::string> usable = ExactSjisFromWide(*dir)) {

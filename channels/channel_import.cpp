@@ -1,9 +1,11 @@
 #include "channels/channel_import.h"
 
 #include "channels/locale_compare.h"
+#include "support/errors.h"
 #include "support/text.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 #include <utility>
@@ -57,6 +59,38 @@ std::optional<TTextFile> OpenFirstChannelFile(const std::vector<std::string>& ca
     return std::nullopt;
 }
 
+void DecodedFileLineSource::Load() {
+    std::string bytes;
+    std::array<char, 65536> block{};
+    for (;;) {
+        const long long got = file_.Read(block.data(), block.size());
+        if (got < 0) {
+            ThrowLastIoError("read");
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes.append(block.data(), static_cast<std::size_t>(got));
+    }
+    text_ = SjisFromFileBytes(bytes, kMark);
+    lines_.emplace(text_->text);
+}
+
+bool DecodedFileLineSource::Eof() {
+    if (!lines_) {
+        Load();
+    }
+    return lines_->Eof();
+}
+
+char DecodedFileLineSource::LostCharacterMark() {
+    return !Eof() && text_->encoding != TextEncoding::ShiftJis ? kMark : 0;
+}
+
+std::string DecodedFileLineSource::ReadLine() {
+    return Eof() ? std::string{} : lines_->ReadLine();
+}
+
 std::string BytesLineSource::ReadLine() {
     std::string line;
     while (position_ < bytes_.size() && bytes_[position_] != '\n') {
@@ -74,7 +108,14 @@ std::string BytesLineSource::ReadLine() {
 std::string RenamedStation(const ChannelEntry& entry, TCsvTable& tableTV) {
     // Renamed once: the new name is not looked up again.
     if (tableTV.Locate("OldChannel", {std::string_view{entry.TVChannel}})) {
-        return tableTV.FieldByName("NewChannel").AsString();
+        std::string renamed = tableTV.FieldByName("NewChannel").AsString();
+        if (!Trim(renamed).empty()) {
+            return renamed;
+        }
+        // A blank cell names no station: the station keeps its name, and its reservations their
+        // channel.
+        tableTV.Tell("テーブルファイル[" + tableTV.FilePath() + "]の元のTV局名\"" +
+                     tableTV.FieldByName("OldChannel").AsString() + "\"の行は新しいTV局名が空のため使いません");
     }
     return entry.TVChannel;
 }
@@ -227,8 +268,17 @@ void ImportChannelLines(std::string_view deckName, ChannelLineSource& lines, con
     ChannelBlockScanner scanner;
     std::vector<ChannelEntry> entries;
     try {
+        const char mark = lines.LostCharacterMark();
         while (!lines.Eof() && !run.FStopRequested && !deckName.empty()) {
-            if (auto entry = scanner.Feed(lines.ReadLine())) {
+            auto entry = scanner.Feed(lines.ReadLine());
+            if (entry && mark != 0 && entry->TVChannel.find(mark) != std::string::npos) {
+                std::string shown = entry->TVChannel;
+                std::replace(shown.begin(), shown.end(), mark, '?');
+                tables.TableTVChNo.Tell("局名\"" + shown + "\"(チャンネル" + entry->TVChannelNo +
+                                        ")はシフトJISで表せない文字を含むため取り込みません");
+                continue;
+            }
+            if (entry) {
                 entries.push_back(std::move(*entry));
             }
         }

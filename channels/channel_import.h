@@ -7,6 +7,7 @@
 #include "channels/table_session.h"
 #include "support/line_reader.h"
 #include "support/run_control.h"
+#include "support/text_encoding.h"
 #include "support/text_file.h"
 
 #include <functional>
@@ -48,6 +49,9 @@ public:
 
     [[nodiscard]] virtual bool Eof() = 0;
     virtual std::string ReadLine() = 0;
+    // The byte that stands in the lines for a character code page 932 cannot hold; 0 when the
+    // lines are the file's own bytes.
+    [[nodiscard]] virtual char LostCharacterMark() { return 0; }
 };
 
 // The lines of an open file; read errors raise IoError.
@@ -73,7 +77,27 @@ private:
     std::size_t position_ = 0;
 };
 
-// The station name an entry stands for: its name renamed once through TableTV.
+// The lines of an open file saved in Shift_JIS, UTF-8 or UTF-16 (see DetectTextEncoding), in
+// Shift_JIS; the whole file is read at the first call, and read errors raise IoError.
+class DecodedFileLineSource final : public ChannelLineSource {
+public:
+    explicit DecodedFileLineSource(os::File& file) : file_{file} {}
+    [[nodiscard]] bool Eof() override;
+    std::string ReadLine() override;
+    [[nodiscard]] char LostCharacterMark() override;
+
+private:
+    // DEL: no character of a station name, and never the second byte of a double-byte one.
+    static constexpr char kMark = '\x7F';
+    void Load();
+
+    os::File& file_;
+    std::optional<SjisText> text_;
+    std::optional<BytesLineSource> lines_;
+};
+
+// The station name an entry stands for: its name renamed once through TableTV. A row whose new
+// name is blank renames nothing, and is told to TableTV's notice.
 [[nodiscard]] std::string RenamedStation(const ChannelEntry& entry, TCsvTable& tableTV);
 
 // The station name as TableTVChNo keeps it: cut at a NUL byte, then to the longest prefix of whole
@@ -96,7 +120,9 @@ void ApplyChannelEntries(std::string_view deckName, const std::vector<ChannelEnt
 // The line loop over an open channel file with the tables open. Before each line it stops at the
 // end of the file, on a stop request, or when the deck name is empty. The entries read are then
 // applied (ApplyChannelEntries), also those read before a read error, which then goes on; only a
-// file read to its end takes channel numbers from stations no longer in it. Pumps no messages.
+// file read to its end takes channel numbers from stations no longer in it. A station whose name
+// code page 932 cannot hold is told to TableTVChNo's notice and not imported: a look-alike name
+// would be another station. Pumps no messages.
 void ImportChannelLines(std::string_view deckName, ChannelLineSource& lines, const ChannelTables& tables,
                         const TRunControl& run);
 

@@ -84,13 +84,25 @@ void TCsvTable::Open() {
         records_ = reader.Finish(&notes);
         // A file of nothing but line ends holds no table: Close writes it whole.
         loaded = found && notes.header;
+        fileEncoding_ = notes.encoding;
+        fileUnholdable_ = notes.unholdableLine > 0;
         // Told once, not at every Open: the import and the harvest both open the table.
-        std::string lossText = TableLossText(filePath_, defs_, notes.loss);
-        if (lossText != lossTold_) {
-            if (notice_ && !lossText.empty()) {
-                notice_(lossText);
+        std::string told = TableLossText(filePath_, defs_, notes.loss);
+        if (fileUnholdable_) {
+            if (!told.empty()) {
+                told += '\n';
             }
-            lossTold_ = std::move(lossText);
+            told += "テーブルファイル[" + filePath_ + "]の" + std::to_string(notes.unholdableLine) + "行目に" +
+                    std::string{TextEncodingName(notes.encoding)} +
+                    "からシフトJISに変換できない文字があるため、このファイルは書き換えません";
+        }
+        if (told != lossTold_) {
+            for (std::size_t start = 0; start < told.size();) {
+                const std::size_t end = std::min(told.find('\n', start), told.size());
+                Tell(told.substr(start, end - start));
+                start = end + 1;
+            }
+            lossTold_ = std::move(told);
         }
     }
     state_ = TableState::Browsing;
@@ -99,6 +111,10 @@ void TCsvTable::Open() {
     modified_ = false;
     rowsChanged_ = false;
     fileLoaded_ = loaded;
+    if (!loaded) {
+        fileEncoding_ = TextEncoding::ShiftJis;
+        fileUnholdable_ = false;
+    }
 }
 
 void TCsvTable::Close() {
@@ -115,7 +131,7 @@ void TCsvTable::Close() {
             table.current_ = 0;
         }
     } forget{*this};
-    const bool save = !filePath_.empty() && (rowsChanged_ || !fileLoaded_);
+    const bool save = !filePath_.empty() && (rowsChanged_ || !fileLoaded_) && !fileUnholdable_;
     if (inMemory_) {
         wouldSave_ = wouldSave_ || save;
         keptLoaded_ = fileLoaded_ || save;
@@ -124,6 +140,8 @@ void TCsvTable::Close() {
     }
     // An unchanged table is not written: the file may hold what the table cannot keep (a
     // spreadsheet's columns, longer values), and a new backup would push out the user's last one.
+    // A file holding what Shift_JIS cannot is kept as it is: written back, a value would lose a
+    // character or take a look-alike.
     if (save) {
         SaveTableFile(
             filePath_,
@@ -131,6 +149,10 @@ void TCsvTable::Close() {
                 return WriteTableText(defs_, records_, write);
             },
             *fs_);
+        if (fileLoaded_ && fileEncoding_ != TextEncoding::ShiftJis) {
+            Tell("テーブルファイル[" + filePath_ + "]は" + std::string{TextEncodingName(fileEncoding_)} +
+                 "で読み込み、シフトJISで書き直しました(元のファイルは[" + BackupPathOf(filePath_) + "])");
+        }
     }
 }
 

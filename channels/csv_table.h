@@ -74,19 +74,29 @@ public:
     // Where Open tells what it did to recover the file, and what of the file the table cannot
     // keep (plain lines for the log); none by default.
     void SetNotice(TableNotice notice) { notice_ = std::move(notice); }
+    // Tells `text` to the notice, when there is one.
+    void Tell(const std::string& text) const {
+        if (notice_) {
+            notice_(text);
+        }
+    }
 
     // Loads the file into an empty table and puts the cursor on the first record. A missing file
     // (or an empty path) gives an empty table. Raises IoError when the file exists but cannot be
     // opened or read; the table then stays closed, so nothing is written back over the file.
     // A file holding what the table cannot keep (a column it lacks, a value longer than its
-    // field) is told to the notice, once for as long as the file holds the same. Does nothing when
-    // the table is already open.
+    // field) is told to the notice, once for as long as the file holds the same. A file saved in
+    // UTF-8 or UTF-16 is read as the text it holds; one holding a character that code page 932
+    // cannot hold is told to the notice with its line, and is then never written. Does nothing
+    // when the table is already open.
     void Open();
     // Discards an insert or edit not yet posted, writes the table to its file and forgets the
     // records. The file is written only when a posted record changed the rows, or when there was
     // no file to load; a table the run did not change keeps its file as it is, and no backup
     // is made. Never written twice between an Open and a Close. The records are forgotten and
     // the table closed also when the save raises IoError. Does nothing when the table is closed.
+    // The file is always written in Shift_JIS, what the host and the other recorders' plug-ins
+    // read: a file read in another encoding is told to the notice when it is so rewritten.
     void Close();
     // Forgets the records and closes the table without writing its file (for a caller that read
     // nothing from the tables, so has nothing to save). Does nothing when the table is closed.
@@ -157,6 +167,8 @@ private:
     bool modified_{};
     bool rowsChanged_{};
     bool fileLoaded_{};
+    TextEncoding fileEncoding_{TextEncoding::ShiftJis};
+    bool fileUnholdable_{}; // the file holds what Shift_JIS cannot: it is never written
     TableFileSystem* fs_{&TableFileSystem::Real()};
     TableNotice notice_;
     std::string lossTold_; // the last loss told to the notice

@@ -53,6 +53,29 @@ std::size_t FindLineEnd(std::string_view bytes, std::size_t at) {
 
 enum class ValueKind { None, Null, Text };
 
+bool IsBlank(char c) noexcept {
+    return c == ' ' || c == '\t';
+}
+
+// Blanks typed between a closing quote and the comma, from `at` on, and the byte after them: where
+// the next value starts. Out of line: the writer never puts a blank there, and the quoted value
+// stays small enough to be read inline.
+[[gnu::noinline]] std::size_t PastTypedBlanks(const char* line, std::size_t size, std::size_t at) {
+    while (at < size && IsBlank(line[at])) {
+        ++at;
+    }
+    return at + 1 < size ? at + 1 : size;
+}
+
+// Where the next value starts after the closing quote at `close`: one byte after it, normally the
+// delimiting comma, passed over, or blanks typed before the comma and then one byte.
+inline std::size_t AfterClosingQuote(const char* line, std::size_t size, std::size_t close) {
+    if (close + 1 < size && IsBlank(line[close + 1])) {
+        return PastTypedBlanks(line, size, close + 1);
+    }
+    return close + 2 < size ? close + 2 : size;
+}
+
 // The rest of a quoted value from its first doubled double quote, at `close`: each pair stands for
 // one double quote, and the text after it is moved up to follow it. See NextValue.
 ValueKind UnquoteDoubled(char* line, std::size_t size, std::size_t& position, std::size_t start, std::size_t& length,
@@ -66,7 +89,7 @@ ValueKind UnquoteDoubled(char* line, std::size_t size, std::size_t& position, st
         std::memmove(line + start + length, line + position, close - position);
         length += close - position;
         if (close + 1 >= size || line[close + 1] != '"') {
-            position = close + 2 < size ? close + 2 : size;
+            position = AfterClosingQuote(line, size, close);
             return ValueKind::Text;
         }
     }
@@ -74,7 +97,7 @@ ValueKind UnquoteDoubled(char* line, std::size_t size, std::size_t& position, st
 
 // The quoted value whose opening quote is at `quote`: unquoted in place ("" inside stands for ")
 // and given as the span of the line that now holds it. A quote left open runs to the end of the
-// line; after the closing quote one byte, normally the delimiting comma, is passed over.
+// line; after the closing quote blanks and then one byte, normally the delimiting comma, are passed over.
 inline ValueKind QuotedValue(char* line, std::size_t size, std::size_t quote, std::size_t& position, std::size_t& start,
                              std::size_t& length) {
     start = position = quote + 1;
@@ -84,44 +107,59 @@ inline ValueKind QuotedValue(char* line, std::size_t size, std::size_t quote, st
         return UnquoteDoubled(line, size, position, start, length, close);
     }
     length = close - start;
-    position = close + 2 < size ? close + 2 : size;
+    position = AfterClosingQuote(line, size, close);
+    return ValueKind::Text;
+}
+
+// The unquoted value whose text starts at `at`, up to the next comma, without the blanks typed
+// after it; a cell of blanks alone is empty, so null. Out of line: the writer's values are quoted,
+// and the quoted path stays small enough to be read inline.
+[[gnu::noinline]] ValueKind UnquotedValue(const char* line, std::size_t size, std::size_t at, std::size_t& position,
+                                          std::size_t& start, std::size_t& length) {
+    const auto* comma = static_cast<const char*>(std::memchr(line + at, ',', size - at));
+    std::size_t end = comma == nullptr ? size : static_cast<std::size_t>(comma - line);
+    position = end < size ? end + 1 : size;
+    // A blank is never a trail byte.
+    while (end > at && IsBlank(line[end - 1])) {
+        --end;
+    }
+    if (end == at) {
+        return ValueKind::Null;
+    }
+    start = at;
+    length = end - start;
     return ValueKind::Text;
 }
 
 // Reads the value at `position` of the line and moves past it. A value in double quotes (blanks
 // before the opening quote skipped) is read as QuotedValue does. Any other value, as a spreadsheet
-// writes one that holds no comma, quote or line break, is its text up to the next comma; an empty
-// one is null, as the writer puts a null value. Unquoting only ever shortens a value, so the bytes
-// still to be read are never touched.
-inline ValueKind NextValue(char* line, std::size_t size, std::size_t& position, std::size_t& start,
-                           std::size_t& length) {
+// writes one that holds no comma, quote or line break, is its text up to the next comma without
+// the blanks around it; an empty one is null, as the writer puts a null value. Unquoting only ever shortens a value, so
+// the bytes still to be read are never touched. Kept in the reading loop: a call per value costs
+// a load of the program's own file a tenth of its time.
+[[gnu::always_inline]] inline ValueKind NextValue(char* line, std::size_t size, std::size_t& position,
+                                                  std::size_t& start, std::size_t& length) {
     if (position >= size) {
         return ValueKind::None;
     }
-    if (line[position] == '"') { // the writer's form first: it is what the program reads most
-        return QuotedValue(line, size, position, position, start, length);
-    }
-    if (line[position] == ',') {
-        ++position;
-        return ValueKind::Null;
-    }
     std::size_t at = position;
-    while (at < size && (line[at] == ' ' || line[at] == '\t')) {
-        ++at;
-    }
-    if (at >= size) {
-        position = size;
-        return ValueKind::None;
+    if (line[at] != '"') { // the writer's form first: it is what the program reads most
+        if (line[at] == ',') {
+            ++position;
+            return ValueKind::Null;
+        }
+        while (at < size && IsBlank(line[at])) {
+            ++at;
+        }
+        if (at >= size) {
+            position = size;
+            return ValueKind::None;
+        }
     }
     if (line[at] == '"') {
         return QuotedValue(line, size, at, position, start, length);
     }
-    start = position;
-    const auto* comma = static_cast<const char*>(std::memchr(line + position, ',', size - position));
-    const std::size_t end = comma == nullptr ? size : static_cast<std::size_t>(comma - line);
-    length = end - start;
-    position = end < size ? end + 1 : size;
-    return ValueKind::Text;
+    return UnquotedValue(line, size, at, position, start, length);
 }
 
 // Undoes the "%" coding in place and returns the new length. A "%" before any other byte, or at
@@ -228,17 +266,52 @@ void TableTextReader::Expect(std::size_t bytes) {
 // in it (unquoted and decoded in place, which only ever shortens them): loading copies no value.
 void TableTextReader::Feed(std::string_view bytes) {
     records_.AppendToPool(bytes);
-    ReadLines(false);
+    if (!sjis_) {
+        Decide();
+    }
+    if (sjis_) {
+        ReadLines(false);
+    }
+}
+
+// A byte order mark leaves the text to Finish; so do bytes that are valid UTF-8 so far. The first
+// byte that is not tells Shift_JIS, as early as the first double-byte character mostly.
+void TableTextReader::Decide() {
+    const std::string_view pool = records_.Pool();
+    if (pool.size() < 3 || pool.starts_with("\xEF\xBB\xBF") || pool.starts_with("\xFF\xFE") ||
+        pool.starts_with("\xFE\xFF")) {
+        return;
+    }
+    bool invalid = false;
+    checked_ += Utf8ValidPrefix(pool.substr(checked_), invalid);
+    sjis_ = invalid;
 }
 
 TableRecords TableTextReader::Finish(TableTextNotes* notes) {
+    if (!sjis_) {
+        const TextEncoding encoding = DetectTextEncoding(records_.Pool());
+        if (encoding != TextEncoding::ShiftJis) {
+            SjisText text = SjisFromFileBytes(records_.Pool(), encoding, '?');
+            records_ = TableRecords{fields_.size()};
+            records_.Reserve(text.text.size() / 16, text.text.size());
+            records_.AppendToPool(text.text);
+            encoding_ = encoding;
+            unholdableLine_ = text.unholdableLine;
+        }
+    }
     ReadLines(true); // the last line needs no line end
     TableRecords records{std::move(records_)};
     records_ = TableRecords{fields_.size()};
     if (notes != nullptr) {
         notes->header = headerRead_;
         notes->loss = std::move(loss_);
+        notes->encoding = encoding_;
+        notes->unholdableLine = unholdableLine_;
     }
+    sjis_ = false;
+    checked_ = 0;
+    encoding_ = TextEncoding::ShiftJis;
+    unholdableLine_ = 0;
     loss_ = TableLoss{};
     loss_.longValues.assign(fields_.size(), 0);
     binding_.clear();

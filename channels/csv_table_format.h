@@ -4,6 +4,7 @@
 #pragma once
 
 #include "channels/table_records.h"
+#include "support/text_encoding.h"
 
 #include <cstddef>
 #include <functional>
@@ -43,6 +44,11 @@ struct TableLoss {
 struct TableTextNotes {
     bool header{}; // there was a header line: the text holds a table, not only line ends
     TableLoss loss;
+    // The encoding the file was saved in; its text was read converted to Shift_JIS.
+    TextEncoding encoding{TextEncoding::ShiftJis};
+    // The 1-based line of the first character code page 932 cannot hold ("?" in its value); 0
+    // when there is none. Written back, the table would lose that character.
+    std::size_t unholdableLine{};
 };
 
 // The log's line naming what of the table file at `path` the table cannot keep; empty when
@@ -52,7 +58,8 @@ struct TableTextNotes {
 
 // Reads a table file's bytes as they come, block by block (a line may span blocks): the first
 // line is the header, which binds columns to fields by label; every further line becomes one
-// record.
+// record. A file saved in UTF-8 or UTF-16 is read as the text it holds (see DetectTextEncoding):
+// its lines are read at Finish, once the whole text is known; Shift_JIS as soon as it is told apart.
 class TableTextReader {
 public:
     explicit TableTextReader(std::span<const TFieldDef> fields);
@@ -65,6 +72,7 @@ public:
     [[nodiscard]] TableRecords Finish(TableTextNotes* notes = nullptr);
 
 private:
+    void Decide();
     void ReadLines(bool all);
     void Line(std::size_t offset, std::size_t size);
     void BindColumns(char* header, std::size_t size);
@@ -75,6 +83,10 @@ private:
     std::vector<std::size_t> binding_;
     std::size_t unread_{}; // where the first line not yet read starts in the pool
     TableLoss loss_;
+    bool sjis_{};           // the text is known to be Shift_JIS: its lines are read as they come
+    std::size_t checked_{}; // the start of the pool known to be valid UTF-8
+    TextEncoding encoding_{TextEncoding::ShiftJis};
+    std::size_t unholdableLine_{};
 };
 
 // All of a table file's bytes at once.

@@ -2,6 +2,7 @@
 
 #include "support/os.h"
 #include "support/text.h"
+#include "support/text_encoding.h"
 
 #include <array>
 
@@ -46,20 +47,21 @@ template <typename Visit> void ForEachLine(std::string_view content, Visit visit
 }
 
 // Offset of the first `c` that is a character of its own, not the trail byte of a double-byte
-// character (a section name may hold "ゾ", whose trail byte is "]").
-std::size_t FindCharacter(std::string_view text, char c) {
+// character (a section name may hold "ゾ", whose trail byte is "]"). In UTF-8 no byte of a
+// character beyond ASCII is below 0x80.
+std::size_t FindCharacter(std::string_view text, char c, bool utf8) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == c) {
             return i;
         }
-        if (IsSjisLeadByte(static_cast<unsigned char>(text[i]))) {
+        if (!utf8 && IsSjisLeadByte(static_cast<unsigned char>(text[i]))) {
             ++i;
         }
     }
     return std::string_view::npos;
 }
 
-Parsed Parse(std::string_view text) {
+Parsed Parse(std::string_view text, bool utf8) {
     Parsed parsed{};
     const std::string leading = TrimLeft(text);
     if (leading.empty()) {
@@ -67,9 +69,9 @@ Parsed Parse(std::string_view text) {
     } else if (leading.front() == '[') {
         const std::string_view inner = std::string_view{leading}.substr(1);
         parsed.kind = Kind::Section;
-        parsed.name = Trim(inner.substr(0, FindCharacter(inner, ']')));
+        parsed.name = Trim(inner.substr(0, FindCharacter(inner, ']', utf8)));
     } else if (leading.front() != ';') { // comment lines are kept, never matched
-        const std::size_t equals = FindCharacter(text, '=');
+        const std::size_t equals = FindCharacter(text, '=', utf8);
         if (equals != std::string_view::npos) {
             parsed.kind = Kind::Key;
             parsed.name = Trim(text.substr(0, equals));
@@ -90,6 +92,47 @@ std::string Unquote(std::string value) {
     }
     return value;
 }
+
+// How the file is stored: Shift_JIS, or with a byte order mark, UTF-8 or UTF-16 as Windows' own
+// profile functions read and write a file that starts with one. The others are edited as UTF-8.
+enum class Form { ShiftJis, Utf8, Utf16Le, Utf16Be };
+
+Form FormOf(std::string_view content) {
+    if (content.starts_with("\xEF\xBB\xBF")) {
+        return Form::Utf8;
+    }
+    if (content.starts_with("\xFF\xFE")) {
+        return Form::Utf16Le;
+    }
+    if (content.starts_with("\xFE\xFF")) {
+        return Form::Utf16Be;
+    }
+    return Form::ShiftJis;
+}
+
+std::string Utf8Text(std::string_view content, Form form) {
+    if (form == Form::Utf8) {
+        return std::string{content.substr(3)};
+    }
+    return Utf8FromUtf16(content.substr(2), form == Form::Utf16Be);
+}
+
+// The file's bytes for the edited text; a UTF-16 file's odd last byte stays at its end.
+std::string StoredForm(std::string_view utf8, Form form, std::string_view content) {
+    if (form == Form::Utf8) {
+        return "\xEF\xBB\xBF" + std::string{utf8};
+    }
+    const bool big = form == Form::Utf16Be;
+    std::string stored = (big ? "\xFE\xFF" : "\xFF\xFE") + Utf16FromUtf8(utf8, big);
+    if (content.size() % 2 != 0) {
+        stored += content.back();
+    }
+    return stored;
+}
+
+std::optional<std::string> FindIn(std::string_view content, std::string_view section, std::string_view key, bool utf8);
+std::string SetIn(std::string_view content, std::string_view section, std::string_view key, std::string_view value,
+                  bool utf8);
 
 } // namespace
 
@@ -113,11 +156,33 @@ std::optional<std::string> ReadFileText(const std::string& path) {
 }
 
 std::optional<std::string> FindValue(std::string_view content, std::string_view section, std::string_view key) {
+    const Form form = FormOf(content);
+    if (form == Form::ShiftJis) {
+        return FindIn(content, section, key, false);
+    }
+    const std::optional<std::string> value =
+        FindIn(Utf8Text(content, form), Utf8FromSjis(section), Utf8FromSjis(key), true);
+    return value ? std::optional<std::string>{SjisFromFileBytes(*value, TextEncoding::Utf8, '?').text} : std::nullopt;
+}
+
+std::string SetValue(std::string_view content, std::string_view section, std::string_view key, std::string_view value) {
+    const Form form = FormOf(content);
+    if (form == Form::ShiftJis) {
+        return SetIn(content, section, key, value, false);
+    }
+    return StoredForm(
+        SetIn(Utf8Text(content, form), Utf8FromSjis(section), Utf8FromSjis(key), Utf8FromSjis(value), true), form,
+        content);
+}
+
+namespace {
+
+std::optional<std::string> FindIn(std::string_view content, std::string_view section, std::string_view key, bool utf8) {
     bool inSection = false;
     bool seenSection = false;
     std::optional<std::string> found;
     ForEachLine(content, [&](const Line& line) {
-        const Parsed parsed = Parse(content.substr(line.begin, line.end - line.begin));
+        const Parsed parsed = Parse(content.substr(line.begin, line.end - line.begin), utf8);
         if (parsed.kind == Kind::Section) {
             if (inSection) {
                 return false; // only the first section of that name counts
@@ -133,7 +198,8 @@ std::optional<std::string> FindValue(std::string_view content, std::string_view 
     return found;
 }
 
-std::string SetValue(std::string_view content, std::string_view section, std::string_view key, std::string_view value) {
+std::string SetIn(std::string_view content, std::string_view section, std::string_view key, std::string_view value,
+                  bool utf8) {
     value = value.substr(0, value.find_first_of("\r\n"));
     bool inSection = false;
     bool seenSection = false;
@@ -141,7 +207,7 @@ std::string SetValue(std::string_view content, std::string_view section, std::st
     std::size_t equals = 0;
     Line lastFilled{}; // the last line of the section that is not blank
     ForEachLine(content, [&](const Line& line) {
-        const Parsed parsed = Parse(content.substr(line.begin, line.end - line.begin));
+        const Parsed parsed = Parse(content.substr(line.begin, line.end - line.begin), utf8);
         if (parsed.kind == Kind::Section) {
             if (inSection) {
                 return false;
@@ -184,6 +250,8 @@ std::string SetValue(std::string_view content, std::string_view section, std::st
     updated.append("[").append(section).append("]\r\n").append(entry);
     return updated;
 }
+
+} // namespace
 
 bool WriteString(const std::string& path, std::string_view section, std::string_view key, std::string_view value) {
     return WriteStrings(path, section, {{std::string{key}, std::string{value}}});

@@ -9,7 +9,9 @@
 // same code page. So this module reads and edits the file itself, matching the profile functions
 // where it matters: section and key names without regard to letter case, the first section of a
 // name, trimmed values losing one enclosing pair of quotes, new keys at the end of their section,
-// a missing section at the end of the file, CR LF line ends, an unchanged value not rewritten.
+// a missing section at the end of the file, CR LF line ends, an unchanged value not rewritten, and
+// a file that starts with a byte order mark read and written in its own encoding (UTF-16 as they
+// do; UTF-8 too, the mark no part of the first section's name).
 #pragma once
 
 #include <optional>
@@ -20,6 +22,8 @@
 
 namespace quellix::ini {
 
+// Texts given and returned are Shift_JIS, whatever the file's encoding.
+//
 // The value of `key` in the first section named `section` of the file text; nullopt when the
 // section or the key is missing. Names match without regard to ASCII letter case; the value is
 // trimmed and loses one enclosing pair of double or single quotes.

@@ -29,8 +29,34 @@ std::optional<std::string> RegistryKeyReader::ReadString(std::string_view name) 
 }
 
 std::optional<std::wstring> RegistryKeyReader::ReadWideString(std::string_view name) const {
-    const std::wstring wideName = WideFromSjis(name);
     DWORD type = 0;
+    return ReadWideString(name, type);
+}
+
+std::optional<std::wstring> RegistryKeyReader::ReadExpandedString(std::string_view name) const {
+    DWORD type = 0;
+    std::optional<std::wstring> value = ReadWideString(name, type);
+    if (!value || type != REG_EXPAND_SZ) {
+        return value;
+    }
+    // The environment can grow between the two calls: ask again until the buffer is large enough.
+    std::wstring expanded(value->size() + 1, L'\0');
+    for (;;) {
+        const DWORD needed =
+            ::ExpandEnvironmentStringsW(value->c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+        if (needed == 0) {
+            return value; // cannot be expanded: the value as stored names what it names
+        }
+        if (needed <= expanded.size()) {
+            expanded.resize(needed - 1);
+            return expanded;
+        }
+        expanded.assign(needed, L'\0');
+    }
+}
+
+std::optional<std::wstring> RegistryKeyReader::ReadWideString(std::string_view name, DWORD& type) const {
+    const std::wstring wideName = WideFromSjis(name);
     DWORD size = 0;
     LSTATUS status = ::RegQueryValueExW(key_.get(), wideName.c_str(), nullptr, &type, nullptr, &size);
     std::wstring value;

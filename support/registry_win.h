@@ -26,10 +26,14 @@ public:
     [[nodiscard]] std::optional<std::string> ReadString(std::string_view name) const;
     // The same value as the system holds it, before any conversion to Shift_JIS.
     [[nodiscard]] std::optional<std::wstring> ReadWideString(std::string_view name) const;
+    // The same with a REG_EXPAND_SZ value's %NAME% references to environment variables expanded,
+    // as that type asks of every reader (an undefined name stays as it is): a folder setting.
+    [[nodiscard]] std::optional<std::wstring> ReadExpandedString(std::string_view name) const;
     // A REG_DWORD value; nullopt when it is missing, of another type or unreadable.
     [[nodiscard]] std::optional<std::uint32_t> ReadDword(std::string_view name) const;
 
 private:
+    [[nodiscard]] std::optional<std::wstring> ReadWideString(std::string_view name, DWORD& type) const;
     explicit RegistryKeyReader(UniqueHkey key) noexcept : key_{std::move(key)} {}
 
     UniqueHkey key_;

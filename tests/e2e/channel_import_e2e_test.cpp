@@ -329,3 +329,85 @@ TEST_F(ChannelImportE2E, ATableThatCannotBeReadIsLoggedAndTheRunGoesOn) {
 
 } // namespace
 } // namespace quellix::e2e
+
+namespace quellix::e2e {
+namespace {
+
+std::string Utf8Bytes(const std::wstring& text) {
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::string Utf16Bytes(const std::wstring& text) {
+    std::string out = "\xFF\xFE";
+    for (const wchar_t unit : text) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    }
+    return out;
+}
+
+// Files as today's Notepad and Excel save them: a UTF-16 channel-number table keeps every row of
+// every recorder (its file kept as the backup), a UTF-8 rename table renames (a blank new name
+// renames nothing), a UTF-8 channel file books the Shift_JIS station, and a UTF-16 pex.ini gives
+// the stored folder and stays UTF-16 with its one section.
+TEST_F(ChannelImportE2E, FilesSavedInUtf8OrUtf16AreReadAsTheTextTheyHold) {
+    const std::wstring settingDir = root / L"\u8a2d\u5b9a"; // 設定
+    ASSERT_TRUE(::CreateDirectoryW(settingDir.c_str(), nullptr));
+    const std::wstring iniText = L"[TFormPdigi]\r\nPdigiDir_Text=" + settingDir + L"\r\n[Pexlan]\r\nName=\u8868\r\n";
+    // The run stores the folder where it found the channel file, with its closing backslash.
+    const std::wstring stored = L"[TFormPdigi]\r\nPdigiDir_Text=" + settingDir + L"\\\r\n";
+    WriteFileBytes(root / L"pex.ini", Utf16Bytes(iniText));
+    // 局一, 局二, 局二改, 表示
+    WriteFileBytes(settingDir + L"\\00_ChFile.txt",
+                   Utf8Bytes(L"[Station]\r\n21=\u5c40\u4e00,1\r\n22=\u5c40\u4e8c,2\r\n[End_Station]\r\n"));
+    const std::string chNo =
+        Utf16Bytes(L"\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n\"Other\",\"\u8868\u793a\",\"5\","
+                   L"\r\n\"Deck1\",\"\u5c40\u4e00\",\"9\",\r\n");
+    WriteFileBytes(root / L"pexTVCHNo.csv", chNo);
+    const std::string tv =
+        "\xEF\xBB\xBF" + Utf8Bytes(L"\u5143\u306eTV\u5c40\u540d,\u65b0\u3057\u3044TV\u5c40\u540d\r\n"
+                                   L"\"\u5c40\u4e00\" ,\"\"\r\n\u5c40\u4e8c ,\u5c40\u4e8c\u6539\r\n");
+    WriteFileBytes(root / L"tvconvert.csv", tv);
+
+    RunImport();
+    EXPECT_EQ(ChNoLines(), (std::vector<std::string>{kChNoHeader, Row("Other", "表示", "5"), Row("Deck1", "局一", "21"),
+                                                     Row("Deck1", "局二改", "22")}));
+    EXPECT_EQ(ReadFileBytes(root / L"pexTVCHNo.old"), chNo);
+    EXPECT_EQ(ReadFileBytes(root / L"tvconvert.csv"), tv);
+    const std::string ini = ReadFileBytes(root / L"pex.ini");
+    ASSERT_EQ(ini.substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(ini.substr(0, Utf16Bytes(stored).size()), Utf16Bytes(stored));
+    EXPECT_NE(ini.find(Utf16Bytes(L"[Pexlan]\r\nName=\u8868\r\n").substr(2)), std::string::npos);
+    EXPECT_EQ(ini.find(Utf16Bytes(L"[TFormPdigi]").substr(2), 3), std::string::npos) << "one section only";
+    const std::vector<std::string> log = ReadLines(root / L"pex.log");
+    const std::string rewritten = "テーブルファイル[" + SjisFromWide(root.Path()) +
+                                  "\\pexTVCHNo.csv]はUTF-16LEで読み込み、シフトJISで書き直しました(元のファイルは[" +
+                                  SjisFromWide(root.Path()) + "\\pexTVCHNo.old])";
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [&](const std::string& line) { return line.find(rewritten) != std::string::npos; }),
+              1)
+        << rewritten;
+}
+
+// A tuner folder stored as REG_EXPAND_SZ is expanded, as that type asks.
+TEST_F(ChannelImportE2E, AnExpandableTunerDirectoryIsExpanded) {
+    const std::wstring value = L"%QUELLIX_TEST_TUNER%";
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kProgramKey.c_str(), L"Dir", REG_EXPAND_SZ, value.c_str(),
+                                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    WriteFileBytes(tunerDir + L"\\channels\\00_ChFile.txt", ChannelFile("表示", "7"));
+    WriteChNo({});
+    ProcessOptions options;
+    options.workingDirectory = root.Path();
+    options.extraEnvironment = {L"QUELLIX_TEST_TUNER=" + tunerDir};
+    const RunResult result = RunQuellix({reserve}, 60000, options);
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(ChNoLines(), (std::vector<std::string>{kChNoHeader, Row("Deck1", "表示", "7")}));
+}
+
+} // namespace
+} // namespace quellix::e2e

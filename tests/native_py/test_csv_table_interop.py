@@ -1,5 +1,6 @@
 """A channel-table file written by the program reads into the same values with Python's csv
-module, and a file written by hand in the documented format loads as expected.
+module, and a file written by hand in the documented format, or saved by Python's csv module in
+UTF-8 or UTF-16, loads as expected.
 
 argv[1]: the native build's bin folder (quellix_unit_tests runs the table's half of the check).
 """
@@ -50,8 +51,11 @@ SPREADSHEET = [
 SPREADSHEET_ROWS = [
     [b"GigaPocket", "ＮＨＫ総合・東京".encode("cp932"), b"27"],
     [b'quote " and 100%', b"comma, inside", None],
-    [" 表示ソ\\ ".encode("cp932"), b'a"b', b"x"],
+    ["表示ソ\\".encode("cp932"), b'a"b', b"x"],  # blanks typed around a value are no part of it
 ]
+
+
+SAVED_ENCODINGS = ("utf-8", "utf-8-sig", "utf-16")
 
 
 def encode_rows(rows):
@@ -94,6 +98,14 @@ class CsvTableInterop(unittest.TestCase):
         self.spreadsheet = text.getvalue().encode("latin-1")
         with open(os.path.join(base, "spreadsheet.csv"), "wb") as f:
             f.write(self.spreadsheet)
+        # The same table as text, saved in the encodings today's editors offer.
+        self.encoded = {}
+        for encoding in SAVED_ENCODINGS:
+            path = os.path.join(base, "spreadsheet-%s.csv" % encoding)
+            with open(path, "w", encoding=encoding, newline="") as f:
+                csv.writer(f, lineterminator="\r\n").writerows([[v.decode("cp932") for v in row] for row in SPREADSHEET])
+            with open(path, "rb") as f:
+                self.encoded[encoding] = f.read()
         env = dict(os.environ, QUELLIX_TABLE_INTEROP_DIR=base)
         subprocess.run(
             [os.path.join(BIN, "quellix_unit_tests"), "--gtest_filter=CsvTableInterop.*"],
@@ -132,6 +144,15 @@ class CsvTableInterop(unittest.TestCase):
             self.assertEqual(decode_rows(f.read()), SPREADSHEET_ROWS)
         with open(os.path.join(self.dir.name, "spreadsheet.csv"), "rb") as f:
             self.assertEqual(f.read(), self.spreadsheet)
+
+    def test_a_table_saved_in_utf8_or_utf16_loads_as_the_shift_jis_one_and_stays_as_it_was(self):
+        for encoding in SAVED_ENCODINGS:
+            with self.subTest(encoding):
+                self.assertNotIn("表示".encode("cp932"), self.encoded[encoding])  # really another encoding
+                with open(os.path.join(self.dir.name, "spreadsheet-%s.loaded.txt" % encoding), "rb") as f:
+                    self.assertEqual(decode_rows(f.read()), SPREADSHEET_ROWS)
+                with open(os.path.join(self.dir.name, "spreadsheet-%s.csv" % encoding), "rb") as f:
+                    self.assertEqual(f.read(), self.encoded[encoding])
 
     def test_hand_written_file_loads_as_documented(self):
         with open(os.path.join(self.dir.name, "handmade.loaded.txt"), "rb") as f:

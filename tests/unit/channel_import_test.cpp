@@ -92,6 +92,64 @@ TEST_F(ChannelImportTest, RenamesOnceAndUpdatesTheRowsOfTheDeckOnly) {
     EXPECT_NE(dir.Read("pexTVCHNo.csv").find("\"Deck1\",\"表能\",\"27\",\r\n"), std::string::npos);
 }
 
+// Rename rows as people type them: blanks around a value or before the comma are no part of it,
+// and a new name that reads empty renames nothing (told, naming the row), so that the station
+// keeps its reservations.
+TEST_F(ChannelImportTest, RenameRowsAsTypedAndABlankNewNameRenamesNothing) {
+    dir.Write("tvconvert.csv", kTVHeader + "\"局一\" ,\"局一改\"\r\n"
+                                           "\"局二\",\"\",\r\n"
+                                           "局三 , 局三改 \r\n"
+                                           "\"局四\",  \r\n"
+                                           "\"局五\",\" 局五改 \",\r\n");
+    std::vector<std::string> notices;
+    tableTV.SetNotice([&notices](const std::string& text) { notices.push_back(text); });
+    Import("D", "[Station]\n1=局一,\n2=局二,\n3=局三,\n4=局四,\n5=局五,\n");
+    EXPECT_EQ(ChNoRows(), R({{"D", "局一改", "1"},
+                             {"D", "局二", "2"},
+                             {"D", "局三改", "3"},
+                             {"D", "局四", "4"},
+                             {"D", " 局五改 ", "5"}}));
+    const std::string row = "テーブルファイル[" + dir.File("tvconvert.csv") + "]の元のTV局名\"";
+    EXPECT_EQ(notices, (std::vector<std::string>{row + "局二\"の行は新しいTV局名が空のため使いません",
+                                                 row + "局四\"の行は新しいTV局名が空のため使いません"}));
+}
+
+// A channel file saved as UTF-8 or UTF-16 books the stations under their Shift_JIS names; a name
+// code page 932 cannot hold is told and not imported, as no look-alike may stand for it.
+TEST_F(ChannelImportTest, AChannelFileInAnyEncodingImportsItsShiftJisNames) {
+    WriteChNo({{"D", "局一", "21"}});
+    const std::u8string utf8 = u8"[Station]\r\n21=局一,1\r\n22=𠮷テレビ,2\r\n23=ＴＯＫＹＯ　ＭＸ,é\r\n";
+    std::string utf16 = "\xFF\xFE";
+    for (const char16_t unit :
+         std::u16string{u"[Station]\r\n21=局一,1\r\n22=𠮷テレビ,2\r\n23=ＴＯＫＹＯ　ＭＸ,é\r\n"}) {
+        utf16 += static_cast<char>(unit & 0xFF);
+        utf16 += static_cast<char>(unit >> 8);
+    }
+    std::vector<std::string> notices;
+    tableTVChNo.SetNotice([&notices](const std::string& text) { notices.push_back(text); });
+    for (const std::string& file :
+         {std::string{utf8.begin(), utf8.end()}, "\xEF\xBB\xBF" + std::string{utf8.begin(), utf8.end()}, utf16}) {
+        dir.Write("01_ChFile.txt", file);
+        auto channelFile = OpenFirstChannelFile({dir.File("01_ChFile.txt")});
+        ASSERT_TRUE(channelFile);
+        DecodedFileLineSource lines{channelFile->Handle};
+        notices.clear();
+        RunChannelImport("D", &lines, tables, {});
+        EXPECT_EQ(ChNoRows(), R({{"D", "局一", "21"}, {"D", "ＴＯＫＹＯ　ＭＸ", "23"}}));
+        EXPECT_EQ(notices, std::vector<std::string>{
+                               "局名\"?テレビ\"(チャンネル22)はシフトJISで表せない文字を含むため取り込みません"});
+    }
+    // A Shift_JIS file is read byte for byte.
+    dir.Write("01_ChFile.txt", "[Station]\r\n21=局一,1\r\n24=ﾃﾚﾋﾞ\x7F,\r\n");
+    auto channelFile = OpenFirstChannelFile({dir.File("01_ChFile.txt")});
+    ASSERT_TRUE(channelFile);
+    DecodedFileLineSource lines{channelFile->Handle};
+    notices.clear();
+    RunChannelImport("D", &lines, tables, {});
+    EXPECT_EQ(ChNoRows(), R({{"D", "局一", "21"}, {"D", "ＴＯＫＹＯ　ＭＸ", "23"}, {"D", "ﾃﾚﾋﾞ\x7F", "24"}}));
+    EXPECT_EQ(notices, std::vector<std::string>{});
+}
+
 TEST_F(ChannelImportTest, EntryLinesWithoutAStationOrNumberStillMakeRows) {
     Import("D", "[Station]\n12=ABC\nABC,1\n1,2=ABC\n\n");
     // "12=ABC" names ABC, which "ABC,1" lists again without a number; "1,2=ABC" and the blank line

@@ -65,7 +65,12 @@ TEST(TableFormat, ReadsTableTVChNoFiles) {
         {"unquoted values and labels read as their text",
          "ToolName,TVChannel,TVChannelNo\r\ndeck,A B,27\r\n\"d,1\",\"say \"\"hi\"\"\",7\r\n,x\"y,%%5\r\n\"d\",7\r\n",
          {{"deck", "A B", "27"}, {"d,1", "say \"hi\"", "7"}, {N, "x\"y", "%5"}, {"d", "7", N}}},
-        {"blanks before a quote skipped, kept before other text", kChNoHeader + " \"d\", A,\t\r\n", {{"d", " A", N}}},
+        {"blanks before a quote skipped, and around other text", kChNoHeader + " \"d\", A,\t\r\n", {{"d", "A", N}}},
+        {"blanks typed between a closing quote and the comma",
+         kChNoHeader + "\"d\" ,\"A\"\t, \"1\" \r\n",
+         {{"d", "A", "1"}}},
+        {"blanks inside quotes kept", kChNoHeader + "\" d \",\"\t\",\r\n", {{" d ", "\t", N}}},
+        {"a cell of blanks is null", kChNoHeader + "d, ,1\r\n", {{"d", N, "1"}}},
         {"one byte after a closing quote is consumed", kChNoHeader + "\"deck\"x,\"A\",\r\n", {{"deck", N, "A"}}},
         {"open quote runs to the line end", kChNoHeader + "\"deck\",\"A,B\r\n", {{"deck", "A,B", N}}},
         {"quotes and percent codes decoded",
@@ -85,17 +90,22 @@ TEST(TableFormat, ReadsTableTVChNoFiles) {
     }
 }
 
-// A file comes in blocks, and a line may span two: any split reads the same, and a reader is
-// ready for the next file once it has finished one.
+// A file comes in blocks, and a line may span two, or a character: any split reads the same, in
+// every encoding, and a reader is ready for the next file once it has finished one.
 TEST(TableFormat, ReadsTheSameWhereverTheBlocksSplitTheText) {
     const TCsvTable table = CreateTableTVChNo();
     const std::string text = kChNoHeader + "\"deck\",\"表示\",\"27\",\r\nd,\"x\"\"y\",\r\n\r\n\"e\",,\"1\"";
     const Rows expected = {{"deck", "表示", "27"}, {"d", "x\"y", N}, {"e", N, "1"}};
+    const std::u8string utf8 = u8"\"ToolName\",\"TVChannel\",\"TVChannelNo\",\r\n\"deck\",\"表示\",\"27\",\r\nd,"
+                               u8"\"x\"\"y\",\r\n\r\n\"e\",,\"1\"";
     TableTextReader reader{table.FieldDefs()};
-    for (std::size_t split = 0; split <= text.size(); ++split) {
-        reader.Feed(std::string_view{text}.substr(0, split));
-        reader.Feed(std::string_view{text}.substr(split));
-        EXPECT_EQ(RowsOf(reader.Finish()), expected) << split;
+    for (const std::string& file :
+         {text, std::string{utf8.begin(), utf8.end()}, "\xEF\xBB\xBF" + std::string{utf8.begin(), utf8.end()}}) {
+        for (std::size_t split = 0; split <= file.size(); ++split) {
+            reader.Feed(std::string_view{file}.substr(0, split));
+            reader.Feed(std::string_view{file}.substr(split));
+            EXPECT_EQ(RowsOf(reader.Finish()), expected) << split;
+        }
     }
 }
 

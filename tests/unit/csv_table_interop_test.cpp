@@ -1,7 +1,7 @@
 // The table's half of the check against an independent CSV reader (tests/native_py): run with
 // QUELLIX_TABLE_INTEROP_DIR set, it writes the rows of values.txt through TableTVChNo to
-// pexTVCHNo.csv and loads handmade.csv and spreadsheet.csv into handmade.loaded.txt and
-// spreadsheet.loaded.txt. A row is one line of fields
+// pexTVCHNo.csv and loads handmade.csv and the spreadsheet files (spreadsheet.csv in Shift_JIS,
+// spreadsheet-ENCODING.csv in the others) into NAME.loaded.txt. A row is one line of fields
 // separated by blanks: "-" for null, "=" followed by the value's bytes in hex otherwise.
 #include "channels/channel_tables.h"
 #include "table_test_support.h"
@@ -92,7 +92,8 @@ TEST(CsvTableInterop, WritesAndLoadsFilesForAnIndependentReader) {
     }
     written.Close();
 
-    for (const char* name : {"handmade", "spreadsheet"}) {
+    for (const char* name :
+         {"handmade", "spreadsheet", "spreadsheet-utf-8", "spreadsheet-utf-8-sig", "spreadsheet-utf-16"}) {
         TCsvTable loaded = CreateTableTVChNo(ProgramPath(base + "/" + name + ".csv"));
         loaded.Open();
         WriteRows(base + "/" + name + ".loaded.txt", RowsOf(loaded.Records()));

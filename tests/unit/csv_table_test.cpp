@@ -246,6 +246,73 @@ TEST(CsvTable, OnlyAChangedTableIsWrittenAndWhatItCannotKeepIsToldOnce) {
     }
 }
 
+std::string Utf16Le(std::u16string_view text) {
+    std::string out = "\xFF\xFE";
+    for (const char16_t unit : text) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    }
+    return out;
+}
+
+std::string Utf8(std::u8string_view text) {
+    return {text.begin(), text.end()};
+}
+
+// A table saved by today's editors in UTF-8 or UTF-16 holds the same rows as the Shift_JIS one.
+// Unchanged, it stays byte for byte; changed, it is written in Shift_JIS, the user's file kept as
+// the backup, and the log says so. A character Shift_JIS cannot hold keeps the file as it is.
+TEST(CsvTable, ATableSavedInAnotherEncodingIsReadAndWrittenBackInShiftJisOnlyWhenChanged) {
+    const std::u16string text = u"\"元のTV局名\",\"新しいTV局名\",\r\n\"局一\",\"局一改\",\r\n";
+    const std::u8string text8 = u8"\"元のTV局名\",\"新しいTV局名\",\r\n\"局一\",\"局一改\",\r\n";
+    const std::u8string unholdable = u8"元のTV局名,新しいTV局名\r\n局一,局一改\r\ncafé,〜\r\n";
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* encoding;
+    } files[] = {
+        {"UTF-8", Utf8(text8), "UTF-8"},
+        {"UTF-8 with a byte order mark", "\xEF\xBB\xBF" + Utf8(text8), "UTF-8 (BOM付き)"},
+        {"UTF-16", Utf16Le(text), "UTF-16LE"},
+        {"UTF-16 without a closing line end", Utf16Le(text.substr(0, text.size() - 2)), "UTF-16LE"},
+        {"a character Shift_JIS cannot hold", "\xEF\xBB\xBF" + Utf8(unholdable), nullptr},
+    };
+    const std::string sjis = "\"元のTV局名\",\"新しいTV局名\",\r\n\"局一\",\"局一改\",\r\n";
+    for (const auto& file : files) {
+        for (const bool change : {false, true}) {
+            SCOPED_TRACE(std::string{file.name} + (change ? ", changed" : ", unchanged"));
+            TempDir dir;
+            dir.Write("tvconvert.csv", file.bytes);
+            TCsvTable table = CreateTableTV(dir.File("tvconvert.csv"));
+            std::vector<std::string> notices;
+            table.SetNotice([&notices](const std::string& line) { notices.push_back(line); });
+            table.Open();
+            ASSERT_TRUE(table.Locate("OldChannel", {"局一"}));
+            EXPECT_EQ(table.FieldByName("NewChannel").AsString(), "局一改");
+            if (change) {
+                table.Append();
+                table.FieldByName("OldChannel").SetAsString("局二");
+                table.Post();
+            }
+            table.Close();
+            const bool written = change && file.encoding != nullptr;
+            EXPECT_EQ(dir.Read("tvconvert.csv"), written ? sjis + "\"局二\",,\r\n" : file.bytes);
+            EXPECT_EQ(dir.Exists("tvconvert.old") ? dir.Read("tvconvert.old") : "", written ? file.bytes : "");
+            std::vector<std::string> expected;
+            if (file.encoding == nullptr) {
+                expected.push_back("テーブルファイル[" + dir.File("tvconvert.csv") +
+                                   "]の3行目にUTF-8 (BOM付き)からシフトJISに変換できない文字があるため、"
+                                   "このファイルは書き換えません");
+            } else if (written) {
+                expected.push_back("テーブルファイル[" + dir.File("tvconvert.csv") + "]は" + file.encoding +
+                                   "で読み込み、シフトJISで書き直しました(元のファイルは[" + dir.File("tvconvert.old") +
+                                   "])");
+            }
+            EXPECT_EQ(notices, expected);
+        }
+    }
+}
+
 TEST(CsvTable, MissingFileBecomesAHeaderOnlyFileWithoutBackup) {
     TempDir dir;
     const std::string cut = "\"TVChannel\",\"TVChannelNo\",\"TVURL\",\r\n\"cut off"; // not a whole table

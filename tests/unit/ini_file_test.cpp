@@ -56,6 +56,48 @@ TEST(IniFile, FindValue) {
     }
 }
 
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    }
+    return out;
+}
+
+std::string Utf8(std::u8string_view text) {
+    return "\xEF\xBB\xBF" + std::string{text.begin(), text.end()};
+}
+
+// A file saved with a byte order mark is read and written in its own encoding, as Windows' profile
+// functions do: the stored folder is found, the one section stays one, and every other byte of
+// the host's sections (characters Shift_JIS cannot hold and a surrogate without its pair too)
+// stays as it was.
+TEST(IniFile, AFileWithAByteOrderMarkKeepsItsEncodingAndItsOneSection) {
+    const std::u16string before = u"[TFormPdigi]\r\nPdigiDir=C:\\表ソ\\\r\n[Pexlan]\r\nName=𠮷野\xD800家\r\n";
+    const std::u16string after = u"[TFormPdigi]\r\nPdigiDir=D:\\新\\\r\nTop=5\r\n[Pexlan]\r\nName=𠮷野\xD800家\r\n";
+    const std::u8string before8 = u8"[TFormPdigi]\r\nPdigiDir=C:\\表ソ\\\r\n[Pexlan]\r\nName=𠮷野家\r\n";
+    const std::u8string after8 = u8"[TFormPdigi]\r\nPdigiDir=D:\\新\\\r\nTop=5\r\n[Pexlan]\r\nName=𠮷野家\r\n";
+    const struct {
+        const char* name;
+        std::string before;
+        std::string after;
+    } cases[] = {
+        {"UTF-16LE", Utf16(before, false), Utf16(after, false)},
+        {"UTF-16BE", Utf16(before, true), Utf16(after, true)},
+        {"UTF-8", Utf8(before8), Utf8(after8)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FindValue(c.before, "tformpdigi", "PdigiDir"), std::optional<std::string>{"C:\\表ソ\\"});
+        EXPECT_EQ(SetValue(SetValue(c.before, "TFormPdigi", "PdigiDir", "D:\\新\\"), "TFormPdigi", "Top", "5"),
+                  c.after);
+        EXPECT_EQ(SetValue(c.before, "TFormPdigi", "PdigiDir", "C:\\表ソ\\"), c.before);
+    }
+}
+
 TEST(IniFile, SetValueChangesOnlyItsOwnKey) {
     const std::string host = "[Pexlan]\r\nName=表示\r\n\r\n";
     const struct {
