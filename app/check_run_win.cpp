@@ -281,7 +281,9 @@ void RunCheck(const std::vector<std::string>& arguments, const std::string& sett
             logged.erase(std::next(last).base());
         }
     }
-    for (const auto& [text, isError] : logged) {
+    for (const auto& line : logged) {
+        const std::string& text = line.first;
+        const bool isError = line.second;
         const bool taskLine =
             std::any_of(facts.Tasks.begin(), facts.Tasks.end(), [&](const CheckedTask& t) { return t.Reason == text; });
         if (taskLine) {

@@ -12,7 +12,7 @@
 namespace quellix {
 
 // How much of a command's standard error is kept: enough for any message, never a flood.
-inline constexpr std::size_t kMaxErrorOutput = 64 * 1024;
+inline constexpr std::size_t kMaxErrorOutput = std::size_t{64} * 1024;
 
 // Who ended a command: itself, or this program, before it had ended.
 enum class CommandEndedBy {

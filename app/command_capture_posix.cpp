@@ -10,7 +10,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <time.h>
+#include <ctime>
 #include <unistd.h>
 
 #include <algorithm>
@@ -205,6 +205,7 @@ std::optional<CommandResult> RunCommand(const std::string& commandLine, std::str
         return std::nullopt;
     }
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (const auto& word : words) {
         argv.push_back(const_cast<char*>(word.c_str()));
     }

@@ -37,7 +37,7 @@ struct FieldSpan {
 // the last one ended, so a line is read in one pass.
 template <typename Visit> void WalkCsvLine(std::string_view line, Visit&& visit) {
     constexpr std::string_view kQuoteComma = "\",";
-    constexpr std::string_view kDoubledQuoteQuoteComma = "\"\"\",";
+    constexpr std::string_view kDoubledQuoteQuoteComma = R"(""",)";
     std::size_t pos = 0;
     while (line.find(',', pos) != std::string_view::npos) {
         const std::size_t start = pos;

@@ -6,7 +6,7 @@
 namespace quellix {
 
 std::optional<std::wstring> HostRootPathValue() {
-    const auto key = RegistryKeyReader::OpenCurrentUser("software\\Morvane\\Pexlan2\\etc");
+    const auto key = RegistryKeyReader::OpenCurrentUser(R"(software\Morvane\Pexlan2\etc)");
     return key ? key->ReadExpandedString("RootPath") : std::nullopt;
 }
 

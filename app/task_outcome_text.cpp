@@ -25,13 +25,15 @@ std::optional<OutcomeLine> TaskOutcomeLine(const TaskBooking& booking, const TRe
     case TaskOutcome::NoNextRun:
         return OutcomeLine{"次回実行日時がないため取り込みません: " + Quoted(reservation.Title), false};
     case TaskOutcome::UnreadableNextRun:
-        return OutcomeLine{"次回実行日時を読み取れないため取り込みません: " + Quoted(reservation.Title) + " , " + Quoted(task.NextRun),
+        return OutcomeLine{"次回実行日時を読み取れないため取り込みません: " + Quoted(reservation.Title) + " , " +
+                               Quoted(task.NextRun),
                            false};
     case TaskOutcome::NoStation:
         return OutcomeLine{"チャンネルエラー: " + Quoted(deckName) + " , " + Quoted(reservation.Channel), false};
     case TaskOutcome::FileNotCreated:
-        return OutcomeLine{
-            "予約ファイル[" + booking.FileName + "]を作成できないため取り込みません: " + SystemErrorText(booking.ErrorCode), true};
+        return OutcomeLine{"予約ファイル[" + booking.FileName +
+                               "]を作成できないため取り込みません: " + SystemErrorText(booking.ErrorCode),
+                           true};
     case TaskOutcome::FileNotWritten:
         return OutcomeLine{booking.FileName + ": " + SystemErrorText(booking.ErrorCode), true};
     }

@@ -9,8 +9,8 @@ namespace quellix {
 
 namespace {
 
-constexpr const char* kTunerAppCfgKey = "Software\\BUFFALO INC.\\PCastTVDigital\\AppCfg";
-constexpr const char* kTunerProgramKey = "Software\\BUFFALO INC.\\PCastTVDigital\\PCastDigi";
+constexpr const char* kTunerAppCfgKey = R"(Software\BUFFALO INC.\PCastTVDigital\AppCfg)";
+constexpr const char* kTunerProgramKey = R"(Software\BUFFALO INC.\PCastTVDigital\PCastDigi)";
 
 } // namespace
 
@@ -24,24 +24,23 @@ TunerSettings ReadTunerSettings() {
         }
     }
     const auto program = RegistryKeyReader::OpenCurrentUser(kTunerProgramKey);
-    if (!program) {
-        // The tuner is a 32-bit program: on 64-bit Windows, and on a system installed on another
-        // drive, it does not lie under C:\Program Files.
-        settings.tunerDirs = DefaultTunerDirs(ProgramFilesX86Folder());
-    } else if (!program->ValueType("Dir")) {
+    if (program && !program->ValueType("Dir")) {
         // The key is there, the value is not: no tuner directory (an empty one would be the
         // drive's root).
-    } else if (const std::optional<std::wstring> dir = program->ReadExpandedString("Dir")) {
+        return settings;
+    }
+    const std::optional<std::wstring> dir = program ? program->ReadExpandedString("Dir") : std::nullopt;
+    if (!dir) {
+        // No key: the tuner is a 32-bit program, so on 64-bit Windows, and on a system installed on
+        // another drive, it does not lie under C:\Program Files. A "Dir" of another type cannot be
+        // read as a directory: the defaults stay too.
+        settings.tunerDirs = DefaultTunerDirs(ProgramFilesX86Folder());
+    } else if (std::optional<std::string> usable = ExactSjisFromWide(*dir)) {
+        settings.tunerDirs = {std::move(*usable)};
+    } else {
         // A name that code page 932 cannot hold is told in the log and not used: a look-alike
         // name would be another directory.
-        if (std::optional<std::string> usable = ExactSjisFromWide(*dir)) {
-            settings.tunerDirs = {std::move(*usable)};
-        } else {
-            settings.unusableDir = SjisFromWide(*dir);
-        }
-    } else {
-        // A "Dir" of another type cannot be read as a directory: the defaults stay.
-        settings.tunerDirs = DefaultTunerDirs(ProgramFilesX86Folder());
+        settings.unusableDir = SjisFromWide(*dir);
     }
     return settings;
 }

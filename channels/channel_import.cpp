@@ -27,7 +27,7 @@ std::vector<std::string> DefaultTunerDirs(const std::optional<std::string>& prog
 
 std::string SharedChannelsDir(const std::optional<std::string>& commonAppData) {
     const std::string base = commonAppData && !commonAppData->empty() ? *commonAppData : "C:\\ProgramData";
-    return IncludeTrailingBackslash(base) + "BUFFALO INC\\PCastDigi\\channels\\";
+    return IncludeTrailingBackslash(base) + R"(BUFFALO INC\PCastDigi\channels\)";
 }
 
 std::vector<std::string> ChannelFileCandidates(std::string_view settingDir, const std::vector<std::string>& tunerDirs,

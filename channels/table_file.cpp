@@ -95,7 +95,7 @@ bool CopyFileTo(const std::string& from, const std::string& to, TableFileSystem&
 
 // Puts `bytes` under the name `path` (missing or empty) through the temporary.
 void RestoreTableFile(const std::string& path, std::string_view bytes, TableFileSystem& fs) {
-    const std::string temporary = TemporaryPathOf(path);
+    std::string temporary = TemporaryPathOf(path);
     fs.RemoveFile(temporary);
     std::uint32_t error{};
     if (!WriteNewFile(temporary, ContentOf(bytes), fs, error)) {
@@ -144,7 +144,7 @@ void SetTemporaryAside(const std::string& path, const std::string& temporary, Ta
 // name of the file it came from, or empty when there was nothing to put back.
 std::string RecoverTableFile(const std::string& path, TableFileSystem& fs, TableTextReader& reader,
                              const TableNotice& notice) {
-    const std::string temporary = TemporaryPathOf(path);
+    std::string temporary = TemporaryPathOf(path);
     if (fs.FileExists(temporary)) {
         const std::string bytes = ReadWholeFile(temporary, fs);
         if (IsCompleteTableText(bytes, reader.Fields())) {
@@ -156,7 +156,7 @@ std::string RecoverTableFile(const std::string& path, TableFileSystem& fs, Table
         }
         SetTemporaryAside(path, temporary, fs, notice);
     }
-    const std::string backup = BackupPathOf(path);
+    std::string backup = BackupPathOf(path);
     if (fs.FileExists(backup)) {
         const std::string bytes = ReadWholeFile(backup, fs);
         RestoreTableFile(path, bytes, fs);
@@ -232,7 +232,7 @@ bool LoadTableFile(const std::string& path, TableFileSystem& fs, TableTextReader
 }
 
 void SaveTableFile(const std::string& path, const TableContent& content, TableFileSystem& fs) {
-    const std::string temporary = TemporaryPathOf(path);
+    std::string temporary = TemporaryPathOf(path);
     const std::string backup = BackupPathOf(path);
 
     // 1. The current file becomes the backup without ever leaving its own name: a second name

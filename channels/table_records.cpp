@@ -12,7 +12,8 @@ void TableRecords::Set(std::size_t record, std::size_t field, std::optional<std:
         cell = Cell{};
         return;
     }
-    const std::less_equal<const char*> notAfter;
+    // The pointer specialization: a total order over any pointers, which the built-in <= does not promise.
+    const std::less_equal<const char*> notAfter; // NOLINT(modernize-use-transparent-functors)
     if (notAfter(pool_.data(), value->data()) && std::less<const char*>{}(value->data(), pool_.data() + pool_.size())) {
         const std::string copy{*value}; // the pool may move while it grows
         Set(record, field, std::string_view{copy});

@@ -5,10 +5,11 @@ Windows builds have written their compile commands.
 - clang-format with the repo's .clang-format must leave every C++ file of the tree as it is.
 - clang-tidy with the repo's .clang-tidy must find nothing in the program's own sources (app/,
   channels/, support/, ui/, entry/): the portable files through the native build's compile
-  commands, the _win files through the 64-bit Windows build's. Those name mingw-w64's g++, whose
-  options clang does not all take (-fexec-charset=CP932: clang compiles narrow literals as they
-  stand, which no check looks at), and whose own intrinsics headers clang cannot parse, so they are
-  rewritten for clang aimed at the same target, with mingw-w64's C++ and C headers.
+  commands, the _win files through the 64-bit Windows build's. Both are rewritten for clang, which
+  does not take every option of the builds (-fexec-charset=CP932: clang compiles narrow literals
+  as they stand, which no check looks at); the Windows build's name mingw-w64's g++, whose own
+  intrinsics headers clang cannot parse, so those aim clang at the same target with mingw-w64's
+  C++ and C headers.
 
 Usage: scripts/lint.py NATIVE_BUILD_DIR WINDOWS64_BUILD_DIR
 """
@@ -53,17 +54,20 @@ def mingw_include_dirs():
     return [os.path.normpath(p) for p in lines if "/include/c++" in p or p.rstrip("/").endswith(MINGW + "/include")]
 
 
-def clang_compile_commands(windows_build, target_dir):
-    with open(os.path.join(windows_build, "compile_commands.json"), encoding="utf-8") as f:
+def clang_compile_commands(build, target_dir, mingw):
+    """The build's compile commands, rewritten for clang: without the options it does not take, and
+    for the Windows build aimed at mingw-w64's target with its C++ and C headers."""
+    with open(os.path.join(build, "compile_commands.json"), encoding="utf-8") as f:
         commands = json.load(f)
-    includes = ["-isystem" + p for p in mingw_include_dirs()]
+    front = ["clang++"]
+    if mingw:
+        front += ["--target=" + MINGW, "-nostdlibinc", "-nostdinc++", *["-isystem" + p for p in mingw_include_dirs()]]
     rewritten = []
     for entry in commands:
         words = shlex.split(entry["command"])
         kept = [w for w in words[1:] if not w.startswith(DROPPED)]
-        rewritten.append({"directory": entry["directory"], "file": entry["file"],
-                          "arguments": ["clang++", "--target=" + MINGW, "-nostdlibinc", "-nostdinc++", *includes,
-                                        *kept]})
+        rewritten.append({"directory": entry["directory"], "file": entry["file"], "arguments": front + kept})
+    os.makedirs(target_dir, exist_ok=True)
     with open(os.path.join(target_dir, "compile_commands.json"), "w", encoding="utf-8") as f:
         json.dump(rewritten, f)
 
@@ -81,9 +85,11 @@ def check_tidy(native_build, windows_build):
     portable = [f for f in program if not f.endswith("_win.cpp")]
     windows = [f for f in program if f.endswith("_win.cpp")]
     failed = []
-    with tempfile.TemporaryDirectory() as database:
-        clang_compile_commands(windows_build, database)
-        jobs = [(native_build, f) for f in portable] + [(database, f) for f in windows]
+    with tempfile.TemporaryDirectory() as databases:
+        native_db, windows_db = os.path.join(databases, "native"), os.path.join(databases, "windows")
+        clang_compile_commands(native_build, native_db, mingw=False)
+        clang_compile_commands(windows_build, windows_db, mingw=True)
+        jobs = [(native_db, f) for f in portable] + [(windows_db, f) for f in windows]
         with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 1) as pool:
             for file, code, report in pool.map(lambda job: tidy(*job), jobs):
                 if code != 0:

@@ -220,7 +220,7 @@ void TAboutForm::CreateControls() {
 }
 
 void TAboutForm::FormCreate() {
-    HICON icon = static_cast<HICON>(::LoadImageW(instance_, L"MAINICON", IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
+    auto* icon = static_cast<HICON>(::LoadImageW(instance_, L"MAINICON", IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
                                                  ::GetSystemMetrics(SM_CYICON), 0));
     const UniqueHicon ownedIcon{icon};
     icon_ = MakeIconImages(icon, kBackground);

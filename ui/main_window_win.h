@@ -58,7 +58,7 @@ private:
     void CreateControls();
     void OnActivate(bool active); // WM_ACTIVATE: keeps the focus on leaving, starts the first activation
     void RestoreFocus();          // WM_SETFOCUS
-    HWND Control(int id) const noexcept { return ::GetDlgItem(window_, id); }
+    [[nodiscard]] HWND Control(int id) const noexcept { return ::GetDlgItem(window_, id); }
     void EnableControl(int id, bool enabled) const noexcept;
     [[nodiscard]] bool ControlEnabled(int id) const noexcept;
     [[nodiscard]] int FocusedButton() const noexcept; // the id of the focused button, or 0

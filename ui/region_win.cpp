@@ -265,9 +265,11 @@ void TRgn::BuildMasks() {
         for (int x = 0; x < width; ++x) {
             if (transparent[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
                             static_cast<std::size_t>(x)] != 0) {
-                maskBits[static_cast<std::size_t>(y * maskStride + x / 8)] |=
-                    static_cast<std::uint8_t>(0x80 >> (x % 8));
-                std::memset(colours.Bits.data() + y * colours.Stride() + x * 3, 0, 3);
+                maskBits[static_cast<std::size_t>(y) * static_cast<std::size_t>(maskStride) +
+                         static_cast<std::size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+                std::memset(colours.Bits.data() + static_cast<std::ptrdiff_t>(y) * colours.Stride() +
+                                static_cast<std::ptrdiff_t>(x) * 3,
+                            0, 3);
             }
         }
     }

@@ -20,9 +20,9 @@ inline constexpr const wchar_t* kHostKey = L"software\\Morvane\\Pexlan2\\etc";
 [[nodiscard]] std::wstring BinDir();
 [[nodiscard]] std::wstring QuellixExe();
 
+using testing_support::kEventLimitMs;
 using testing_support::RemoveTree;
 using testing_support::TempDir;
-using testing_support::kEventLimitMs;
 using testing_support::WaitUntil;
 
 // HKEY_CURRENT_USER values.

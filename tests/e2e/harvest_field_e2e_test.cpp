@@ -100,8 +100,8 @@ TEST_F(StandInHarvestTest, ReadsTheListingsOfOlderWindowsAndOtherLanguages) {
                   (std::map<std::string, std::string>{
                       {"20090301210121.tvpi", TvpiFile("TV Alpha", "2009", "03", "01", "21:01", "21:30", "\"Q\" News")},
                       {"20090301210108.tvpi", TvpiFile("ソフト放送", "2009", "03", "01", "21:01", "21:45", "Last")}}));
-        EXPECT_EQ(HarvestLog(),
-                  (std::vector<std::string>{"Quellix開始", "次回実行日時がないため取り込みません: \"Off\"", "Quellix終了"}));
+        EXPECT_EQ(HarvestLog(), (std::vector<std::string>{
+                                    "Quellix開始", "次回実行日時がないため取り込みません: \"Off\"", "Quellix終了"}));
         ::DeleteFileW((root / L"pex.log").c_str());
     }
 }
@@ -208,10 +208,10 @@ TEST_F(StandInHarvestTest, ReadsTheNextRunTimesInTheUsersFormats) {
                 {"20090301210121.tvpi", TvpiFile("TV Alpha", "2009", "03", "01", "21:01", "21:30", "Night")},
                 {"20090302123108.tvpi", TvpiFile("ソフト放送", "2009", "03", "02", "12:31", "13:15", "Noon")},
                 {"20090314190012.tvpi", TvpiFile("表示テレビ", "2009", "03", "14", "19:00", "19:59", "Evening")}}));
-        EXPECT_EQ(HarvestLog(),
-                  (std::vector<std::string>{
-                      "Quellix開始", "次回実行日時を読み取れないため取り込みません: \"Odd\" , \"" + std::string{c.nextRuns[3]} + "\"",
-                      "Quellix終了"}));
+        EXPECT_EQ(HarvestLog(), (std::vector<std::string>{"Quellix開始",
+                                                          "次回実行日時を読み取れないため取り込みません: \"Odd\" , \"" +
+                                                              std::string{c.nextRuns[3]} + "\"",
+                                                          "Quellix終了"}));
         ::DeleteFileW((root / L"pex.log").c_str());
     }
 }

@@ -45,8 +45,9 @@ TEST(ListingFailureText, SaysWhatTheToolSaidOnOneLine) {
 }
 
 TEST(ListingTimeoutText, NamesTheLimitInWholeSecondsNeverShorterThanItWas) {
-    const std::string start = "タスク スケジューラからタスクの一覧を受け取れないため、前回の予約ファイルを残し新しい予約は"
-                              "取り込みません: タスク スケジューラのコマンドが ";
+    const std::string start =
+        "タスク スケジューラからタスクの一覧を受け取れないため、前回の予約ファイルを残し新しい予約は"
+        "取り込みません: タスク スケジューラのコマンドが ";
     const struct {
         std::uint32_t milliseconds;
         const char* seconds;
