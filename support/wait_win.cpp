@@ -11,8 +11,8 @@ namespace quellix {
 void WaitMinutes(double minutes) {
     // A monotonic clock, so a change of the wall clock during the wait neither ends it early nor
     // stretches it. Kept as a double: no overflow for any input.
-    const auto deadline = static_cast<double>(::GetTickCount64()) + minutes * 60000.0;
-    for (double now = static_cast<double>(::GetTickCount64()); now < deadline;
+    const double deadline = static_cast<double>(::GetTickCount64()) + minutes * 60000.0;
+    for (auto now = static_cast<double>(::GetTickCount64()); now < deadline;
          now = static_cast<double>(::GetTickCount64())) {
         ::Sleep(deadline - now < 100.0 ? static_cast<DWORD>(deadline - now) + 1 : 100U);
         DispatchPendingMessages();
