@@ -4,6 +4,15 @@
 
 namespace quellix {
 
+std::optional<CommandResult> StoppedBeforeStart(const TRunControl* run) {
+    if (run == nullptr || !run->FStopRequested) {
+        return std::nullopt;
+    }
+    CommandResult stopped;
+    stopped.End.EndedBy = CommandEndedBy::StopRequest;
+    return stopped;
+}
+
 std::optional<std::string> RunCommandCapture(const std::string& commandLine, std::string_view input) {
     std::optional<CommandResult> result = RunCommand(commandLine, input);
     if (!result) {

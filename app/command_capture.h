@@ -48,6 +48,10 @@ struct CommandResult {
 [[nodiscard]] std::optional<CommandResult> RunCommand(const std::string& commandLine, std::string_view input = {},
                                                       const TRunControl* run = nullptr);
 
+// The result of a command that a stop requested before it started keeps from starting; nullopt
+// when no stop was requested.
+[[nodiscard]] std::optional<CommandResult> StoppedBeforeStart(const TRunControl* run);
+
 // RunCommand's standard output alone.
 [[nodiscard]] std::optional<std::string> RunCommandCapture(const std::string& commandLine, std::string_view input = {});
 

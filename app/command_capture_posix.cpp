@@ -195,9 +195,7 @@ int Collect(pid_t pid, const Fd& outRead, const Fd& errRead, const TRunControl* 
 
 std::optional<CommandResult> RunCommand(const std::string& commandLine, std::string_view input,
                                         const TRunControl* run) {
-    if (run != nullptr && run->FStopRequested) {
-        CommandResult stopped;
-        stopped.End.EndedBy = CommandEndedBy::StopRequest;
+    if (std::optional<CommandResult> stopped = StoppedBeforeStart(run)) {
         return stopped;
     }
     const std::vector<std::string> words = SplitWords(commandLine);

@@ -158,9 +158,7 @@ CommandEndedBy Collect(HANDLE process, HANDLE outRead, HANDLE errRead, const TRu
 
 std::optional<CommandResult> RunCommand(const std::string& commandLine, std::string_view input,
                                         const TRunControl* run) {
-    if (run != nullptr && run->FStopRequested) {
-        CommandResult stopped;
-        stopped.End.EndedBy = CommandEndedBy::StopRequest;
+    if (std::optional<CommandResult> stopped = StoppedBeforeStart(run)) {
         return stopped;
     }
     Pipe in;

@@ -175,8 +175,9 @@ TEST_F(CheckTest, AFailingTaskSchedulerAMissingChannelFileAndAMissingFolderArePr
              "[問題] 予約フォルダーがありません: " + rootDir + "\\reserve\\Nowhere\\",
              "[OK]   チャンネルファイルなし: " + rootDir + "\\no tuner\\channels\\" + ChannelFileName(0),
              std::string{"[問題] チャンネルファイルが見つかりません。チャンネルの表は今のままです"},
-             std::string{"[問題] タスク スケジューラの一覧を取れません (終了コード 1): タスクスケジューラの一覧を取得"
-                         "できないので前回の予約ファイルを残します: \"ERROR: Access is denied.\" (終了コード 1)"},
+             std::string{"[問題] タスク スケジューラの一覧を取れません (終了コード 1): タスク スケジューラからタスクの"
+                         "一覧を受け取れないため、前回の予約ファイルを残し新しい予約は取り込みません: \"ERROR: Access "
+                         "is denied.\" (終了コード 1)"},
          }) {
         EXPECT_TRUE(Has(report, line)) << line << "\n" << text;
     }
@@ -193,9 +194,7 @@ TEST_F(CheckTest, TheSettingsWindowsMenuStartsTheCheck) {
     const HWND window = WaitForMainWindow(process.dwProcessId);
     ASSERT_NE(window, nullptr);
     ::PostMessageW(window, WM_SYSCOMMAND, 0x0110, 0);
-    for (int i = 0; i < 600 && !FileExists(record); ++i) {
-        ::Sleep(50);
-    }
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(record); }));
     const std::vector<std::string> report = ReadLines(temp + L"\\quellix-check.txt");
     EXPECT_TRUE(Has(report, "[OK]   録画機の名前 (フォルダー名から): GigaPocket"));
     EXPECT_TRUE(Has(report, "[注意] Quellix がほかに動いています (設定画面が開いたままかもしれません)"));

@@ -2,6 +2,7 @@
 
 #include "support/os.h"
 #include "tests/unit/temp_dir.h"
+#include "tests/unit/unicode_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -56,19 +57,14 @@ TEST(IniFile, FindValue) {
     }
 }
 
+using testing::Utf16Bytes;
+
 std::string Utf16(std::u16string_view text, bool bigEndian) {
-    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t unit : text) {
-        const char high = static_cast<char>(unit >> 8);
-        const char low = static_cast<char>(unit & 0xFF);
-        out += bigEndian ? high : low;
-        out += bigEndian ? low : high;
-    }
-    return out;
+    return Utf16Bytes(text, bigEndian);
 }
 
 std::string Utf8(std::u8string_view text) {
-    return "\xEF\xBB\xBF" + std::string{text.begin(), text.end()};
+    return "\xEF\xBB\xBF" + testing::Utf8Bytes(text);
 }
 
 // A file saved with a byte order mark is read and written in its own encoding, as Windows' profile

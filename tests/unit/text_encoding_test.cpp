@@ -2,6 +2,7 @@
 // writing a character as a look-alike.
 #include "support/cp932_table.h"
 #include "support/text_encoding.h"
+#include "tests/unit/unicode_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -71,18 +72,11 @@ const std::vector<Name>& StationNames() {
 }
 
 std::string Bytes(std::u8string_view text) {
-    return {text.begin(), text.end()};
+    return testing::Utf8Bytes(text);
 }
 
 std::string Bytes(std::u16string_view text, bool bigEndian) {
-    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t unit : text) {
-        const char high = static_cast<char>(unit >> 8);
-        const char low = static_cast<char>(unit & 0xFF);
-        out += bigEndian ? high : low;
-        out += bigEndian ? low : high;
-    }
-    return out;
+    return testing::Utf16Bytes(text, bigEndian);
 }
 
 // A Shift_JIS file is never read as UTF-8, alone or as a line of a table; the same names saved in
