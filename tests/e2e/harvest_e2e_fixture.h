@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,49 @@ protected:
         WriteFileBytes(root / L"listing.csv", listing);
         const ScopedEnvironment listingFile{L"QUELLIX_SCHTASKS_LISTING", root / L"listing.csv"};
         return RunQuellix({reserveDir});
+    }
+
+    // The same import with the check run first over the same files and listing: every reservation
+    // file the check's report named is there after the import, and every file the import made or
+    // changed is one it named (a file written again with the same bytes cannot be told apart).
+    RunResult ImportAsForetold(const std::wstring& reserveDir, const std::string& listing) {
+        const std::set<std::string> foretold = Foretold(reserveDir, listing);
+        const std::map<std::string, std::string> before = Files(reserveDir);
+        RunResult result = Import(reserveDir, listing);
+        const std::map<std::string, std::string> after = Files(reserveDir);
+        for (const std::string& name : foretold) {
+            EXPECT_TRUE(after.contains(name)) << name << ", named by the check, was not written";
+        }
+        for (const auto& [name, bytes] : after) {
+            const auto was = before.find(name);
+            if (was == before.end() || was->second != bytes) {
+                EXPECT_TRUE(foretold.contains(name)) << name << " was written, but the check did not name it";
+            }
+        }
+        return result;
+    }
+
+    // The reservation files the check's report names ("予約ファイル: <name>"). The report and the
+    // viewer's record are removed again, so the temporary folder is as the import will find it.
+    std::set<std::string> Foretold(const std::wstring& reserveDir, const std::string& listing) {
+        WriteFileBytes(root / L"listing.csv", listing);
+        const ScopedEnvironment listingFile{L"QUELLIX_SCHTASKS_LISTING", root / L"listing.csv"};
+        const std::wstring record = root / L"viewer.txt";
+        const ScopedEnvironment viewer{L"QUELLIX_CHECK_VIEWER", BinDir() + L"\\report_viewer.exe"};
+        const ScopedEnvironment recordVariable{L"QUELLIX_VIEWER_RECORD", record};
+        EXPECT_TRUE(RunQuellix({reserveDir, L"/check"}).finished);
+        EXPECT_TRUE(WaitUntil([&] { return FileExists(record); })) << "the report was not opened";
+        const std::wstring report = temp + L"\\quellix-check.txt";
+        std::set<std::string> names;
+        const std::string kFileLine = "       予約ファイル: ";
+        for (const std::string& line : ReadLines(report)) {
+            if (line.starts_with(kFileLine)) {
+                names.insert(line.substr(kFileLine.size()));
+            }
+        }
+        ::DeleteFileW(report.c_str());
+        ::DeleteFileW(record.c_str());
+        return names;
     }
 
     std::map<std::string, std::string> Files(const std::wstring& directory) const {

@@ -47,7 +47,7 @@ TEST_F(StandInHarvestTest, WritesExactlyTheExpectedFilesAndLogLines) {
         ListingRow("\\Tuner\\PCastDigi_7", "2009/03/06 19:00:00",
                    exe + "/T \"ＮＨＫ\",\"x\" /CH 21 /TIME 45 /POWERMAN"),
     });
-    const RunResult result = Import(reserve + L"\\", listing);
+    const RunResult result = ImportAsForetold(reserve + L"\\", listing);
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0U);
 
@@ -105,7 +105,7 @@ TEST_F(StandInHarvestTest, StartsTheSystemsToolByItsFullPath) {
 }
 
 TEST_F(StandInHarvestTest, TwoTasksWithTheSameStartAndChannelLeaveTheLaterOne) {
-    const RunResult result = Import(
+    const RunResult result = ImportAsForetold(
         reserve, Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("First", "21", 30)),
                           ListingRow("\\b", "2009/03/01 21:00:00", TunerCommand("Second", "21", 60))}));
     ASSERT_TRUE(result.finished);
@@ -146,9 +146,9 @@ TEST_F(StandInHarvestTest, AFileThatCannotBeCreatedIsLoggedAndTheOthersAreWritte
 TEST_F(StandInHarvestTest, AReserveDirectoryEndingInA5CTrailByteGivesItsDeckName) {
     const std::wstring deck = root / L"reserve\\録画ソ";
     ASSERT_TRUE(::CreateDirectoryW(deck.c_str(), nullptr));
-    const RunResult result =
-        Import(deck + L"\\",
-               Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("表", "21", 30))}));
+    const RunResult result = ImportAsForetold(
+        deck + L"\\",
+        Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("表", "21", 30))}));
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(Files(deck),
               (std::map<std::string, std::string>{
@@ -202,13 +202,13 @@ TEST_F(StandInHarvestTest, EveryStationOfTheChannelFileIsFoundByTheHarvestThatFo
     const std::wstring deck = root / L"reserve\\Deck表";
     ASSERT_TRUE(::CreateDirectoryW(deck.c_str(), nullptr));
 
-    const RunResult result =
-        Import(deck + L"\\",
-               Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
-                        ListingRow("\\b", "2009/03/01 22:00:00", TunerCommand("表示", "8", 30)),
-                        ListingRow("\\c", "2009/03/01 23:00:00", TunerCommand("能", "12", 30)),
-                        ListingRow("\\d", "2009/03/02 0:00:00", TunerCommand("ソ", "5", 30)),
-                        ListingRow("\\e", "2009/03/02 1:00:00", TunerCommand("None", "99", 30))}));
+    const RunResult result = ImportAsForetold(
+        deck + L"\\",
+        Listing({ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("News", "21", 30)),
+                 ListingRow("\\b", "2009/03/01 22:00:00", TunerCommand("表示", "8", 30)),
+                 ListingRow("\\c", "2009/03/01 23:00:00", TunerCommand("能", "12", 30)),
+                 ListingRow("\\d", "2009/03/02 0:00:00", TunerCommand("ソ", "5", 30)),
+                 ListingRow("\\e", "2009/03/02 1:00:00", TunerCommand("None", "99", 30))}));
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(Files(deck),
               (std::map<std::string, std::string>{
@@ -295,7 +295,7 @@ TEST_F(StandInHarvestTest, OnlyTheTunersOwnSwitchesAndTasksBook) {
     SplitCsvLine(ListingRow("\\Backup", "2009/03/02 3:00:00", "C:\\Tools\\backup.exe \"D:\\TV\""), backup);
     backup[9] = "\"D:\\TV\"";
     backup[10] = "copies PcastDigi.exe /ch 21 recordings";
-    const RunResult result = Import(
+    const RunResult result = ImportAsForetold(
         reserve,
         Listing(
             {ListingHeader(), ListingRow("\\a", "2009/03/01 21:00:00", TunerCommand("MUSIC/CH 8 LIVE", "21", 30)),

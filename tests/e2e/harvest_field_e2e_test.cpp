@@ -53,7 +53,7 @@ TEST_F(StandInHarvestTest, StationsWhoseLongNamesAgreeInTheFirst30BytesKeepTheir
         rows.push_back(
             ListingRow("\\t", "2009/03/01 21:00:00", TunerCommand("Ch" + std::string{channel}, channel, 30)));
     }
-    const RunResult result = Import(deck + L"\\", Listing(rows));
+    const RunResult result = ImportAsForetold(deck + L"\\", Listing(rows));
     ASSERT_TRUE(result.finished);
 
     const auto file = [](const std::string& station, const char* channel) {
@@ -94,7 +94,7 @@ TEST_F(StandInHarvestTest, ReadsTheListingsOfOlderWindowsAndOtherLanguages) {
             ListingRow(c.layout, "\\a", c.nextRun, TunerCommand("\"Q\" News", "21", 30), Quotes::AsIs) + "\r\n" +
             ListingRow(c.layout, "\\b", "無効", TunerCommand("Off", "21", 30)) + "\r\n" +
             ListingRow(c.layout, "\\c", c.nextRun, TunerCommand("Last", "8", 45));
-        const RunResult result = Import(reserve + L"\\", listing);
+        const RunResult result = ImportAsForetold(reserve + L"\\", listing);
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(Files(reserve),
                   (std::map<std::string, std::string>{
@@ -200,7 +200,7 @@ TEST_F(StandInHarvestTest, ReadsTheNextRunTimesInTheUsersFormats) {
                                     EnglishListingRow("\\c", c.nextRuns[2], TunerCommand("Evening", "12", 60)) +
                                     "\r\n" + EnglishListingRow("\\d", c.nextRuns[3], TunerCommand("Odd", "21", 30)) +
                                     "\r\n";
-        const RunResult result = Import(reserve + L"\\", listing);
+        const RunResult result = ImportAsForetold(reserve + L"\\", listing);
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(
             Files(reserve),
