@@ -59,25 +59,6 @@ protected:
         return files;
     }
 
-    // Runs the check and waits for the report to be handed to the viewer; the report's lines.
-    std::vector<std::string> Check(const std::wstring& reserveDir, const std::string& listing) {
-        WriteFileBytes(root / L"listing.csv", listing);
-        const ScopedEnvironment listingFile{L"QUELLIX_SCHTASKS_LISTING", root / L"listing.csv"};
-        const std::wstring record = root / L"viewer.txt";
-        const ScopedEnvironment viewerVariable{L"QUELLIX_CHECK_VIEWER", BinDir() + L"\\report_viewer.exe"};
-        const ScopedEnvironment recordVariable{L"QUELLIX_VIEWER_RECORD", record};
-        const RunResult result = RunQuellix({reserveDir, L" /Check "});
-        EXPECT_TRUE(result.finished);
-        EXPECT_EQ(result.exitCode, 0U);
-        EXPECT_TRUE(WaitUntil([&] { return FileExists(record); }));
-        const std::string opened = ReadFileBytes(record);
-        ::DeleteFileW(record.c_str());
-        EXPECT_NE(opened.find("quellix-check.txt"), std::string::npos) << opened;
-        const std::string report = ReadFileBytes(temp + L"\\quellix-check.txt");
-        EXPECT_EQ(report.find("\n"), report.find("\r\n") + 1) << "CR LF line ends";
-        return ReadLines(temp + L"\\quellix-check.txt");
-    }
-
     static bool Has(const std::vector<std::string>& lines, const std::string& line) {
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     }

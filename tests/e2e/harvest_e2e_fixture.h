@@ -80,26 +80,36 @@ protected:
         return result;
     }
 
-    // The reservation files the check's report names ("予約ファイル: <name>"). The report and the
-    // viewer's record are removed again, so the temporary folder is as the import will find it.
-    std::set<std::string> Foretold(const std::wstring& reserveDir, const std::string& listing) {
+    // Runs the check and waits for the report to be handed to the viewer; the report's lines.
+    std::vector<std::string> Check(const std::wstring& reserveDir, const std::string& listing) {
         WriteFileBytes(root / L"listing.csv", listing);
         const ScopedEnvironment listingFile{L"QUELLIX_SCHTASKS_LISTING", root / L"listing.csv"};
         const std::wstring record = root / L"viewer.txt";
-        const ScopedEnvironment viewer{L"QUELLIX_CHECK_VIEWER", BinDir() + L"\\report_viewer.exe"};
+        const ScopedEnvironment viewerVariable{L"QUELLIX_CHECK_VIEWER", BinDir() + L"\\report_viewer.exe"};
         const ScopedEnvironment recordVariable{L"QUELLIX_VIEWER_RECORD", record};
-        EXPECT_TRUE(RunQuellix({reserveDir, L"/check"}).finished);
-        EXPECT_TRUE(WaitUntil([&] { return FileExists(record); })) << "the report was not opened";
-        const std::wstring report = temp + L"\\quellix-check.txt";
+        const RunResult result = RunQuellix({reserveDir, L" /Check "});
+        EXPECT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 0U);
+        // The viewer makes its record first and writes its command line after: wait for the name.
+        EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(record).find("quellix-check.txt") != std::string::npos; }))
+            << "the report was not handed to the viewer: " << ReadFileBytes(record);
+        ::DeleteFileW(record.c_str());
+        const std::string report = ReadFileBytes(temp + L"\\quellix-check.txt");
+        EXPECT_EQ(report.find("\n"), report.find("\r\n") + 1) << "CR LF line ends";
+        return ReadLines(temp + L"\\quellix-check.txt");
+    }
+
+    // The reservation files the check's report names ("予約ファイル: <name>"). The report is
+    // removed again, so the temporary folder is as the import will find it.
+    std::set<std::string> Foretold(const std::wstring& reserveDir, const std::string& listing) {
         std::set<std::string> names;
         const std::string kFileLine = "       予約ファイル: ";
-        for (const std::string& line : ReadLines(report)) {
+        for (const std::string& line : Check(reserveDir, listing)) {
             if (line.starts_with(kFileLine)) {
                 names.insert(line.substr(kFileLine.size()));
             }
         }
-        ::DeleteFileW(report.c_str());
-        ::DeleteFileW(record.c_str());
+        ::DeleteFileW((temp + L"\\quellix-check.txt").c_str());
         return names;
     }
 
